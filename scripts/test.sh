@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Runs every check CI runs: the format check, the test suite built with
+# warnings as errors, and the test suite again under AddressSanitizer and
+# UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+. scripts/lib.sh
+need_packages cmake make g++ libgtest-dev clang-format
+
+echo "== format check (.clang-format)"
+mapfile -t sources < <(find src tests examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
+clang-format --dry-run --Werror "${sources[@]}"
+
+run_suite() {
+  local dir=$1
+  shift
+  cmake -S . -B "$dir" -DMAE_WERROR=ON "$@" >/dev/null
+  cmake --build "$dir" -j"$(jobs)"
+  (cd "$dir" && ctest --output-on-failure -j"$(jobs)")
+}
+
+echo "== tests, warnings as errors"
+run_suite out/test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+run_suite out/asan -DCMAKE_BUILD_TYPE=Debug -DMAE_SANITIZE=ON
+echo "== all checks passed"

@@ -1,0 +1,61 @@
+// BmpReader: loads the pixel block of an uncompressed BMP file and writes a
+// pixel block back out as a BMP file.
+//
+// The reader knows the 54-byte file and information header of the BMP format.
+// It takes four fields from it (pixel-block offset at byte 10, width at 18,
+// height at 22, bits per pixel at 28) and loads width x height x
+// (bits per pixel / 8) bytes from the offset on, as packed rows: the bytes
+// stay in file order and no row padding is skipped.
+//
+// Messages go to standard output, one line per failure; success is silent.
+#ifndef MAE_BMP_READER_H
+#define MAE_BMP_READER_H
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+// Releases a pixel block returned by ReadBMP (the same as std::free).
+struct BmpBlockFree {
+  void operator()(unsigned char* block) const noexcept { std::free(block); }
+};
+// A pixel block that releases itself: BmpBlock block(reader.ReadBMP(...));
+using BmpBlock = std::unique_ptr<unsigned char, BmpBlockFree>;
+
+class BmpReader {
+ public:
+  std::FILE* fp_s = nullptr;          // file being read; open only inside ReadBMP
+  std::FILE* fp_t = nullptr;          // file being written; open only inside WriteBMP
+  std::uint32_t width = 0;            // width in pixels of the last file read
+  std::uint32_t height = 0;           // height in rows of the last file read
+  unsigned char* images_s = nullptr;  // copy of the pointer to the last block read
+  unsigned char* header = nullptr;    // the shared header template once a read began
+  std::uint32_t file_size = 0;        // total size of the last file written
+  std::uint32_t offset = 0;           // offset of the pixel block in the last file read
+  std::uint16_t bit_count = 0;        // bits per pixel of the last file read
+  std::uint16_t bytes_per_pixel = 0;  // bit_count / 8, rounded down
+
+  // Loads the pixel block of the BMP file at `fname_s`.
+  //
+  // On success returns a newly allocated block of width x height x
+  // bytes_per_pixel bytes (non-null even when that is 0), stores the width
+  // and height in *out_width and *out_height, and prints nothing. The caller
+  // owns the block and releases it with std::free(); the reader keeps only a
+  // copy of the pointer in `images_s` and never frees it.
+  //
+  // On failure prints one line, releases whatever it allocated, closes the
+  // file, leaves *out_width and *out_height untouched and returns null:
+  //   " Error: PATH not exist."           the file cannot be opened
+  //   " Error: PATH is not a regular file."  a directory, FIFO, device...
+  //   " Error: PATH is too short to be a BMP file."  fewer than 30 bytes
+  //   " Error: PATH is a top-down BMP, which is not supported."  height < 0
+  //   " Error: PATH holds less pixel data than its header declares."
+  //   "malloc images_s error"              the block cannot be allocated
+  //   " Error: PATH could not be read."    an I/O error or a file that shrank
+  // The header fields that were read before a failure stay in the reader's
+  // fields; the rest keep their previous values.
+  unsigned char* ReadBMP(const char* fname_s, std::int32_t* out_width, std::int32_t* out_height);
+};
+
+#endif  // MAE_BMP_READER_H

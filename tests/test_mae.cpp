@@ -1,0 +1,159 @@
+// Unit tests of the comparison: the inner pass, the mean over two blocks,
+// and MAE on files for what the command line cannot show.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <string>
+
+#include "MAE.h"
+#include "support/bmp_file.h"
+
+namespace {
+
+using bmptest::Bytes;
+using bmptest::MakeBmp;
+using bmptest::TempDir;
+using bmptest::WriteFile;
+
+TEST(SumAbsDiff, MatchesAPlainLoopForEveryLengthAndAlignment) {
+  std::mt19937 rng(12345);
+  Bytes a(1200);
+  Bytes b(1200);
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    a[i] = static_cast<unsigned char>(rng());
+    b[i] = static_cast<unsigned char>(rng());
+  }
+  for (std::size_t start : {0u, 1u, 3u, 15u}) {
+    for (std::size_t n = 0; n + start <= 1100; n += (n < 80 ? 1 : 37)) {
+      std::uint64_t expected = 0;
+      for (std::size_t i = start; i < start + n; ++i) {
+        expected += static_cast<std::uint64_t>(std::abs(a[i] - b[i]));
+      }
+      ASSERT_EQ(SumAbsDiff(a.data() + start, b.data() + start, n), expected)
+          << "start " << start << " length " << n;
+    }
+  }
+}
+
+TEST(SumAbsDiff, HandlesTheExtremesWithoutOverflow) {
+  // 255 in every byte over 70 000 bytes: more than any 8- or 16-bit lane holds.
+  const Bytes zeros(70000, 0);
+  const Bytes full(70000, 255);
+  EXPECT_EQ(SumAbsDiff(zeros.data(), full.data(), full.size()), 255u * 70000u);
+  EXPECT_EQ(SumAbsDiff(full.data(), zeros.data(), full.size()), 255u * 70000u);
+  EXPECT_EQ(SumAbsDiff(full.data(), full.data(), full.size()), 0u);
+}
+
+TEST(MeanAbsoluteError, ComparesTheCommonArea) {
+  struct Case {
+    const char* name;
+    Bytes a;
+    std::int32_t wa, ha;
+    Bytes b;
+    std::int32_t wb, hb;
+    double expected;
+  };
+  const Case cases[] = {
+      {"identical", {1, 2, 3, 4, 5, 6}, 2, 1, {1, 2, 3, 4, 5, 6}, 2, 1, 0.0},
+      {"zero against full", Bytes(12, 0), 2, 2, Bytes(12, 255), 2, 2, 255.0},
+      {"one off everywhere", {1, 2, 3, 4, 5, 6}, 1, 2, {2, 3, 4, 5, 6, 7}, 1, 2, 1.0},
+      {"one byte off by 30 of 12",
+       Bytes(12, 9),
+       4,
+       1,
+       {9, 9, 9, 9, 39, 9, 9, 9, 9, 9, 9, 9},
+       4,
+       1,
+       2.5},
+      {"one third", {0, 0, 0}, 1, 1, {1, 0, 0}, 1, 1, 1.0 / 3.0},
+      // A is 2x2, B is 1x2: each row of A starts 6 bytes on, each row of B 3.
+      {"own stride per block",
+       {0, 0, 0, 50, 50, 50, 10, 10, 10, 50, 50, 50},
+       2,
+       2,
+       {0, 0, 0, 13, 13, 13},
+       1,
+       2,
+       1.5},
+      // A is 1x3, B is 1x1: only the first row is shared.
+      {"shorter second image", {5, 5, 5, 0, 0, 0, 0, 0, 0}, 1, 3, {8, 8, 8}, 1, 1, 3.0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_DOUBLE_EQ(MeanAbsoluteError(c.a.data(), c.wa, c.ha, c.b.data(), c.wb, c.hb), c.expected);
+    EXPECT_DOUBLE_EQ(MeanAbsoluteError(c.b.data(), c.wb, c.hb, c.a.data(), c.wa, c.ha), c.expected);
+  }
+}
+
+TEST(MeanAbsoluteError, AnEmptyAreaGivesANegativeNaN) {
+  const unsigned char pixel[3] = {1, 2, 3};
+  struct Dims {
+    std::int32_t wa, ha, wb, hb;
+  };
+  for (const Dims d : {Dims{0, 0, 0, 0}, Dims{0, 1, 1, 1}, Dims{1, 1, 1, 0}, Dims{-5, 1, 1, 1},
+                       Dims{1, 1, 1, -2147483647 - 1}}) {
+    const double r = MeanAbsoluteError(pixel, d.wa, d.ha, pixel, d.wb, d.hb);
+    EXPECT_TRUE(std::isnan(r));
+    EXPECT_TRUE(std::signbit(r));
+  }
+}
+
+struct Captured {
+  double result;
+  std::string out;
+};
+
+Captured CompareFiles(const std::string& a, const std::string& b) {
+  testing::internal::CaptureStdout();
+  const double r = MAE(a.c_str(), b.c_str());
+  return {r, testing::internal::GetCapturedStdout()};
+}
+
+TEST(MAE, RefusesImagesThatAreNot24Bit) {
+  TempDir dir;
+  WriteFile(dir / "rgb.bmp", MakeBmp(2, 1, Bytes(6, 0)));
+  WriteFile(dir / "rgba.bmp", MakeBmp(2, 1, Bytes(8, 0), 32));
+  WriteFile(dir / "gray.bmp", MakeBmp(2, 1, Bytes(2, 0), 8));
+  WriteFile(dir / "mono.bmp", MakeBmp(2, 1, Bytes(1, 0), 1));
+  const std::string rgb = dir / "rgb.bmp";
+  const std::string rgba = dir / "rgba.bmp";
+  const std::string gray = dir / "gray.bmp";
+  const std::string mono = dir / "mono.bmp";
+
+  Captured c = CompareFiles(rgba, rgb);
+  EXPECT_EQ(c.result, -1.0);
+  EXPECT_EQ(c.out, " Error: " + rgba + " is not a 24-bit image.\n");
+
+  c = CompareFiles(rgb, mono);
+  EXPECT_EQ(c.result, -1.0);
+  EXPECT_EQ(c.out, " Error: " + mono + " is not a 24-bit image.\n");
+
+  c = CompareFiles(gray, rgba);
+  EXPECT_EQ(c.result, -1.0);
+  EXPECT_EQ(c.out, " Error: " + gray + " is not a 24-bit image.\n Error: " + rgba +
+                       " is not a 24-bit image.\n");
+}
+
+TEST(MAE, ReadsBothFilesEvenWhenTheFirstFails) {
+  TempDir dir;
+  WriteFile(dir / "ok.bmp", MakeBmp(1, 1, Bytes(3, 0)));
+  WriteFile(dir / "short.bmp", Bytes(5, 0));
+  const Captured c = CompareFiles(dir / "short.bmp", dir / "missing.bmp");
+  EXPECT_EQ(c.result, -1.0);
+  EXPECT_EQ(c.out, " Error: " + (dir / "short.bmp") + " is too short to be a BMP file.\n" +
+                       " Error: " + (dir / "missing.bmp") + " not exist.\n");
+  EXPECT_EQ(CompareFiles(dir / "ok.bmp", dir / "short.bmp").result, -1.0);
+}
+
+TEST(Tables, PairEachOutputWithItsReference) {
+  const char* const expected[10] = {"Blur1.bmp",  "Blur2.bmp",  "Blur3.bmp",  "Blur4.bmp",
+                                    "Blur5.bmp",  "Sobel1.bmp", "Sobel2.bmp", "Sobel3.bmp",
+                                    "Sobel4.bmp", "Sobel5.bmp"};
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_STREQ(output_name[i], expected[i]);
+    EXPECT_EQ(std::string(ans_name[i]), std::string("ANS/") + expected[i]);
+  }
+}
+
+}  // namespace
