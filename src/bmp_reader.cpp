@@ -38,6 +38,26 @@ class StreamGuard {
   std::FILE*& fp_;
 };
 
+// The size of a width x height block of bytes_per_pixel-byte pixels, or
+// false when it does not fit in 64 bits. width x height always does; the
+// factor bytes_per_pixel may not.
+bool BlockSize(std::uint32_t width, std::uint32_t height, std::uint16_t bytes_per_pixel,
+               std::uint64_t* size) {
+  const std::uint64_t pixels = static_cast<std::uint64_t>(width) * height;
+  if (bytes_per_pixel != 0 &&
+      pixels > std::numeric_limits<std::uint64_t>::max() / bytes_per_pixel) {
+    return false;
+  }
+  *size = pixels * bytes_per_pixel;
+  return true;
+}
+
+void PutLe(unsigned char* p, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) {
+    p[i] = static_cast<unsigned char>(value >> (8 * i));
+  }
+}
+
 void PrintPathError(const char* path, const char* what) {
   std::printf(" Error: %s %s\n", path, what);
 }
@@ -148,4 +168,57 @@ unsigned char* BmpReader::ReadBMP(const char* fname_s, std::int32_t* out_width,
   }
   images_s = block.release();
   return images_s;
+}
+
+std::int32_t BmpReader::WriteBMP(const char* fname_t, std::int32_t width_arg,
+                                 std::int32_t height_arg, const unsigned char* data) {
+  constexpr std::size_t kHeaderSize = 54;
+  fp_t = nullptr;
+  if (header == nullptr) {
+    std::puts("header fname_t error");
+    return -1;
+  }
+  // Everything is checked before the file is touched, so a refused write
+  // leaves whatever was at that path as it was.
+  std::uint64_t block_size = 0;
+  if (width_arg != static_cast<std::int32_t>(width) ||
+      height_arg != static_cast<std::int32_t>(height) ||
+      !BlockSize(width, height, bytes_per_pixel, &block_size) ||
+      block_size > std::numeric_limits<std::uint32_t>::max() - kHeaderSize ||
+      (data == nullptr && block_size != 0)) {
+    std::puts("size fname_t error");
+    return -1;
+  }
+
+  fp_t = std::fopen(fname_t, "wb");
+  if (fp_t == nullptr) {
+    std::puts("fopen fname_t error");
+    return -1;
+  }
+  std::setvbuf(fp_t, nullptr, _IONBF, 0);  // two writes, straight from our memory
+
+  file_size = static_cast<std::uint32_t>(kHeaderSize + block_size);
+  PutLe(header + 2, file_size, 4);
+  PutLe(header + 18, width, 4);
+  PutLe(header + 22, height, 4);
+  header[28] = static_cast<unsigned char>(bit_count & 0xFFu);
+
+  bool ok = std::fwrite(header, 1, kHeaderSize, fp_t) == kHeaderSize;
+  if (ok && block_size != 0) {
+    ok = std::fwrite(data, 1, static_cast<std::size_t>(block_size), fp_t) == block_size;
+  }
+  struct stat st {};
+  const bool regular = ::fstat(::fileno(fp_t), &st) == 0 && S_ISREG(st.st_mode);
+  ok = (std::fclose(fp_t) == 0) && ok;
+  fp_t = nullptr;
+  if (!ok) {
+    // A cut-short image must not pass for a good one. Only a regular file
+    // we just wrote is removed; a device such as /dev/full stays.
+    if (regular) {
+      std::remove(fname_t);
+    }
+    std::puts("fwrite fname_t error");
+    return -1;
+  }
+  return 0;
 }

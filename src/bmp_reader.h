@@ -56,6 +56,26 @@ class BmpReader {
   // The header fields that were read before a failure stay in the reader's
   // fields; the rest keep their previous values.
   unsigned char* ReadBMP(const char* fname_s, std::int32_t* out_width, std::int32_t* out_height);
+  // Writes `data` to `fname_t` as a BMP file with the width, height and bit
+  // count of the image this reader read last. The header is the shared
+  // 54-byte template with its file size, width, height and bit-count (low
+  // byte) filled in place, so the pixel block always starts at byte 54,
+  // whatever offset the image read had. `width` and `height` must equal that
+  // image's dimensions; `data` must hold width x height x bytes_per_pixel
+  // bytes in packed rows, as ReadBMP returns them, and stays the caller's.
+  // Rows are written packed: the file is a standard BMP whenever a row is a
+  // multiple of 4 bytes. Not safe to run alongside another write, on any
+  // reader: they share the template.
+  //
+  // Returns 0 on success. On failure prints one line and returns -1:
+  //   "header fname_t error"  no image has been read with this reader yet
+  //   "size fname_t error"    arguments disagree with the image read, data is
+  //                           null, or the file would exceed 4 GiB
+  //   "fopen fname_t error"   the file cannot be created
+  //   "fwrite fname_t error"  a write or the close failed (the partial file
+  //                           is removed)
+  std::int32_t WriteBMP(const char* fname_t, std::int32_t width, std::int32_t height,
+                        const unsigned char* data);
 };
 
 #endif  // MAE_BMP_READER_H
