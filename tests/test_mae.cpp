@@ -146,6 +146,35 @@ TEST(MAE, ReadsBothFilesEvenWhenTheFirstFails) {
   EXPECT_EQ(CompareFiles(dir / "ok.bmp", dir / "short.bmp").result, -1.0);
 }
 
+TEST(MAE, StreamsFilesToTheSameResultAsTheInMemoryComparison) {
+  // Shapes that take each way through the streaming reads: one run per
+  // file, many short rows per read, rows longer than a read buffer, and
+  // images of different widths whose rows are not contiguous.
+  struct Shape {
+    std::uint32_t wa, ha, wb, hb;
+  };
+  std::mt19937 rng(99);
+  for (const Shape s :
+       {Shape{8, 5, 8, 5}, Shape{1, 1000, 1, 1000}, Shape{3, 7, 5, 4}, Shape{1, 90000, 2, 90001},
+        Shape{30000, 3, 30000, 3}, Shape{87382, 2, 87382, 2}, Shape{100000, 2, 90000, 3},
+        Shape{90000, 3, 100000, 2}}) {
+    SCOPED_TRACE(std::to_string(s.wa) + "x" + std::to_string(s.ha) + " vs " + std::to_string(s.wb) +
+                 "x" + std::to_string(s.hb));
+    TempDir dir;
+    const Bytes a = bmptest::MakePixels(s.wa, s.ha, [&rng](std::size_t) { return rng(); });
+    const Bytes b = bmptest::MakePixels(s.wb, s.hb, [&rng](std::size_t) { return rng(); });
+    WriteFile(dir / "a.bmp", MakeBmp(s.wa, s.ha, a));
+    WriteFile(dir / "b.bmp", MakeBmp(s.wb, s.hb, b));
+    const double expected = MeanAbsoluteError(
+        a.data(), static_cast<std::int32_t>(s.wa), static_cast<std::int32_t>(s.ha), b.data(),
+        static_cast<std::int32_t>(s.wb), static_cast<std::int32_t>(s.hb));
+    const Captured c = CompareFiles(dir / "a.bmp", dir / "b.bmp");
+    EXPECT_EQ(c.result, expected);
+    const bool same_size = s.wa == s.wb && s.ha == s.hb;
+    EXPECT_EQ(c.out, same_size ? "" : " Warning: The size of 2 images is not the same!\n");
+  }
+}
+
 TEST(Tables, PairEachOutputWithItsReference) {
   const char* const expected[10] = {"Blur1.bmp",  "Blur2.bmp",  "Blur3.bmp",  "Blur4.bmp",
                                     "Blur5.bmp",  "Sobel1.bmp", "Sobel2.bmp", "Sobel3.bmp",
