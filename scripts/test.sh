@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++ libgtest-dev clang-format
+need_packages cmake make g++ libgtest-dev libbenchmark-dev clang-format
 
 echo "== format check (.clang-format)"
 mapfile -t sources < <(find src tests examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
@@ -20,7 +20,7 @@ run_suite() {
 }
 
 echo "== tests, warnings as errors"
-run_suite out/test -DCMAKE_BUILD_TYPE=RelWithDebInfo
+run_suite out/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAE_BUILD_BENCH=ON
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 run_suite out/asan -DCMAKE_BUILD_TYPE=Debug -DMAE_SANITIZE=ON
 echo "== all checks passed"

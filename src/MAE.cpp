@@ -8,7 +8,7 @@
 #include <memory>
 #include <new>
 
-#if defined(__x86_64__) || (defined(__SSE2__) && defined(__i386__))
+#if defined(__x86_64__)
 #include <immintrin.h>
 #endif
 
@@ -43,7 +43,7 @@ std::uint64_t SumAbsDiffScalar(const unsigned char* a, const unsigned char* b, s
   return sum;
 }
 
-#if defined(__x86_64__) || (defined(__SSE2__) && defined(__i386__))
+#if defined(__x86_64__)
 #define MAE_HAVE_X86 1
 
 // psadbw sums |a - b| over 8 bytes into a 64-bit lane: no lane can
@@ -64,6 +64,12 @@ std::uint64_t SumAbsDiffSse2(const unsigned char* a, const unsigned char* b, std
     acc0 =
         _mm_add_epi64(acc0, _mm_sad_epu8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i)),
                                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i))));
+  }
+  if (i + 8 <= n) {  // the upper halves load as zeros on both sides
+    acc1 =
+        _mm_add_epi64(acc1, _mm_sad_epu8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + i)),
+                                         _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b + i))));
+    i += 8;
   }
   const __m128i acc = _mm_add_epi64(acc0, acc1);
   const std::uint64_t lanes =
@@ -105,6 +111,9 @@ SumAbsDiffFn ChooseSumAbsDiff() {
 
 std::uint64_t SumAbsDiff(const unsigned char* a, const unsigned char* b, std::size_t n) {
 #ifdef MAE_HAVE_X86
+  if (n < 64) {
+    return SumAbsDiffSse2(a, b, n);  // short rows: no indirect call, no wide lanes
+  }
   static const SumAbsDiffFn chosen = ChooseSumAbsDiff();
   return chosen(a, b, n);
 #else
