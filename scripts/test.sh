@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Runs every check CI runs: the format check, the test suite built with
-# warnings as errors, and the test suite again under AddressSanitizer and
-# UndefinedBehaviorSanitizer.
+# warnings as errors (with the hostile-file corpus, and the executable under
+# valgrind's memcheck), and the test suite again under AddressSanitizer,
+# LeakSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++ libgtest-dev libbenchmark-dev clang-format
+need_packages cmake make g++ libgtest-dev libbenchmark-dev clang-format valgrind
 
 echo "== format check (.clang-format)"
 mapfile -t sources < <(find src tests examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)

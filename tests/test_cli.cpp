@@ -137,6 +137,18 @@ TEST(Cli, PrintsOneLineForEveryCase) {
          return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "fifo"},
                                Error(d / "fifo", "is not a regular file.") + "MAE = -1\n");
        }},
+      {"devices are not regular files",
+       [](const TempDir&) {
+         return std::make_pair(std::vector<std::string>{"/dev/zero", "/dev/urandom"},
+                               Error("/dev/zero", "is not a regular file.") +
+                                   Error("/dev/urandom", "is not a regular file.") + "MAE = -1\n");
+       }},
+      {"/dev/null",
+       [](const TempDir& d) {
+         WriteFile(d / "a.bmp", Image(1, 1, 0));
+         return std::make_pair(std::vector<std::string>{"/dev/null", d / "a.bmp"},
+                               Error("/dev/null", "is not a regular file.") + "MAE = -1\n");
+       }},
       {"too short",
        [](const TempDir& d) {
          WriteFile(d / "a.bmp", Image(1, 1, 0));
