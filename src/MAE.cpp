@@ -30,10 +30,6 @@ namespace {
 constexpr std::uint16_t kComparedBitCount = 24;
 constexpr std::size_t kBytesPerPixel = 3;
 
-}  // namespace
-
-namespace {
-
 // The plain loop: correct on every processor, and the tail of the others.
 std::uint64_t SumAbsDiffScalar(const unsigned char* a, const unsigned char* b, std::size_t n) {
   std::uint64_t sum = 0;
@@ -123,10 +119,29 @@ std::uint64_t SumAbsDiff(const unsigned char* a, const unsigned char* b, std::si
 
 namespace {
 
-// 0 / 0 for an empty area, made explicit so that every compiler and
-// processor gives the same negative NaN.
-double EmptyAreaResult() {
-  return -std::numeric_limits<double>::quiet_NaN();
+// The area both images cover, each indexed with its own width: the first
+// min(height) rows and, in each, the first min(width) pixels. False when it
+// is empty (a width or height of 0 or less).
+bool CommonArea(std::int32_t width_a, std::int32_t height_a, std::int32_t width_b,
+                std::int32_t height_b, std::uint64_t* row_bytes, std::uint64_t* rows) {
+  const std::int32_t w = std::min(width_a, width_b);
+  const std::int32_t h = std::min(height_a, height_b);
+  if (w <= 0 || h <= 0) {
+    return false;
+  }
+  *row_bytes = static_cast<std::uint64_t>(w) * kBytesPerPixel;
+  *rows = static_cast<std::uint64_t>(h);
+  return true;
+}
+
+// Every term of the sum is an integer, so the sum is exact and the mean is
+// rounded once, here. An empty area would be 0 / 0: its NaN is made
+// explicit so that every compiler and processor gives the same negative one.
+double Mean(std::uint64_t sum, std::uint64_t count) {
+  if (count == 0) {
+    return -std::numeric_limits<double>::quiet_NaN();
+  }
+  return static_cast<double>(sum) / static_cast<double>(count);
 }
 
 // Each file is read through a buffer of this many bytes: large enough that
@@ -216,21 +231,18 @@ bool StreamSumAbsDiff(Rows a, Rows b, std::uint64_t row_bytes, std::uint64_t row
 
 double MeanAbsoluteError(const unsigned char* a, std::int32_t width_a, std::int32_t height_a,
                          const unsigned char* b, std::int32_t width_b, std::int32_t height_b) {
-  const std::int32_t w = std::min(width_a, width_b);
-  const std::int32_t h = std::min(height_a, height_b);
-  if (w <= 0 || h <= 0) {
-    return EmptyAreaResult();
+  std::uint64_t row_bytes = 0;
+  std::uint64_t rows = 0;
+  if (!CommonArea(width_a, height_a, width_b, height_b, &row_bytes, &rows)) {
+    return Mean(0, 0);
   }
-  const std::size_t row_bytes = static_cast<std::size_t>(w) * kBytesPerPixel;
   const std::size_t stride_a = static_cast<std::size_t>(width_a) * kBytesPerPixel;
   const std::size_t stride_b = static_cast<std::size_t>(width_b) * kBytesPerPixel;
   std::uint64_t sum = 0;
-  for (std::size_t row = 0; row < static_cast<std::size_t>(h); ++row) {
-    sum += SumAbsDiff(a + row * stride_a, b + row * stride_b, row_bytes);
+  for (std::size_t row = 0; row < rows; ++row) {
+    sum += SumAbsDiff(a + row * stride_a, b + row * stride_b, static_cast<std::size_t>(row_bytes));
   }
-  // Every term is an integer, so the sum is exact and the mean is rounded
-  // once, here.
-  return static_cast<double>(sum) / static_cast<double>(row_bytes * static_cast<std::size_t>(h));
+  return Mean(sum, row_bytes * rows);
 }
 
 double MAE(const char* path1, const char* path2) {
@@ -251,11 +263,11 @@ double MAE(const char* path1, const char* path2) {
   // The bytes are taken as 3 a pixel, which only a 24-bit image has.
   bool depth_ok = true;
   if (header_a.bit_count != kComparedBitCount) {
-    std::printf(" Error: %s is not a 24-bit image.\n", path1);
+    PrintPathError(path1, "is not a 24-bit image.");
     depth_ok = false;
   }
   if (header_b.bit_count != kComparedBitCount) {
-    std::printf(" Error: %s is not a 24-bit image.\n", path2);
+    PrintPathError(path2, "is not a 24-bit image.");
     depth_ok = false;
   }
   if (!depth_ok) {
@@ -269,22 +281,19 @@ double MAE(const char* path1, const char* path2) {
   if (width_a != width_b || height_a != height_b) {
     std::printf(" Warning: The size of 2 images is not the same!\n");
   }
-  const std::int32_t w = std::min(width_a, width_b);
-  const std::int32_t h = std::min(height_a, height_b);
-  if (w <= 0 || h <= 0) {
-    return EmptyAreaResult();
+  std::uint64_t row_bytes = 0;
+  std::uint64_t rows = 0;
+  if (!CommonArea(width_a, height_a, width_b, height_b, &row_bytes, &rows)) {
+    return Mean(0, 0);
   }
   // Both widths are positive here, and each image's rows are in its file.
-  const std::uint64_t row_bytes = static_cast<std::uint64_t>(w) * kBytesPerPixel;
   const Rows rows_a{file_a, path1, header_a.offset,
                     static_cast<std::uint64_t>(width_a) * kBytesPerPixel};
   const Rows rows_b{file_b, path2, header_b.offset,
                     static_cast<std::uint64_t>(width_b) * kBytesPerPixel};
   std::uint64_t sum = 0;
-  if (!StreamSumAbsDiff(rows_a, rows_b, row_bytes, static_cast<std::uint64_t>(h), &sum)) {
+  if (!StreamSumAbsDiff(rows_a, rows_b, row_bytes, rows, &sum)) {
     return -1.0;
   }
-  // Every term is an integer, so the sum is exact and the mean is rounded
-  // once, here.
-  return static_cast<double>(sum) / static_cast<double>(row_bytes * static_cast<std::uint64_t>(h));
+  return Mean(sum, row_bytes * rows);
 }
