@@ -1,9 +1,7 @@
 #include "MAE.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <limits>
 #include <memory>
 #include <new>
