@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "MAE.h"
 #include "bmp_reader.h"
 #include "pairs.h"
+#include "sum_abs_diff.h"
 #include "support/bmp_file.h"
 
 namespace {

@@ -3,9 +3,15 @@
 //
 // The reader knows the 54-byte file and information header of the BMP format.
 // It takes four fields from it (pixel-block offset at byte 10, width at 18,
-// height at 22, bits per pixel at 28) and loads width x height x
-// (bits per pixel / 8) bytes from the offset on, as packed rows: the bytes
-// stay in file order and no row padding is skipped.
+// height at 22, bits per pixel at 28) and loads height rows of width x
+// (bits per pixel / 8) bytes each, the bytes in file order.
+//
+// Rows are found by the file's size. A standard BMP file pads every row to a
+// multiple of 4 bytes: when the file holds every row at its padded place
+// (the last row's padding may be missing), the rows are read from there and
+// the padding is left out. Otherwise the rows are taken as packed, one
+// straight after the other, which is how WriteBMP writes them. Either way
+// the block handed back holds packed rows.
 //
 // Messages go to standard output, one line per failure; success is silent.
 #ifndef MAE_BMP_READER_H
@@ -25,7 +31,7 @@ using BmpBlock = std::unique_ptr<unsigned char, BmpBlockFree>;
 
 class BmpReader {
  public:
-  std::FILE* fp_s = nullptr;          // file being read; open only inside ReadBMP
+  std::FILE* fp_s = nullptr;          // kept for callers; ReadBMP reads through a descriptor
   std::FILE* fp_t = nullptr;          // file being written; open only inside WriteBMP
   std::uint32_t width = 0;            // width in pixels of the last file read
   std::uint32_t height = 0;           // height in rows of the last file read
@@ -50,7 +56,10 @@ class BmpReader {
   //   " Error: PATH is not a regular file."  a directory, FIFO, device...
   //   " Error: PATH is too short to be a BMP file."  fewer than 30 bytes
   //   " Error: PATH is a top-down BMP, which is not supported."  height < 0
+  //   " Error: PATH is wider than 2147483647 pixels, which is not supported."
   //   " Error: PATH holds less pixel data than its header declares."
+  //   " Error: PATH is not a BMP file."    in place of the three lines above
+  //                                        for a file that lacks "BM"
   //   "malloc images_s error"              the block cannot be allocated
   //   " Error: PATH could not be read."    an I/O error or a file that shrank
   // The header fields that were read before a failure stay in the reader's
@@ -64,8 +73,8 @@ class BmpReader {
   // image's dimensions; `data` must hold width x height x bytes_per_pixel
   // bytes in packed rows, as ReadBMP returns them, and stays the caller's.
   // Rows are written packed: the file is a standard BMP whenever a row is a
-  // multiple of 4 bytes. Not safe to run alongside another write, on any
-  // reader: they share the template.
+  // multiple of 4 bytes; other widths are read back right by this reader. Not safe to run alongside
+  // another write, on any reader: they share the template.
   //
   // Returns 0 on success. On failure prints one line and returns -1:
   //   "header fname_t error"  no image has been read with this reader yet

@@ -78,16 +78,19 @@ TEST(ReadBMP, PointsTheReaderAtTheSharedTemplate) {
   EXPECT_EQ(Bytes(first.header, first.header + 54), expected);
 }
 
-TEST(ReadBMP, TakesRowsAsPackedWithoutSkippingPadding) {
-  // Width 1 at 24 bits: a standard file pads each 3-byte row to 4 bytes.
-  // The reader takes the first width x height x 3 bytes as packed rows.
+TEST(ReadBMP, LeavesOutThePaddingOfAStandardFile) {
+  // Width 1 at 24 bits: a standard file pads each 3-byte row to 4 bytes;
+  // the block holds the rows without it. Six bytes are packed rows.
   TempDir dir;
-  const Bytes stored = {1, 2, 3, 0, 4, 5, 6, 0};
-  WriteFile(dir / "a.bmp", MakeBmp(1, 2, stored));
-  BmpReader reader;
-  ReadOutcome r = Read(reader, dir / "a.bmp");
-  ASSERT_NE(r.block, nullptr);
-  EXPECT_EQ(BlockBytes(r, 6), (Bytes{1, 2, 3, 0, 4, 5}));
+  WriteFile(dir / "padded.bmp", MakeBmp(1, 2, {1, 2, 3, 0, 4, 5, 6, 0}));
+  WriteFile(dir / "packed.bmp", MakeBmp(1, 2, {1, 2, 3, 4, 5, 6}));
+  for (const char* name : {"padded.bmp", "packed.bmp"}) {
+    SCOPED_TRACE(name);
+    BmpReader reader;
+    ReadOutcome r = Read(reader, dir / name);
+    ASSERT_NE(r.block, nullptr);
+    EXPECT_EQ(BlockBytes(r, 6), (Bytes{1, 2, 3, 4, 5, 6}));
+  }
 }
 
 TEST(ReadBMP, LoadsAnyBitCountAsItsHeaderSays) {
@@ -214,14 +217,35 @@ TEST(ReadBMP, RefusesWhatItCannotReadWithOneLine) {
       {"offset past the end",
        [](const TempDir& d) { return FileWith(d, MakeHeader(0, 0, 24, 1000)); },
        "holds less pixel data than its header declares."},
-      {"2^31 x 2^31 pixels",
+      {"2^31 x 2^31 - 1 pixels",
        [](const TempDir& d) { return FileWith(d, MakeHeader(0x80000000u, 0x7FFFFFFFu)); },
+       "is wider than 2147483647 pixels, which is not supported."},
+      {"width 2^32 - 1 with its pixels",
+       [](const TempDir& d) { return FileWith(d, MakeBmp(0xFFFFFFFFu, 1, Bytes(64, 0))); },
+       "is wider than 2147483647 pixels, which is not supported."},
+      // Exactly 2^64 bytes of pixels, 0 once wrapped: only the overflow
+      // check refuses this 54-byte file.
+      {"block size wraps to 0",
+       [](const TempDir& d) { return FileWith(d, MakeHeader(1u << 30, 1u << 29, 256)); },
        "holds less pixel data than its header declares."},
-      {"product beyond 64 bits",
+      {"padded span beyond 64 bits",
        [](const TempDir& d) {
-         return FileWith(d, MakeHeader(0xFFFFFFFFu, 0x7FFFFFFFu, 0xFFFF, 0xFFFFFFFFu));
+         return FileWith(d, MakeHeader(0x7FFFFFFFu, 0x7FFFFFFFu, 0xFFFF, 0xFFFFFFFFu));
        },
        "holds less pixel data than its header declares."},
+      {"text",
+       [](const TempDir& d) {
+         const std::string text = "Not a picture, but more than thirty bytes long.";
+         return FileWith(d, Bytes(text.begin(), text.end()));
+       },
+       "is not a BMP file."},
+      {"top-down without signature",
+       [](const TempDir& d) {
+         Bytes file = MakeBmp(1, 0xFFFFFFFFu, Bytes(3, 0));
+         file[0] = 0;
+         return FileWith(d, file);
+       },
+       "is not a BMP file."},
   };
   for (const Refusal& c : refusals) {
     SCOPED_TRACE(c.name);

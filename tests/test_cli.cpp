@@ -106,6 +106,46 @@ TEST(Cli, PrintsOneLineForEveryCase) {
          return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
                                std::string(kWarning) + "MAE = -nan\n");
        }},
+      {"two zero-width images of the same height",
+       [](const TempDir& d) {
+         WriteFile(d / "a.bmp", Image(0, 5, 0));
+         WriteFile(d / "b.bmp", Image(0, 5, 9));
+         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
+                               std::string("MAE = -nan\n"));
+       }},
+      {"two zero-height images of the same width",
+       [](const TempDir& d) {
+         WriteFile(d / "a.bmp", Image(7, 0, 0));
+         WriteFile(d / "b.bmp", Image(7, 0, 0));
+         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
+                               std::string("MAE = -nan\n"));
+       }},
+      {"standard files with padded rows",
+       [](const TempDir& d) {
+         // 1 pixel a row: 3 bytes and 1 of padding, which must not count.
+         WriteFile(d / "a.bmp", MakeBmp(1, 2, {10, 10, 10, 0, 20, 20, 20, 0}));
+         WriteFile(d / "b.bmp", MakeBmp(1, 2, {13, 13, 13, 99, 20, 20, 20, 99}));
+         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
+                               std::string("MAE = 1.5\n"));
+       }},
+      {"too wide",
+       [](const TempDir& d) {
+         WriteFile(d / "a.bmp", MakeBmp(0x80000000u, 1, Bytes(8, 0)));
+         WriteFile(d / "b.bmp", Image(1, 1, 0));
+         return std::make_pair(
+             std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
+             Error(d / "a.bmp", "is wider than 2147483647 pixels, which is not supported.") +
+                 "MAE = -1\n");
+       }},
+      {"no signature and not 24 bits",
+       [](const TempDir& d) {
+         Bytes rgba = MakeBmp(1, 1, Bytes(4, 0), 32);
+         rgba[0] = 'G';  // no signature, and a depth that cannot be compared
+         WriteFile(d / "b.bmp", rgba);
+         WriteFile(d / "c.bmp", Image(1, 1, 0));
+         return std::make_pair(std::vector<std::string>{d / "c.bmp", d / "b.bmp"},
+                               Error(d / "b.bmp", "is not a BMP file.") + "MAE = -1\n");
+       }},
       {"missing first image",
        [](const TempDir& d) {
          WriteFile(d / "b.bmp", Image(1, 1, 0));

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -54,6 +55,25 @@ inline Bytes MakeBmp(std::uint32_t width, std::uint32_t height, const Bytes& pix
   for (std::size_t i = 0; i < pixels.size(); ++i) {
     file[54 + i] = pixels[i];
   }
+  return file;
+}
+
+// A standard 24-bit file as other programs write it: each row of the packed
+// `pixels` padded with `pad` bytes to a multiple of 4. Without
+// `last_row_padding` the last row's padding is left out, as some writers do.
+inline Bytes MakePaddedBmp(std::uint32_t width, std::uint32_t height, const Bytes& pixels,
+                           unsigned char pad = 0, bool last_row_padding = true) {
+  const std::size_t row = std::size_t{width} * 3;
+  const std::size_t stride = (row + 3) / 4 * 4;
+  Bytes file = MakeHeader(width, height);
+  for (std::size_t r = 0; r < height; ++r) {
+    file.insert(file.end(), pixels.begin() + static_cast<std::ptrdiff_t>(r * row),
+                pixels.begin() + static_cast<std::ptrdiff_t>((r + 1) * row));
+    if (last_row_padding || r + 1 < height) {
+      file.insert(file.end(), stride - row, pad);
+    }
+  }
+  PutLe(file, 2, file.size(), 4);
   return file;
 }
 

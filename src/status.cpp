@@ -1,0 +1,59 @@
+#include "status.h"
+
+namespace {
+
+struct StatusWords {
+  BmpStatus status;
+  const char* line;    // what follows " Error: PATH " in the tool's line
+  const char* reason;  // the same, said without the tool's historic wording
+};
+
+// One row per status, in the enum's order.
+constexpr StatusWords kWords[] = {
+    {BmpStatus::kOk, "", ""},
+    {BmpStatus::kCannotOpen, "not exist.", "cannot be opened"},
+    {BmpStatus::kNotRegularFile, "is not a regular file.", "is not a regular file"},
+    {BmpStatus::kTooShort, "is too short to be a BMP file.", "is too short to be a BMP file"},
+    {BmpStatus::kNotBmp, "is not a BMP file.", "is not a BMP file"},
+    {BmpStatus::kTopDown, "is a top-down BMP, which is not supported.",
+     "is a top-down BMP, which is not supported"},
+    {BmpStatus::kTooWide, "is wider than 2147483647 pixels, which is not supported.",
+     "is wider than 2147483647 pixels, which is not supported"},
+    {BmpStatus::kPixelsMissing, "holds less pixel data than its header declares.",
+     "holds less pixel data than its header declares"},
+    {BmpStatus::kOutOfMemory, "", "cannot be read: not enough memory"},
+    {BmpStatus::kReadError, "could not be read.", "could not be read"},
+    {BmpStatus::kNot24Bit, "is not a 24-bit image.", "is not a 24-bit image"},
+};
+
+constexpr bool InEnumOrder() {
+  std::size_t index = 0;
+  for (const StatusWords& words : kWords) {
+    if (static_cast<std::size_t>(words.status) != index++) {
+      return false;
+    }
+  }
+  return true;
+}
+static_assert(InEnumOrder(), "one row per status, in the enum's order");
+
+const StatusWords& WordsFor(BmpStatus status) {
+  const auto index = static_cast<std::size_t>(status);
+  return index < sizeof kWords / sizeof kWords[0] ? kWords[index] : kWords[0];
+}
+
+}  // namespace
+
+std::string BmpStatusLine(BmpStatus status, const char* path) {
+  if (status == BmpStatus::kOk) {
+    return {};
+  }
+  if (status == BmpStatus::kOutOfMemory) {
+    return "malloc images_s error";
+  }
+  return std::string(" Error: ") + path + " " + WordsFor(status).line;
+}
+
+const char* BmpStatusReason(BmpStatus status) {
+  return WordsFor(status).reason;
+}
