@@ -1,7 +1,9 @@
 // Arbitrary bytes as a file, read with ReadBMP. When the read succeeds the
-// block holds exactly width x height x bytes-per-pixel bytes, all of them
-// taken from the file at the header's offset, and the allocation is no
-// larger than the file.
+// block holds exactly width x height x bytes-per-pixel bytes: the rows at
+// their padded places when the file holds them there (a standard BMP),
+// packed rows otherwise, each worked out here again in 128-bit arithmetic.
+// The allocation is never larger than the file, and a failed read leaves
+// the outputs alone.
 #include <malloc.h>
 
 #include <cstdint>
@@ -28,13 +30,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
   }
-  const std::uint64_t block_size =
-      static_cast<std::uint64_t>(reader.width) * reader.height * reader.bytes_per_pixel;
-  if (width != static_cast<std::int32_t>(reader.width) ||
-      height != static_cast<std::int32_t>(reader.height) || reader.offset > size ||
-      block_size > size - reader.offset ||
-      std::memcmp(block.get(), data + reader.offset, block_size) != 0) {
+  __extension__ typedef unsigned __int128 Wide;  // no product here can overflow it
+  const Wide row = Wide{reader.width} * reader.bytes_per_pixel;
+  const Wide padded_stride = (row + 3) / 4 * 4;
+  const Wide h = reader.height;
+  const Wide offset = reader.offset;
+  Wide stride = row;
+  if (padded_stride > row && h > 0 && offset + padded_stride * (h - 1) + row <= size) {
+    stride = padded_stride;
+  }
+  if (width < 0 || height < 0 || width != static_cast<std::int32_t>(reader.width) ||
+      height != static_cast<std::int32_t>(reader.height) ||
+      (h > 0 && offset + stride * (h - 1) + row > size)) {
     std::abort();
+  }
+  const auto row_bytes = static_cast<std::size_t>(row);
+  for (std::size_t r = 0; r < reader.height; ++r) {
+    const auto at = static_cast<std::size_t>(offset + stride * r);
+    if (std::memcmp(block.get() + r * row_bytes, data + at, row_bytes) != 0) {
+      std::abort();
+    }
   }
   // The allocation itself, not just the size asked for: never more than the
   // file holds, beyond the one byte an empty block gets.
