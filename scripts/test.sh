@@ -6,7 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++ libgtest-dev libbenchmark-dev clang-format valgrind groff-base dpkg-dev
+need_packages cmake make g++ libgtest-dev libbenchmark-dev clang-format valgrind groff-base dpkg-dev \
+  imagemagick
 
 echo "== format check (.clang-format)"
 mapfile -t sources < <(find src tests examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
