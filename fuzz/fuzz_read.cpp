@@ -45,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::abort();
   }
   const auto row_bytes = static_cast<std::size_t>(row);
-  for (std::size_t r = 0; r < reader.height; ++r) {
+  // Rows of no bytes (bit counts below 8) have nothing to check, however many.
+  for (std::size_t r = 0; row_bytes != 0 && r < reader.height; ++r) {
     const auto at = static_cast<std::size_t>(offset + stride * r);
     if (std::memcmp(block.get() + r * row_bytes, data + at, row_bytes) != 0) {
       std::abort();
