@@ -139,8 +139,9 @@ class Streamer {
  private:
   void Piece(std::uint64_t row, std::uint64_t start, const unsigned char* a, const unsigned char* b,
              std::size_t n) {
-    result_->sum += SumAbsDiff(a, b, n);
-    if (options_.figures) {
+    const std::uint64_t sum = SumAbsDiff(a, b, n);
+    result_->sum += sum;
+    if (options_.figures && sum != 0) {  // an identical piece adds nothing
       AddFigures(a, b, n, result_);
     }
     if (options_.visit) {
@@ -192,6 +193,9 @@ Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOpt
     result.compared = true;
     result.mae = Mean(0, 0);
     return result;
+  }
+  if (options.on_area) {
+    options.on_area(result.width, result.height);
   }
   // Each image's rows are in its file, at its own stride.
   const Rows rows_a{file_a, result.a, ha.offset, ha.stride};

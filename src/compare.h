@@ -27,7 +27,11 @@ using RowVisitor =
 
 struct CompareOptions {
   bool figures = false;  // also find the largest difference and the differing pixels
-  RowVisitor visit;      // optional: sees every compared piece
+  // Optional: told the compared area (width, height in pixels) once both
+  // files are accepted and before any row is read; not called for an empty
+  // area.
+  std::function<void(std::uint64_t width, std::uint64_t height)> on_area;
+  RowVisitor visit;  // optional: sees every compared piece
 };
 
 struct Comparison {

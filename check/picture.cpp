@@ -1,0 +1,119 @@
+#include "picture.h"
+
+#include <spng.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
+#include <utility>
+
+namespace {
+
+constexpr std::size_t kChannels = 3;
+
+std::size_t RowStart(const Picture& picture, std::uint64_t bmp_row) {
+  // BMP rows run from the bottom up; the picture's from the top down.
+  return static_cast<std::size_t>(picture.height - 1 - bmp_row) * picture.width * kChannels;
+}
+
+struct SpngFree {
+  void operator()(spng_ctx* ctx) const noexcept { spng_ctx_free(ctx); }
+};
+
+}  // namespace
+
+Picture PictureFromBmp(const unsigned char* block, std::uint32_t width, std::uint32_t height) {
+  Picture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.rgb.resize(std::size_t{width} * height * kChannels);
+  const std::size_t row_bytes = std::size_t{width} * kChannels;
+  for (std::uint32_t row = 0; row < height; ++row) {
+    const unsigned char* in = block + std::size_t{row} * row_bytes;
+    unsigned char* out = picture.rgb.data() + RowStart(picture, row);
+    for (std::size_t i = 0; i < row_bytes; i += kChannels) {
+      out[i] = in[i + 2];
+      out[i + 1] = in[i + 1];
+      out[i + 2] = in[i];
+    }
+  }
+  return picture;
+}
+
+unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char red) {
+  // Rec. 601 brightness, then halfway to white: 128 (black) to 255 (white).
+  const unsigned luma = (299u * red + 587u * green + 114u * blue + 500u) / 1000u;
+  return static_cast<unsigned char>(128u + luma / 2u);
+}
+
+unsigned char RedShade(unsigned difference) {
+  // 1 -> 100, 255 -> 0: the redder, the larger the difference.
+  const unsigned d = std::min(std::max(difference, 1u), 255u);
+  return static_cast<unsigned char>(100u - (100u * (d - 1u) + 127u) / 254u);
+}
+
+DiffPainter::DiffPainter(std::uint32_t width, std::uint32_t height) {
+  picture_.width = width;
+  picture_.height = height;
+  picture_.rgb.resize(std::size_t{width} * height * kChannels);
+}
+
+void DiffPainter::Paint(std::uint64_t row, std::uint64_t start, const unsigned char* output,
+                        const unsigned char* reference, std::size_t n) {
+  if (row >= picture_.height || start + n > std::uint64_t{picture_.width} * kChannels) {
+    return;  // outside the area this painter was made for
+  }
+  unsigned char* out = picture_.rgb.data() + RowStart(picture_, row) + start;
+  for (std::size_t i = 0; i + kChannels <= n; i += kChannels) {
+    unsigned difference = 0;
+    for (std::size_t k = 0; k < kChannels; ++k) {
+      const int d = int{output[i + k]} - int{reference[i + k]};
+      difference = std::max(difference, static_cast<unsigned>(d < 0 ? -d : d));
+    }
+    if (difference == 0) {
+      const unsigned char grey = FadedGrey(reference[i], reference[i + 1], reference[i + 2]);
+      out[i] = out[i + 1] = out[i + 2] = grey;
+    } else {
+      out[i] = 255;
+      out[i + 1] = out[i + 2] = RedShade(difference);
+    }
+  }
+}
+
+std::string EncodePng(const Picture& picture, std::string* error) {
+  std::unique_ptr<spng_ctx, SpngFree> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
+  if (!ctx) {
+    *error = "out of memory";
+    return {};
+  }
+  spng_ihdr ihdr{};
+  ihdr.width = picture.width;
+  ihdr.height = picture.height;
+  ihdr.bit_depth = 8;
+  ihdr.color_type = SPNG_COLOR_TYPE_TRUECOLOR;
+  int status = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
+  if (status == 0) {
+    // Fast over small: these pictures are looked at, not archived.
+    status = spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 3);
+  }
+  if (status == 0) {
+    status = spng_set_ihdr(ctx.get(), &ihdr);
+  }
+  if (status == 0) {
+    status = spng_encode_image(ctx.get(), picture.rgb.data(), picture.rgb.size(), SPNG_FMT_PNG,
+                               SPNG_ENCODE_FINALIZE);
+  }
+  if (status != 0) {
+    *error = spng_strerror(status);
+    return {};
+  }
+  std::size_t size = 0;
+  void* buffer = spng_get_png_buffer(ctx.get(), &size, &status);
+  if (buffer == nullptr) {
+    *error = spng_strerror(status);
+    return {};
+  }
+  std::string png(static_cast<const char*>(buffer), size);
+  std::free(buffer);  // the buffer is the caller's, allocated with malloc
+  return png;
+}

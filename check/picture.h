@@ -1,0 +1,53 @@
+// Pictures as people see them: RGB, top row first. Made from BMP pixel
+// blocks (BGR, bottom row first) and from the comparison's rows, and
+// written out as PNG.
+#ifndef MAE_CHECK_PICTURE_H
+#define MAE_CHECK_PICTURE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct Picture {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::vector<unsigned char> rgb;  // width x height x 3 bytes, top row first
+
+  bool empty() const { return width == 0 || height == 0; }
+};
+
+// A 24-bit BMP block (packed rows, bottom row first, BGR) as a picture.
+Picture PictureFromBmp(const unsigned char* block, std::uint32_t width, std::uint32_t height);
+
+// The difference picture of a compared area, painted row by row from the
+// comparison's pieces (BMP rows: row 0 is the picture's bottom). A pixel
+// with no difference is grey, the reference's brightness faded towards
+// white so that the picture stays recognisable; a pixel with any difference
+// is red: red 255, green and blue 100 for a difference of 1 down to 0 for
+// 255, so that the smallest difference is as easy to spot as the largest.
+class DiffPainter {
+ public:
+  DiffPainter(std::uint32_t width, std::uint32_t height);
+
+  // `output` and `reference` hold `n` bytes (whole BGR pixels) of compared
+  // row `row`, from byte `start` of the row.
+  void Paint(std::uint64_t row, std::uint64_t start, const unsigned char* output,
+             const unsigned char* reference, std::size_t n);
+
+  const Picture& picture() const { return picture_; }
+  Picture Take() { return std::move(picture_); }
+
+ private:
+  Picture picture_;
+};
+
+// The grey of an unchanged pixel and the green and blue of a changed one.
+unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char red);
+unsigned char RedShade(unsigned difference);
+
+// The picture as a PNG file's bytes (8-bit RGB), or an empty string with
+// the reason in *error.
+std::string EncodePng(const Picture& picture, std::string* error);
+
+#endif  // MAE_CHECK_PICTURE_H

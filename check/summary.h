@@ -1,0 +1,34 @@
+// What every report of mae-check shares: the counts and the summary line,
+// and numbers written the way MAE writes them.
+#ifndef MAE_CHECK_SUMMARY_H
+#define MAE_CHECK_SUMMARY_H
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "cases.h"
+
+struct Summary {
+  std::size_t passed = 0;
+  std::size_t failed = 0;
+  std::size_t errors = 0;
+  std::size_t total() const { return passed + failed + errors; }
+};
+
+Summary Summarise(const std::vector<CaseResult>& results);
+
+// "8 of 10 cases pass (MAE at most 0.5)"
+std::string SummaryLine(const Summary& summary, double max);
+
+// A value as MAE prints it: six significant digits ("2.06912", "3.33333e-07").
+std::string SixDigits(double value);
+
+// The MAE of a case for people: six digits, or "-" when none was computed
+// (an error, or an empty area).
+std::string MaeText(const CaseResult& r);
+
+// The share of differing pixels: "0%", "<0.01%", "12.34%".
+std::string PercentText(std::uint64_t part, std::uint64_t whole);
+
+#endif  // MAE_CHECK_SUMMARY_H

@@ -1,0 +1,62 @@
+#include "text_report.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+#include "summary.h"
+
+namespace {
+
+enum Column { kCase, kVerdict, kMae, kMaxDiff, kDiffering, kReason, kColumns };
+using Row = std::array<std::string, kColumns>;
+
+Row RowOf(const CaseResult& r) {
+  const Comparison& c = r.comparison;
+  Row row;
+  row[kCase] = r.c.name;
+  row[kVerdict] = VerdictWord(r.verdict);
+  row[kMae] = MaeText(r);
+  if (c.compared) {
+    row[kMaxDiff] = std::to_string(c.max_difference);
+    row[kDiffering] = std::to_string(c.differing_pixels) + " (" +
+                      PercentText(c.differing_pixels, c.compared_pixels()) + ")";
+  } else {
+    row[kMaxDiff] = row[kDiffering] = "-";
+  }
+  row[kReason] = r.reason;
+  return row;
+}
+
+}  // namespace
+
+std::string TextReport(const std::vector<CaseResult>& results, double max) {
+  std::vector<Row> rows = {{"case", "verdict", "MAE", "max diff", "differing pixels", "reason"}};
+  for (const CaseResult& r : results) {
+    rows.push_back(RowOf(r));
+  }
+  std::array<std::size_t, kColumns> width{};
+  for (const Row& row : rows) {
+    for (std::size_t i = 0; i < kColumns; ++i) {
+      width[i] = std::max(width[i], row[i].size());
+    }
+  }
+  std::string text;
+  for (const Row& row : rows) {
+    std::string line;
+    for (std::size_t i = 0; i < kColumns; ++i) {
+      const std::string& cell = row[i];
+      const std::string pad(width[i] - cell.size(), ' ');
+      // Numbers line up on the right, words on the left.
+      const bool numeric = i == kMae || i == kMaxDiff || i == kDiffering;
+      line += numeric ? pad + cell : cell + (i + 1 < kColumns ? pad : "");
+      if (i + 1 < kColumns) {
+        line += "  ";
+      }
+    }
+    line.erase(line.find_last_not_of(' ') + 1);
+    text += line + "\n";
+  }
+  text += SummaryLine(Summarise(results), max) + "\n";
+  return text;
+}

@@ -1,0 +1,12 @@
+// The table mae-check prints: one aligned line per case, then the summary.
+#ifndef MAE_CHECK_TEXT_REPORT_H
+#define MAE_CHECK_TEXT_REPORT_H
+
+#include <string>
+#include <vector>
+
+#include "cases.h"
+
+std::string TextReport(const std::vector<CaseResult>& results, double max);
+
+#endif  // MAE_CHECK_TEXT_REPORT_H
