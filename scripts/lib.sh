@@ -23,3 +23,16 @@ need_packages() {
 }
 
 jobs() { nproc 2>/dev/null || echo 2; }
+
+# Headless Chromium with its background services off (this machine has no
+# network to reach) and a fresh profile that is removed afterwards.
+#   headless_chromium ARGS... URL
+headless_chromium() {
+  local profile status=0
+  profile=$(mktemp -d)
+  timeout 120 chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \
+    --disable-background-networking --disable-component-update --disable-sync \
+    --hide-scrollbars --user-data-dir="$profile" "$@" 2>/dev/null || status=$?
+  rm -rf "$profile"
+  return $status
+}

@@ -1,0 +1,552 @@
+// mae-check as users meet it: real files in a temporary folder, the whole
+// output, and the exit status; its JSON read back by a real parser and its
+// pictures by a real PNG decoder.
+#include <gtest/gtest.h>
+#include <spng.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "html_report.h"
+#include "picture.h"
+#include "support/bmp_file.h"
+
+namespace {
+
+using bmptest::Bytes;
+using bmptest::MakeBmp;
+using bmptest::MakeHeader;
+using bmptest::ReadFile;
+using bmptest::RunResult;
+using bmptest::TempDir;
+using bmptest::WriteFile;
+using Json = nlohmann::json;
+
+RunResult Check(const std::vector<std::string>& args) {
+  return bmptest::Run(MAE_CHECK_EXE, args);
+}
+
+Bytes Ramp(std::uint32_t w, std::uint32_t h) {
+  return MakeBmp(w, h, bmptest::MakePixels(w, h, [](std::size_t i) { return i * 37 % 251; }));
+}
+
+// The ramp with byte `index` of its pixels raised by `by`.
+Bytes RampWith(std::uint32_t w, std::uint32_t h, std::size_t index, int by) {
+  Bytes b = Ramp(w, h);
+  b[54 + index] = static_cast<unsigned char>(b[54 + index] + by);
+  return b;
+}
+
+Bytes Bordered(std::uint32_t w, std::uint32_t h) {
+  Bytes b = Ramp(w, h);
+  for (std::uint32_t y = 0; y < h; ++y) {
+    for (std::uint32_t x = 0; x < w; ++x) {
+      if (x == 0 || y == 0 || x == w - 1 || y == h - 1) {
+        b[54 + (y * w + x) * 3 + 1] ^= 1;
+      }
+    }
+  }
+  return b;
+}
+
+struct PairCase {
+  const char* name;
+  std::function<void(const TempDir&)> make;  // writes out.bmp and ref.bmp (or not)
+  std::vector<std::string> options;
+  const char* verdict;
+  const char* reason;   // a part of the reason; "" for none
+  Json mae;             // null when none
+  Json max_difference;  // null when not compared
+  Json differing_pixels;
+  Json compared_pixels;
+  int exit_status;
+};
+
+void Files(const TempDir& d, const Bytes& out, const Bytes& ref) {
+  WriteFile(d / "out.bmp", out);
+  WriteFile(d / "ref.bmp", ref);
+}
+
+TEST(MaeCheck, GivesEveryPairItsVerdictFiguresAndExitStatus) {
+  const Json null = nullptr;
+  const PairCase cases[] = {
+      {"identical",
+       [](const TempDir& d) { Files(d, Ramp(4, 2), Ramp(4, 2)); },
+       {},
+       "pass",
+       "",
+       0.0,
+       0,
+       0,
+       8,
+       0},
+      {"one channel of one pixel",
+       [](const TempDir& d) { Files(d, RampWith(4, 2, 13, 7), Ramp(4, 2)); },
+       {},
+       "fail",
+       "MAE above 0",
+       7.0 / 24.0,
+       7,
+       1,
+       8,
+       1},
+      {"within the threshold",
+       [](const TempDir& d) { Files(d, RampWith(4, 2, 13, 7), Ramp(4, 2)); },
+       {"--max", "0.3"},
+       "pass",
+       "",
+       7.0 / 24.0,
+       7,
+       1,
+       8,
+       0},
+      {"exactly at the threshold",
+       [](const TempDir& d) { Files(d, RampWith(4, 1, 0, 6), Ramp(4, 1)); },
+       {"--max", "0.5"},
+       "pass",
+       "",
+       0.5,
+       6,
+       1,
+       4,
+       0},
+      {"off by one along the border",
+       [](const TempDir& d) { Files(d, Bordered(5, 4), Ramp(5, 4)); },
+       {},
+       "fail",
+       "MAE above 0",
+       14.0 / 60.0,
+       1,
+       14,
+       20,
+       1},
+      {"one column narrower, same pixels",
+       [](const TempDir& d) {
+         Bytes narrow = MakeBmp(3, 1, {0, 37, 74, 111, 148, 185, 222, 8, 45});
+         Files(d, narrow, Ramp(4, 1));
+       },
+       {},
+       "fail",
+       "sizes differ: output 3x1, reference 4x1",
+       0.0,
+       0,
+       0,
+       3,
+       1},
+      {"nothing to compare",
+       [](const TempDir& d) { Files(d, MakeHeader(0, 3), MakeHeader(0, 3)); },
+       {},
+       "fail",
+       "nothing to compare",
+       null,
+       0,
+       0,
+       0,
+       1},
+      {"missing output",
+       [](const TempDir& d) { WriteFile(d / "ref.bmp", Ramp(2, 2)); },
+       {},
+       "error",
+       "out.bmp cannot be opened: No such file or directory",
+       null,
+       null,
+       null,
+       null,
+       1},
+      {"both missing",
+       [](const TempDir&) {},
+       {},
+       "error",
+       "cannot be opened: No such file or directory; reference",
+       null,
+       null,
+       null,
+       null,
+       1},
+      {"a folder",
+       [](const TempDir& d) {
+         ::mkdir((d / "out.bmp").c_str(), 0700);
+         WriteFile(d / "ref.bmp", Ramp(2, 2));
+       },
+       {},
+       "error",
+       "is not a regular file",
+       null,
+       null,
+       null,
+       null,
+       1},
+      {"too short",
+       [](const TempDir& d) { Files(d, Bytes(12, 'B'), Ramp(2, 2)); },
+       {},
+       "error",
+       "is too short to be a BMP file",
+       null,
+       null,
+       null,
+       null,
+       1},
+      {"top-down",
+       [](const TempDir& d) { Files(d, MakeBmp(1, 0xFFFFFFFFu, Bytes(3, 0)), Ramp(2, 2)); },
+       {},
+       "error",
+       "is a top-down BMP",
+       null,
+       null,
+       null,
+       null,
+       1},
+      {"too wide",
+       [](const TempDir& d) { Files(d, MakeBmp(0x80000000u, 1, Bytes(8, 0)), Ramp(2, 2)); },
+       {},
+       "error",
+       "is wider than 2147483647 pixels",
+       null,
+       null,
+       null,
+       null,
+       1},
+      {"cut short",
+       [](const TempDir& d) { Files(d, MakeHeader(4, 4), Ramp(2, 2)); },
+       {},
+       "error",
+       "holds less pixel data than its header declares",
+       null,
+       null,
+       null,
+       null,
+       1},
+      {"a PNG named .bmp",
+       [](const TempDir& d) {
+         const std::string png = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x02\0\0\0\x02\x08\x02";
+         Files(d, Bytes(png.begin(), png.end()), Ramp(2, 2));
+         Bytes padded = ReadFile(d / "out.bmp");
+         padded.resize(40, 0);
+         WriteFile(d / "out.bmp", padded);
+       },
+       {},
+       "error",
+       "is not a BMP file",
+       null,
+       null,
+       null,
+       null,
+       1},
+      {"32 bits",
+       [](const TempDir& d) { Files(d, Ramp(2, 2), MakeBmp(2, 2, Bytes(16, 0), 32)); },
+       {},
+       "error",
+       "reference",
+       null,
+       null,
+       null,
+       null,
+       1},
+  };
+  for (const PairCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    c.make(dir);
+    std::vector<std::string> args = c.options;
+    args.push_back("--json");
+    args.push_back(dir / "out.bmp");
+    args.push_back(dir / "ref.bmp");
+    const RunResult r = Check(args);
+    EXPECT_EQ(r.exit_status, c.exit_status);
+    EXPECT_EQ(r.err, "");
+    const Json j = Json::parse(r.out);
+    ASSERT_EQ(j["cases"].size(), 1u);
+    const Json& k = j["cases"][0];
+    EXPECT_EQ(k["name"], "out");
+    EXPECT_EQ(k["output"], dir / "out.bmp");
+    EXPECT_EQ(k["reference"], dir / "ref.bmp");
+    EXPECT_EQ(k["verdict"], c.verdict);
+    if (*c.reason == '\0') {
+      EXPECT_TRUE(k["reason"].is_null());
+    } else {
+      EXPECT_NE(k["reason"].get<std::string>().find(c.reason), std::string::npos) << k["reason"];
+    }
+    if (c.mae.is_null()) {
+      EXPECT_TRUE(k["mae"].is_null());
+    } else {
+      EXPECT_EQ(k["mae"].get<double>(), c.mae.get<double>());
+    }
+    EXPECT_EQ(k["max_difference"], c.max_difference);
+    EXPECT_EQ(k["differing_pixels"], c.differing_pixels);
+    EXPECT_EQ(k["compared_pixels"], c.compared_pixels);
+    EXPECT_TRUE(k["diff"].is_null());
+    EXPECT_EQ(j["passed"].get<int>() + j["failed"].get<int>() + j["errors"].get<int>(), 1);
+
+    // The table says the same, on one line, and the same exit status.
+    args.erase(std::find(args.begin(), args.end(), "--json"));
+    const RunResult table = Check(args);
+    EXPECT_EQ(table.exit_status, c.exit_status);
+    std::istringstream lines(table.out);
+    std::string header, name, verdict;
+    std::getline(lines, header);
+    lines >> name >> verdict;
+    EXPECT_EQ(name + " " + verdict, "out " + std::string(c.verdict)) << table.out;
+  }
+}
+
+TEST(MaeCheck, ReportsTheSystemsReasonForAFileItMayNotOpen) {
+  TempDir dir;
+  Files(dir, Ramp(2, 2), Ramp(2, 2));
+  ::chmod((dir / "out.bmp").c_str(), 0);
+  std::vector<std::string> args = {"--json", dir / "out.bmp", dir / "ref.bmp"};
+  std::string program = MAE_CHECK_EXE;
+  if (::geteuid() == 0) {
+    // Root may open any file: run as nobody, for whom it stays closed.
+    if (::access("/usr/bin/setpriv", X_OK) != 0) {
+      GTEST_SKIP() << "running as root without setpriv to drop privileges";
+    }
+    args.insert(args.begin(), {"--reuid=65534", "--regid=65534", "--clear-groups", MAE_CHECK_EXE});
+    program = "/usr/bin/setpriv";
+  }
+  const RunResult r = bmptest::Run(program, args);
+  if (r.exit_status >= 126) {
+    GTEST_SKIP() << "nobody may not run the build's mae-check here: " << r.err;
+  }
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_NE(r.out.find("cannot be opened: Permission denied"), std::string::npos) << r.out;
+}
+
+TEST(MaeCheck, RefusesWhatItCannotUseWithStatus2) {
+  TempDir dir;
+  const std::vector<std::vector<std::string>> usage_errors = {
+      {"--frobnicate"}, {"--max"},          {"--max", "-1"},   {"--max", "abc"}, {"--max", "nan"},
+      {"--max", "inf"}, {"--max", "1e400"}, {"--max", "0.5x"}, {"a", "b", "c"},
+  };
+  for (const auto& args : usage_errors) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    const RunResult r = Check(args);
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_EQ(r.out, "");
+    EXPECT_NE(r.err, "");
+  }
+  const RunResult help = Check({"--help"});
+  EXPECT_EQ(help.exit_status, 0);
+  EXPECT_NE(help.out.find("Usage: mae-check [OPTIONS] [DIR]"), std::string::npos);
+  const RunResult version = Check({"--version"});
+  EXPECT_EQ(version.exit_status, 0);
+  EXPECT_EQ(version.out, "mae-check " MAE_VERSION "\n");
+}
+
+// The shipped sample cases: the whole table, and every MAE exactly what
+// the MAE tool prints for the same pair.
+TEST(MaeCheck, ChecksTheTenSampleCasesLikeMaeItself) {
+  const std::string dir = MAE_EXAMPLES_DIR "/cases";
+  const RunResult r = Check({"--max", "0.5", dir});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err, "");
+  const std::string missing = dir + "/Sobel5.bmp";
+  EXPECT_EQ(r.out,
+            "case    verdict        MAE  max diff  differing pixels  reason\n"
+            "Blur1   pass             0         0            0 (0%)\n"
+            "Blur2   pass     0.0207292         1       796 (2.07%)\n"
+            "Blur3   pass             0         0            0 (0%)\n"
+            "Blur4   fail             0         0            0 (0%)  sizes differ: output 239x160, "
+            "reference 240x160\n"
+            "Blur5   pass             0         0            0 (0%)\n"
+            "Sobel1  pass             0         0            0 (0%)\n"
+            "Sobel2  pass             0         0            0 (0%)\n"
+            "Sobel3  pass             0         0            0 (0%)\n"
+            "Sobel4  fail       10.7994       225    36064 (93.92%)  MAE above 0.5\n"
+            "Sobel5  error            -         -                 -  output " +
+                missing +
+                " cannot be opened: No such file or directory\n"
+                "7 of 10 cases pass (MAE at most 0.5)\n");
+
+  const Json j = Json::parse(Check({"--json", dir}).out);
+  EXPECT_EQ(j["max"], 0.0);
+  EXPECT_EQ(j["passed"], 6);
+  EXPECT_EQ(j["failed"], 3);
+  EXPECT_EQ(j["errors"], 1);
+  for (const Json& k : j["cases"]) {
+    SCOPED_TRACE(k["name"].get<std::string>());
+    const RunResult mae = bmptest::Run(MAE_EXE, {k["output"], k["reference"]});
+    const std::string last = mae.out.substr(mae.out.rfind("MAE = "));
+    if (k["mae"].is_null()) {
+      EXPECT_EQ(last, "MAE = -1\n");
+    } else {
+      char digits[64];
+      std::snprintf(digits, sizeof digits, "MAE = %g\n", k["mae"].get<double>());
+      EXPECT_EQ(last, digits);
+    }
+  }
+}
+
+TEST(MaeCheck, NamesTheTenCasesUnderTheFolderGiven) {
+  TempDir dir;
+  ::mkdir((dir / "ANS").c_str(), 0700);
+  const char* names[] = {"Blur1",  "Blur2",  "Blur3",  "Blur4",  "Blur5",
+                         "Sobel1", "Sobel2", "Sobel3", "Sobel4", "Sobel5"};
+  for (const char* name : names) {
+    WriteFile(dir / (std::string(name) + ".bmp"), Ramp(3, 3));
+    WriteFile(dir / ("ANS/" + std::string(name) + ".bmp"), Ramp(3, 3));
+  }
+  const RunResult r = Check({"--json", dir.path().string()});
+  EXPECT_EQ(r.exit_status, 0);
+  const Json j = Json::parse(r.out);
+  ASSERT_EQ(j["cases"].size(), 10u);
+  for (std::size_t i = 0; i < 10; ++i) {
+    EXPECT_EQ(j["cases"][i]["name"], names[i]);
+    EXPECT_EQ(j["cases"][i]["output"], dir / (std::string(names[i]) + ".bmp"));
+    EXPECT_EQ(j["cases"][i]["reference"], dir / ("ANS/" + std::string(names[i]) + ".bmp"));
+    EXPECT_EQ(j["cases"][i]["output_size"], Json::array({3, 3}));
+  }
+  EXPECT_EQ(Check({dir.path().string()}).out.substr(0, 4), "case");
+}
+
+struct Decoded {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::vector<unsigned char> rgb;
+};
+
+Decoded DecodePng(const Bytes& png) {
+  Decoded d;
+  spng_ctx* ctx = spng_ctx_new(0);
+  spng_set_png_buffer(ctx, png.data(), png.size());
+  spng_ihdr ihdr{};
+  std::size_t size = 0;
+  if (spng_get_ihdr(ctx, &ihdr) == 0 && spng_decoded_image_size(ctx, SPNG_FMT_RGB8, &size) == 0) {
+    d.rgb.resize(size);
+    if (spng_decode_image(ctx, d.rgb.data(), size, SPNG_FMT_RGB8, 0) == 0) {
+      d.width = ihdr.width;
+      d.height = ihdr.height;
+    }
+  }
+  spng_ctx_free(ctx);
+  return d;
+}
+
+TEST(MaeCheck, DrawsWhereTheImagesDifferTopRowFirst) {
+  TempDir dir;
+  // 3 x 2 pixels in packed rows. File row 0 is the picture's bottom: its
+  // first pixel differs by 1 in blue, the top row's last pixel by 55 in red.
+  const Bytes ref = MakeBmp(3, 2,
+                            {0, 0, 0, 50, 50, 50, 255, 255, 255,  // bottom row
+                             10, 20, 30, 90, 90, 90, 100, 100, 100});
+  Bytes out = ref;
+  out[54 + 0] = 1;    // blue of the bottom row's first pixel: 0 -> 1
+  out[54 + 17] = 45;  // red of the top row's last pixel: 100 -> 45
+  Files(dir, out, ref);
+  const RunResult r =
+      Check({"--json", "--diff", dir / "pictures/new", dir / "out.bmp", dir / "ref.bmp"});
+  EXPECT_EQ(r.exit_status, 1);
+  const Json j = Json::parse(r.out);
+  EXPECT_EQ(j["cases"][0]["diff"], dir / "pictures/new/out.png");
+  const Decoded png = DecodePng(ReadFile(dir / "pictures/new/out.png"));
+  ASSERT_EQ(png.width, 3u);
+  ASSERT_EQ(png.height, 2u);
+  // Expected, top row first: the reference's grey, or red.
+  for (std::uint32_t y = 0; y < 2; ++y) {
+    for (std::uint32_t x = 0; x < 3; ++x) {
+      SCOPED_TRACE("x " + std::to_string(x) + " y " + std::to_string(y));
+      const unsigned char* p = &png.rgb[(y * 3 + x) * 3];
+      const std::size_t bmp = 54 + ((1 - y) * 3 + x) * 3;  // BGR, bottom row first
+      const bool differs = (y == 1 && x == 0) || (y == 0 && x == 2);
+      if (differs) {
+        EXPECT_EQ(p[0], 255);
+        EXPECT_LE(p[1], 100);
+        EXPECT_EQ(p[1], p[2]);
+      } else {
+        EXPECT_EQ(p[0], p[1]);
+        EXPECT_EQ(p[1], p[2]);
+        EXPECT_EQ(p[0], FadedGrey(ref[bmp], ref[bmp + 1], ref[bmp + 2]));
+      }
+    }
+  }
+  // A difference of 1 is the palest red, 55 a deeper one.
+  EXPECT_EQ(png.rgb[(1 * 3 + 0) * 3 + 1], 100);
+  EXPECT_LT(png.rgb[(0 * 3 + 2) * 3 + 1], 100);
+}
+
+TEST(MaeCheck, SaysWhenAPictureOrReportCannotBeWritten) {
+  TempDir dir;
+  Files(dir, Ramp(2, 2), Ramp(2, 2));
+  WriteFile(dir / "plain", Bytes(1, 0));
+  const std::vector<std::vector<std::string>> failing = {
+      {"--diff", dir / "plain/sub"},
+      {"--report", dir / "no/such/folder/report.html"},
+      {"--report", "/dev/full"},
+  };
+  for (auto args : failing) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    args.push_back(dir / "out.bmp");
+    args.push_back(dir / "ref.bmp");
+    const RunResult r = Check(args);
+    EXPECT_EQ(r.exit_status, 2);
+    EXPECT_NE(r.err.find("mae-check: cannot "), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("1 of 1 case passes"), std::string::npos);  // results still shown
+  }
+  EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+}
+
+TEST(MaeCheck, WritesAReportThatShowsHostileNamesAsText) {
+  TempDir dir;
+  const std::string hostile = dir / "<img src=x onerror=alert(1)>.bmp";
+  WriteFile(hostile, RampWith(4, 2, 3, 9));
+  WriteFile(dir / "ref.bmp", Ramp(4, 2));
+  const RunResult r = Check({"--report", dir / "r.html", "--json", hostile, dir / "ref.bmp"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(Json::parse(r.out)["cases"][0]["name"], "<img src=x onerror=alert(1)>");
+  const Bytes page = ReadFile(dir / "r.html");
+  const std::string html(page.begin(), page.end());
+  EXPECT_EQ(html.find("<img src=x"), std::string::npos);
+  EXPECT_NE(html.find("&lt;img src=x onerror=alert(1)&gt;"), std::string::npos);
+  EXPECT_EQ(html.find("<script"), std::string::npos);
+  EXPECT_EQ(html.find("http"), std::string::npos);  // nothing outside the file
+  EXPECT_NE(html.find("src=\"data:image/png;base64,"), std::string::npos);
+  // No clock in it: the same files give the same bytes.
+  Check({"--report", dir / "r2.html", hostile, dir / "ref.bmp"});
+  EXPECT_EQ(ReadFile(dir / "r2.html"), page);
+}
+
+TEST(Pictures, ShadesAndEncodings) {
+  // Red: 100 for a difference of 1, 0 for 255, never brighter for more.
+  EXPECT_EQ(RedShade(1), 100);
+  EXPECT_EQ(RedShade(255), 0);
+  for (unsigned d = 2; d <= 255; ++d) {
+    EXPECT_LE(RedShade(d), RedShade(d - 1));
+  }
+  // Grey: black and white stay apart, both on the light side.
+  EXPECT_EQ(FadedGrey(0, 0, 0), 128);
+  EXPECT_EQ(FadedGrey(255, 255, 255), 255);
+  // RFC 4648's test vectors.
+  const std::pair<const char*, const char*> vectors[] = {{"", ""},
+                                                         {"f", "Zg=="},
+                                                         {"fo", "Zm8="},
+                                                         {"foo", "Zm9v"},
+                                                         {"foob", "Zm9vYg=="},
+                                                         {"fooba", "Zm9vYmE="},
+                                                         {"foobar", "Zm9vYmFy"}};
+  for (const auto& [in, out] : vectors) {
+    EXPECT_EQ(Base64(in), out);
+  }
+  EXPECT_EQ(EscapeHtml("<a href=\"x\">Tom & 'Jerry'</a>"),
+            "&lt;a href=&quot;x&quot;&gt;Tom &amp; &#39;Jerry&#39;&lt;/a&gt;");
+  // A picture survives encoding and decoding byte for byte.
+  Picture picture;
+  picture.width = 5;
+  picture.height = 3;
+  for (int i = 0; i < 45; ++i) {
+    picture.rgb.push_back(static_cast<unsigned char>(i * 17));
+  }
+  std::string error;
+  const std::string png = EncodePng(picture, &error);
+  const Decoded back = DecodePng(Bytes(png.begin(), png.end()));
+  EXPECT_EQ(back.width, 5u);
+  EXPECT_EQ(back.height, 3u);
+  EXPECT_EQ(back.rgb, picture.rgb);
+}
+
+}  // namespace
