@@ -1,4 +1,4 @@
-# cmake --install: the executable and its man page (component "runtime");
+# cmake --install: the executables and their man pages (component "runtime");
 # the library, its two headers and a CMake package so that another project
 # needs only find_package(MAE) and MAE::mae (component "development").
 include(CMakePackageConfigHelpers)
@@ -6,6 +6,11 @@ include(CMakePackageConfigHelpers)
 install(TARGETS MAE RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
 install(FILES ${PROJECT_SOURCE_DIR}/man/MAE.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
         COMPONENT runtime)
+if(MAE_BUILD_CHECK)
+  install(TARGETS mae-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT runtime)
+  install(FILES ${PROJECT_SOURCE_DIR}/man/mae-check.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+          COMPONENT runtime)
+endif()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/mae
         COMPONENT runtime)
 
@@ -22,7 +27,7 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/MAEConfigVersion.cmake
 install(FILES ${PROJECT_BINARY_DIR}/MAEConfig.cmake ${PROJECT_BINARY_DIR}/MAEConfigVersion.cmake
         DESTINATION ${MAE_CMAKE_DIR} COMPONENT development)
 
-# cpack -G DEB: "mae" with the executable and the man page, "mae-dev" with
+# cpack -G DEB: "mae" with the executables and the man pages, "mae-dev" with
 # the library, the headers and the CMake package.
 set(CPACK_PACKAGE_NAME mae)
 set(CPACK_PACKAGE_VENDOR "The MAE developers")
@@ -31,7 +36,9 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "mean absolute error of two 24-bit BMP ima
 set(CPACK_PACKAGE_DESCRIPTION
     "MAE compares two uncompressed 24-bit BMP files and prints their mean absolute error: \
 the absolute byte difference averaged over every byte of the area both images cover. \
-It is meant for checking image-processing results against reference images.")
+It is meant for checking image-processing results against reference images; \
+mae-check checks a set of test cases at once, with a verdict per case, JSON, \
+difference pictures and an HTML report.")
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_DEB_COMPONENT_INSTALL ON)
 set(CPACK_COMPONENTS_ALL runtime development)
@@ -40,8 +47,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE ${PROJECT_HOMEPAGE_URL})
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME mae)
-# The executable links the C++ runtime statically: dpkg-shlibdeps finds the
-# C library it needs.
+# MAE links the C++ runtime statically; dpkg-shlibdeps finds what both
+# executables need (the C library; libspng and libsodium for mae-check).
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME mae-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)
