@@ -7,6 +7,8 @@
 // Results go to standard output, problems to standard error. Exit status:
 // 0 when every case passes, 1 when any fails or has an error, 2 on a usage
 // error or when a requested picture or report cannot be written.
+#include <sys/stat.h>
+
 #include <CLI/CLI.hpp>
 #include <cerrno>
 #include <cmath>
@@ -55,12 +57,18 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     std::fprintf(stderr, "mae-check: cannot write %s: %s\n", path.c_str(), std::strerror(errno));
     return false;
   }
+  struct stat st {};
+  const bool regular = ::fstat(::fileno(file), &st) == 0 && S_ISREG(st.st_mode);
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   const int write_error = errno;
   if (std::fclose(file) != 0 || !written) {
     std::fprintf(stderr, "mae-check: cannot write %s: %s\n", path.c_str(),
                  std::strerror(written ? errno : write_error));
-    std::remove(path.c_str());  // no cut-short picture or report left behind
+    // No cut-short picture or report is left behind; a device such as
+    // /dev/full is not ours to remove.
+    if (regular) {
+      std::remove(path.c_str());
+    }
     return false;
   }
   return true;
