@@ -6,6 +6,7 @@
 #include <new>
 
 #include "bmp_file.h"
+#include "pixel_figures.h"
 #include "sum_abs_diff.h"
 
 namespace {
@@ -42,24 +43,6 @@ double Mean(std::uint64_t sum, std::uint64_t count) {
     return -std::numeric_limits<double>::quiet_NaN();
   }
   return static_cast<double>(sum) / static_cast<double>(count);
-}
-
-// The largest difference and the differing pixels of one piece.
-void AddFigures(const unsigned char* a, const unsigned char* b, std::size_t n, Comparison* result) {
-  unsigned largest = result->max_difference;
-  std::uint64_t differing = 0;
-  for (std::size_t i = 0; i + kBytesPerPixel <= n; i += kBytesPerPixel) {
-    unsigned pixel = 0;
-    for (std::size_t k = 0; k < kBytesPerPixel; ++k) {
-      const unsigned d =
-          a[i + k] > b[i + k] ? unsigned(a[i + k] - b[i + k]) : unsigned(b[i + k] - a[i + k]);
-      pixel = std::max(pixel, d);
-    }
-    largest = std::max(largest, pixel);
-    differing += pixel != 0 ? 1 : 0;
-  }
-  result->max_difference = largest;
-  result->differing_pixels += differing;
 }
 
 // One image as the comparison streams it: row r of the compared area is
@@ -142,7 +125,10 @@ class Streamer {
     const std::uint64_t sum = SumAbsDiff(a, b, n);
     result_->sum += sum;
     if (options_.figures && sum != 0) {  // an identical piece adds nothing
-      AddFigures(a, b, n, result_);
+      PixelFigures figures{result_->max_difference, result_->differing_pixels};
+      AddPixelFigures(a, b, n, &figures);
+      result_->max_difference = figures.max_difference;
+      result_->differing_pixels = figures.differing_pixels;
     }
     if (options_.visit) {
       options_.visit(row, start, a, b, n);
