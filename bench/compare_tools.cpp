@@ -4,13 +4,9 @@
 // result agrees with ImageMagick's and GraphicsMagick's.
 //
 //   compare_tools MAE_PATH [SIZE...]      (default sizes: 512 4096 8192)
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -19,54 +15,13 @@
 
 #include "pairs.h"
 #include "support/bmp_file.h"
+#include "timing.h"
 
 namespace {
 
-struct Timing {
-  double median_ms = 0;
-  double peak_rss_mib = 0;
-};
-
-// Runs argv once with its output thrown away; returns the wall time in ms
-// and fills the peak resident memory of the child.
-double RunOnce(const std::vector<std::string>& args, double* peak_rss_mib) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  std::vector<std::string> copy = args;
-  std::vector<char*> argv;
-  for (auto& a : copy) {
-    argv.push_back(a.data());
-  }
-  argv.push_back(nullptr);
-  const auto start = std::chrono::steady_clock::now();
-  pid_t pid = 0;
-  if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
-    std::fprintf(stderr, "cannot start %s\n", argv[0]);
-    std::exit(1);
-  }
-  int status = 0;
-  rusage usage{};
-  ::wait4(pid, &status, 0, &usage);
-  const auto end = std::chrono::steady_clock::now();
-  posix_spawn_file_actions_destroy(&actions);
-  *peak_rss_mib = static_cast<double>(usage.ru_maxrss) / 1024.0;
-  return std::chrono::duration<double, std::milli>(end - start).count();
-}
-
-Timing Time(const std::vector<std::string>& args, int runs) {
-  double rss = 0;
-  RunOnce(args, &rss);  // warm-up: files in the page cache, binary loaded
-  std::vector<double> times;
-  double peak = 0;
-  for (int i = 0; i < runs; ++i) {
-    times.push_back(RunOnce(args, &rss));
-    peak = std::max(peak, rss);
-  }
-  std::sort(times.begin(), times.end());
-  return {times[times.size() / 2], peak};
-}
+using bench::RunOnce;
+using bench::Time;
+using bench::Timing;
 
 // Standard output and error of one run, together.
 std::string Output(const std::vector<std::string>& args) {
