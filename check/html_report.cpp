@@ -101,9 +101,9 @@ h2 { font-size: 1.2em; margin: .2em 0 .4em; }
 .figures th, .figures td { border: 1px solid #ddd; padding: .2em .7em; text-align: right; }
 .figures th { background: #f4f4f4; font-weight: 600; }
 .pictures { display: flex; flex-wrap: wrap; gap: 1em; align-items: flex-start; }
-figure { margin: 0; }
+figure { margin: 0; display: table; }
 figure img { display: block; image-rendering: pixelated; border: 1px solid #ddd; }
-figcaption { font-size: .85em; max-width: 340px; overflow-wrap: anywhere; }
+figcaption { display: table-caption; caption-side: bottom; font-size: .85em; overflow-wrap: anywhere; }
 .none { width: 160px; height: 60px; border: 1px dashed #bbb; color: #888; display: flex; align-items: center; justify-content: center; }
 </style>
 )";

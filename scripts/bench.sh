@@ -2,11 +2,13 @@
 # Benchmarks: the inner pass and the reader (Google Benchmark), then whole
 # processes of MAE against cmp, cat, and ImageMagick / GraphicsMagick when
 # installed, on 512x512, 4096x4096 and 8192x8192 pairs written to a
-# temporary folder. Pass sizes to change them: bash scripts/bench.sh 512 2048
+# temporary folder, then mae-check on ten 1024x1024 cases against ten MAE
+# runs. Pass sizes to change the pairs: bash scripts/bench.sh 512 2048
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++ libbenchmark-dev diffutils coreutils
+need_packages cmake make g++ libbenchmark-dev diffutils coreutils pkg-config libcli11-dev \
+  nlohmann-json3-dev libspng-dev libsodium-dev
 cmake -S . -B out/bench -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_BENCH=ON -DMAE_BUILD_TESTS=OFF >/dev/null
 cmake --build out/bench -j"$(jobs)" >/dev/null
 echo "== inner pass and reader"
@@ -14,3 +16,6 @@ out/bench/bench/inner_pass
 echo
 echo "== whole processes (medians after a warm-up run)"
 out/bench/bench/compare_tools out/bench/MAE "$@"
+echo
+echo "== mae-check on ten cases against ten MAE runs"
+out/bench/bench/check_cases out/bench/MAE out/bench/check/mae-check
