@@ -1,11 +1,17 @@
 // Reads the first image with BmpReader, prints its size, then the MAE of
 // the pair, and names the first test case: what a program of the user's
-// would do with the installed library.
+// would do with the installed library. Built twice: with the headers
+// included by their own names, and (MAE_ANGLE_INCLUDES) as <mae/...>.
 #include <cstdint>
 #include <cstdio>
 
+#ifdef MAE_ANGLE_INCLUDES
+#include <mae/MAE.h>
+#include <mae/bmp_reader.h>
+#else
 #include "MAE.h"
 #include "bmp_reader.h"
+#endif
 
 int main(int argc, char** argv) {
   if (argc != 3) {
