@@ -20,6 +20,9 @@ constexpr std::size_t kPaddedChunk = std::size_t{256} << 10;
 }  // namespace
 
 BmpFile::~BmpFile() {
+  if (mapped_ != nullptr) {
+    ::munmap(const_cast<unsigned char*>(mapped_), static_cast<std::size_t>(size_));
+  }
   if (fd_ >= 0) {
     ::close(fd_);
   }
@@ -58,6 +61,7 @@ BmpStatus BmpFile::Open(const char* path) {
     ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
   }
   const auto file_size = static_cast<std::uint64_t>(st.st_size);
+  size_ = file_size;
   if (file_size < kBmpFieldsEnd) {
     return BmpStatus::kTooShort;
   }
@@ -75,6 +79,21 @@ BmpStatus BmpFile::Open(const char* path) {
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
   }
   return status;
+}
+
+bool BmpFile::Map() {
+  if (mapped_ != nullptr) {
+    return true;
+  }
+  if (fd_ < 0 || size_ == 0 || size_ > std::numeric_limits<std::size_t>::max()) {
+    return false;
+  }
+  void* map = ::mmap(nullptr, static_cast<std::size_t>(size_), PROT_READ, MAP_PRIVATE, fd_, 0);
+  if (map == MAP_FAILED) {
+    return false;
+  }
+  mapped_ = static_cast<const unsigned char*>(map);
+  return true;
 }
 
 BmpStatus BmpFile::ReadBlock(unsigned char* out) const {

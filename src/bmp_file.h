@@ -35,6 +35,13 @@ class BmpFile {
   // on an I/O error or a file that ended early (it shrank since Open).
   bool ReadAt(std::uint64_t position, unsigned char* out, std::size_t size) const;
 
+  // Maps the whole file read-only, or returns false when the file system
+  // does not allow it. A mapped file that shrinks raises SIGBUS when read
+  // past its new end: read mappings inside RunCatchingSigbus.
+  bool Map();
+  const unsigned char* mapped() const { return mapped_; }
+  std::uint64_t size() const { return size_; }
+
   // Reads the whole pixel block, header().block_size bytes, into `out` in
   // packed rows, whatever the file's layout: kOk, kReadError or
   // kOutOfMemory (the buffer a padded file is read through).
@@ -43,6 +50,8 @@ class BmpFile {
  private:
   int fd_ = -1;
   int open_error_ = 0;
+  std::uint64_t size_ = 0;  // the file's size when it was opened
+  const unsigned char* mapped_ = nullptr;
   bool fields_read_ = false;
   BmpHeader header_;
 };
