@@ -70,6 +70,11 @@ foreach(component_package runtime:mae development:mae-dev)
 endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/mae
         COMPONENT runtime)
+if(MAE_STATIC_RUNTIME AND NOT MAE_SANITIZE)
+  # Says why lintian's objection to a static executable does not apply.
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/lintian-overrides
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides RENAME mae COMPONENT runtime)
+endif()
 
 set(MAE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/MAE)
 install(TARGETS mae_core EXPORT MAETargets
