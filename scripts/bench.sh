@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Benchmarks: the inner pass and the reader (Google Benchmark), then whole
-# processes of MAE against cmp, cat, and ImageMagick / GraphicsMagick when
+# Benchmarks: the inner pass and the reader (Google Benchmark), MAE against
+# the floor (a static program that maps both files and sums them in one
+# pass) and cmp, then whole processes of MAE against cmp, cat, and
+# ImageMagick / GraphicsMagick when
 # installed, on 512x512, 4096x4096 and 8192x8192 pairs written to a
 # temporary folder, then mae-check on ten 1024x1024 cases against ten MAE
 # runs. Pass sizes to change the pairs: bash scripts/bench.sh 512 2048
@@ -13,6 +15,9 @@ cmake -S . -B out/bench -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_BENCH=ON -DMAE_BU
 cmake --build out/bench -j"$(jobs)" >/dev/null
 echo "== inner pass and reader"
 out/bench/bench/inner_pass
+echo
+echo "== MAE against the floor and cmp (medians of alternating runs)"
+out/bench/bench/floor_ratio out/bench/MAE out/bench/bench/mae_floor
 echo
 echo "== whole processes (medians after a warm-up run)"
 out/bench/bench/compare_tools out/bench/MAE "$@"
