@@ -27,6 +27,14 @@ extern const char* ans_name[10];
 //     (then -1.0).
 // Returns a NaN with its sign bit set when the common area is empty.
 // Everything it allocates is released before it returns.
+//
+// The files are mapped into memory and read in place. A file that shrinks
+// while it is read would raise SIGBUS; for the time of the pass a SIGBUS
+// handler of MAE's own is installed (the handler that was there is put back
+// afterwards, and a SIGBUS that is not from the pass goes to it), so such a
+// file gives the "could not be read" line and -1.0. A program that changes
+// the SIGBUS handler from another thread while MAE() runs takes that
+// protection away for that call.
 double MAE(const char* path1, const char* path2);
 
 #endif  // MAE_MAE_H

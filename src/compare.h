@@ -56,11 +56,15 @@ struct Comparison {
 };
 
 // Opens and checks both files (always both, the first first), refuses a
-// file that is not 24 bits per pixel, then streams the rows of the area both
-// images cover, each file by its own layout, through two cache-sized
-// buffers: memory does not grow with the images. The first min(height)
+// file that is not 24 bits per pixel, then reads the rows of the area both
+// images cover, each file by its own layout; memory allocated does not grow
+// with the images. The first min(height)
 // rows in the files and, in each, the first min(width) pixels are compared:
 // for ordinary bottom-up files, the lower-left corner both pictures share.
+// Without a visitor both files are mapped and read in place, under
+// RunCatchingSigbus (sigbus_guard.h): a file that shrinks meanwhile is a
+// kReadError, not a crash. With a visitor, or where a file cannot be
+// mapped, they are read through two buffers.
 Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOptions& options = {});
 
 // The same comparison of two 24-bit pixel blocks already in memory, in
