@@ -61,23 +61,15 @@ std::string Format6(double value) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (WritePairIfAsked(argc, argv)) {
+    return 0;
+  }
   if (argc < 2) {
     std::fprintf(stderr, "usage: %s MAE_PATH [SIZE...]\n", argv[0]);
     return 2;
   }
-  const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-  if (argc == 4 && std::string(argv[1]) == "--write-pair") {
-    WritePair(argv[2], static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10)));
-    return 0;
-  }
   const std::string mae = std::filesystem::absolute(argv[1]).string();
-  std::vector<std::uint32_t> sizes;
-  for (int i = 2; i < argc; ++i) {
-    sizes.push_back(static_cast<std::uint32_t>(std::strtoul(argv[i], nullptr, 10)));
-  }
-  if (sizes.empty()) {
-    sizes = {512, 4096, 8192};
-  }
+  const std::vector<std::uint32_t> sizes = Sizes(argc, argv, 2, {512, 4096, 8192});
   const std::string compare = Find("compare", "-version", "ImageMagick");
   const std::string gm = Find("gm", "version", "GraphicsMagick");
   const std::string cmp = Find("cmp", "--version", "diffutils");
@@ -115,9 +107,7 @@ int main(int argc, char** argv) {
   std::printf("|---|---|---:|---:|---:|\n");
   for (const std::uint32_t n : sizes) {
     const std::string folder = dir / std::to_string(n);
-    // Written by a child process: a process's peak memory counts what its
-    // parent held when it was started, and these images are large.
-    if (Output({self, "--write-pair", folder, std::to_string(n)}) != "") {
+    if (!WritePairInChild(folder, n)) {
       std::fprintf(stderr, "cannot write the %u pair\n", n);
       return 1;
     }

@@ -25,24 +25,16 @@ double Median(std::vector<double> values) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (WritePairIfAsked(argc, argv)) {
+    return 0;
+  }
   if (argc < 3) {
     std::fprintf(stderr, "usage: %s MAE_PATH FLOOR_PATH [SIZE...]\n", argv[0]);
     return 2;
   }
-  const std::string self = std::filesystem::canonical("/proc/self/exe").string();
-  if (argc == 4 && std::string(argv[1]) == "--write-pair") {
-    WritePair(argv[2], static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10)));
-    return 0;
-  }
   const std::string mae = std::filesystem::absolute(argv[1]).string();
   const std::string floor = std::filesystem::absolute(argv[2]).string();
-  std::vector<std::uint32_t> sizes;
-  for (int i = 3; i < argc; ++i) {
-    sizes.push_back(static_cast<std::uint32_t>(std::strtoul(argv[i], nullptr, 10)));
-  }
-  if (sizes.empty()) {
-    sizes = {512, 2048, 8192};
-  }
+  const std::vector<std::uint32_t> sizes = Sizes(argc, argv, 3, {512, 2048, 8192});
   bmptest::TempDir dir;
   std::printf(
       "| pair | MAE ms | floor ms | cmp A A2 ms | MAE / floor | MAE / cmp | MAE peak RSS MiB "
@@ -51,9 +43,11 @@ int main(int argc, char** argv) {
   bool all_agree = true;
   for (const std::uint32_t n : sizes) {
     const std::string folder = dir / std::to_string(n);
-    // Written by a child, so that this process stays small for its children.
+    if (!WritePairInChild(folder, n)) {
+      std::fprintf(stderr, "cannot write the %u pair\n", n);
+      return 1;
+    }
     double ignored = 0;
-    bench::RunOnce({self, "--write-pair", folder, std::to_string(n)}, &ignored);
     const std::string a = folder + "/A.bmp";
     const std::string b = folder + "/B.bmp";
     const std::vector<std::vector<std::string>> commands = {

@@ -5,8 +5,10 @@
 #define MAE_BENCH_PAIRS_H
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "support/bmp_file.h"
 
@@ -33,6 +35,35 @@ inline void WritePair(const std::string& folder, std::uint32_t n) {
   bmptest::WriteFile(folder + "/A.bmp", bmptest::MakeBmp(n, n, a));
   bmptest::WriteFile(folder + "/A2.bmp", bmptest::MakeBmp(n, n, a));
   bmptest::WriteFile(folder + "/B.bmp", bmptest::MakeBmp(n, n, b));
+}
+
+// The benchmarks write their large pairs in a child process, since a
+// process's peak memory counts what its parent held when it was started.
+// The child is the benchmark itself, run as `SELF --write-pair FOLDER N`:
+// true (after writing) when this process is that child.
+inline bool WritePairIfAsked(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--write-pair") {
+    WritePair(argv[2], static_cast<std::uint32_t>(std::strtoul(argv[3], nullptr, 10)));
+    return true;
+  }
+  return false;
+}
+
+// Writes the N x N pair into `folder` through such a child; false on failure.
+inline bool WritePairInChild(const std::string& folder, std::uint32_t n) {
+  const std::string self = std::filesystem::canonical("/proc/self/exe").string();
+  const bmptest::RunResult r = bmptest::Run(self, {"--write-pair", folder, std::to_string(n)});
+  return r.exit_status == 0 && r.out.empty();
+}
+
+// The pair sizes given from argv[first] on, or `defaults`.
+inline std::vector<std::uint32_t> Sizes(int argc, char** argv, int first,
+                                        std::vector<std::uint32_t> defaults) {
+  std::vector<std::uint32_t> sizes;
+  for (int i = first; i < argc; ++i) {
+    sizes.push_back(static_cast<std::uint32_t>(std::strtoul(argv[i], nullptr, 10)));
+  }
+  return sizes.empty() ? defaults : sizes;
 }
 
 #endif  // MAE_BENCH_PAIRS_H
