@@ -46,6 +46,20 @@ double Mean(std::uint64_t sum, std::uint64_t count) {
   return static_cast<double>(sum) / static_cast<double>(count);
 }
 
+// Adds one compared piece of a row (whole pixels) to the result: its sum,
+// and with `figures` its largest difference and differing pixels.
+void AddPiece(const unsigned char* a, const unsigned char* b, std::size_t n, bool figures,
+              Comparison* result) {
+  const std::uint64_t sum = SumAbsDiff(a, b, n);
+  result->sum += sum;
+  if (figures && sum != 0) {  // an identical piece adds nothing
+    PixelFigures f{result->max_difference, result->differing_pixels};
+    AddPixelFigures(a, b, n, &f);
+    result->max_difference = f.max_difference;
+    result->differing_pixels = f.differing_pixels;
+  }
+}
+
 // One image as the comparison streams it: row r of the compared area is
 // the compared bytes from `base + r * stride` in the file.
 struct Rows {
@@ -123,14 +137,7 @@ class Streamer {
  private:
   void Piece(std::uint64_t row, std::uint64_t start, const unsigned char* a, const unsigned char* b,
              std::size_t n) {
-    const std::uint64_t sum = SumAbsDiff(a, b, n);
-    result_->sum += sum;
-    if (options_.figures && sum != 0) {  // an identical piece adds nothing
-      PixelFigures figures{result_->max_difference, result_->differing_pixels};
-      AddPixelFigures(a, b, n, &figures);
-      result_->max_difference = figures.max_difference;
-      result_->differing_pixels = figures.differing_pixels;
-    }
+    AddPiece(a, b, n, options_.figures, result_);
     if (options_.visit) {
       options_.visit(row, start, a, b, n);
     }
@@ -163,16 +170,7 @@ void RunMappedPass(void* context) {
   }
   const auto n = static_cast<std::size_t>(p.row_bytes);
   for (std::uint64_t row = 0; row < p.rows; ++row) {
-    const unsigned char* a = p.a + row * p.stride_a;
-    const unsigned char* b = p.b + row * p.stride_b;
-    const std::uint64_t sum = SumAbsDiff(a, b, n);
-    result.sum += sum;
-    if (p.figures && sum != 0) {  // an identical row adds nothing
-      PixelFigures figures{result.max_difference, result.differing_pixels};
-      AddPixelFigures(a, b, n, &figures);
-      result.max_difference = figures.max_difference;
-      result.differing_pixels = figures.differing_pixels;
-    }
+    AddPiece(p.a + row * p.stride_a, p.b + row * p.stride_b, n, p.figures, &result);
   }
 }
 
