@@ -11,6 +11,10 @@ set(MAE_PACKAGE_MAINTAINER "" CACHE STRING
 if(NOT MAE_PACKAGE_MAINTAINER AND DEFINED ENV{DEBFULLNAME} AND DEFINED ENV{DEBEMAIL})
   set(MAE_PACKAGE_MAINTAINER "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
 endif()
+if(NOT MAE_PACKAGE_MAINTAINER)
+  message(STATUS "Debian packages (cpack -G DEB) need a maintainer: configure with "
+                 "-DMAE_PACKAGE_MAINTAINER=\"Name <address>\", or set DEBFULLNAME and DEBEMAIL")
+endif()
 set(MAE_HOMEPAGE "" CACHE STRING "The project's home page for the packages (none by default)")
 
 # Man pages and changelogs are installed compressed, reproducibly (no name
