@@ -3,14 +3,14 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
+#include <system_error>
 #include <thread>
 
 #include "MAE.h"
 #include "bmp_file.h"
 #include "picture.h"
+#include "summary.h"
 
 namespace {
 
@@ -21,12 +21,6 @@ std::string Join(const std::string& dir, const char* name) {
     return name;
   }
   return dir.back() == '/' ? dir + name : dir + "/" + name;
-}
-
-std::string FormatG(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
 }
 
 std::string SizeText(const Size& size) {
@@ -46,8 +40,9 @@ std::optional<Size> SizeOf(const FileReport& report) {
 
 std::string FileProblem(const char* role, const std::string& path, const FileReport& report) {
   if (report.status == BmpStatus::kCannotOpen) {
-    return std::string(role) + " " + path +
-           " cannot be opened: " + std::strerror(report.open_error);
+    // The system's words for it; strerror is not safe on the worker threads.
+    return std::string(role) + " " + path + " cannot be opened: " +
+           std::error_code(report.open_error, std::generic_category()).message();
   }
   return std::string(role) + " " + path + " " + BmpStatusReason(report.status);
 }
@@ -80,7 +75,7 @@ void Judge(const RunOptions& options, CaseResult* r) {
   if (cmp.compared_pixels() == 0) {
     AddReason(&reasons, "nothing to compare: a width or height is 0");
   } else if (!(cmp.mae <= options.max)) {
-    AddReason(&reasons, "MAE above " + FormatG(options.max));
+    AddReason(&reasons, "MAE above " + SixDigits(options.max));
   }
   r->verdict = reasons.empty() ? Verdict::kPass : Verdict::kFail;
   r->reason = reasons;
