@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
-#include <utility>
 
 namespace {
 

@@ -36,7 +36,6 @@ class DiffPainter {
              const unsigned char* reference, std::size_t n);
 
   const Picture& picture() const { return picture_; }
-  Picture Take() { return std::move(picture_); }
 
  private:
   Picture picture_;
