@@ -105,9 +105,7 @@ bool WriteDiffPictures(const std::string& folder, const std::vector<CaseResult>&
   return ok;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   CLI::App app{
       "Checks image-processing outputs against their reference images by the mean absolute\n"
       "error of their bytes (the value MAE prints), with a verdict for every case.\n"
@@ -176,4 +174,16 @@ int main(int argc, char** argv) {
     }
   }
   return kAllPass;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::exception& e) {
+    // Out of memory or a thread that cannot start: said, never a crash.
+    std::fprintf(stderr, "mae-check: %s\n", e.what());
+    return kTrouble;
+  }
 }

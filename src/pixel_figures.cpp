@@ -43,7 +43,7 @@ void AddPixelFigures(const unsigned char* a, const unsigned char* b, std::size_t
   std::uint64_t differing = 0;
   for (; i + 48 <= n; i += 48) {
     std::uint64_t equal_bits = 0;
-    for (int v = 0; v < 3; ++v) {
+    for (std::size_t v = 0; v < 3; ++v) {
       const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i + 16 * v));
       const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 16 * v));
       const __m128i d = _mm_or_si128(_mm_subs_epu8(va, vb), _mm_subs_epu8(vb, va));
