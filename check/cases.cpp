@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <exception>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -167,10 +169,20 @@ std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOption
   unsigned threads = options.threads != 0 ? options.threads : std::thread::hardware_concurrency();
   threads = std::max(1u, std::min<unsigned>(threads, static_cast<unsigned>(cases.size())));
   // The cases are independent: each worker takes the next one not yet taken.
+  // A worker that fails (out of memory) stops the others and its exception
+  // reaches the caller, as it would without threads.
   std::atomic<std::size_t> next{0};
+  std::mutex failure_mutex;
+  std::exception_ptr failure;
   auto work = [&] {
-    for (std::size_t i = next++; i < cases.size(); i = next++) {
-      results[i] = RunCase(cases[i], options);
+    try {
+      for (std::size_t i = next++; i < cases.size(); i = next++) {
+        results[i] = RunCase(cases[i], options);
+      }
+    } catch (...) {
+      next = cases.size();
+      const std::lock_guard<std::mutex> lock(failure_mutex);
+      failure = std::current_exception();
     }
   };
   std::vector<std::thread> workers;
@@ -180,6 +192,9 @@ std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOption
   work();
   for (std::thread& worker : workers) {
     worker.join();
+  }
+  if (failure) {
+    std::rethrow_exception(failure);
   }
   return results;
 }
