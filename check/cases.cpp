@@ -187,7 +187,11 @@ std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOption
   };
   std::vector<std::thread> workers;
   for (unsigned t = 1; t < threads; ++t) {
-    workers.emplace_back(work);
+    try {
+      workers.emplace_back(work);
+    } catch (const std::system_error&) {
+      break;  // no more threads to be had: fewer workers do the same work
+    }
   }
   work();
   for (std::thread& worker : workers) {
