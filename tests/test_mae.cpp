@@ -14,10 +14,12 @@
 #include "pixel_figures.h"
 #include "sum_abs_diff.h"
 #include "support/bmp_file.h"
+#include "support/call_mae.h"
 
 namespace {
 
 using bmptest::Bytes;
+using bmptest::CallMae;
 using bmptest::MakeBmp;
 using bmptest::TempDir;
 using bmptest::WriteFile;
@@ -156,17 +158,6 @@ TEST(MeanAbsoluteError, AnEmptyAreaGivesANegativeNaN) {
   }
 }
 
-struct Captured {
-  double result;
-  std::string out;
-};
-
-Captured CompareFiles(const std::string& a, const std::string& b) {
-  testing::internal::CaptureStdout();
-  const double r = MAE(a.c_str(), b.c_str());
-  return {r, testing::internal::GetCapturedStdout()};
-}
-
 TEST(MAE, RefusesImagesThatAreNot24Bit) {
   TempDir dir;
   WriteFile(dir / "rgb.bmp", MakeBmp(2, 1, Bytes(6, 0)));
@@ -178,15 +169,15 @@ TEST(MAE, RefusesImagesThatAreNot24Bit) {
   const std::string gray = dir / "gray.bmp";
   const std::string mono = dir / "mono.bmp";
 
-  Captured c = CompareFiles(rgba, rgb);
+  bmptest::MaeCall c = CallMae(rgba, rgb);
   EXPECT_EQ(c.result, -1.0);
   EXPECT_EQ(c.out, " Error: " + rgba + " is not a 24-bit image.\n");
 
-  c = CompareFiles(rgb, mono);
+  c = CallMae(rgb, mono);
   EXPECT_EQ(c.result, -1.0);
   EXPECT_EQ(c.out, " Error: " + mono + " is not a 24-bit image.\n");
 
-  c = CompareFiles(gray, rgba);
+  c = CallMae(gray, rgba);
   EXPECT_EQ(c.result, -1.0);
   EXPECT_EQ(c.out, " Error: " + gray + " is not a 24-bit image.\n Error: " + rgba +
                        " is not a 24-bit image.\n");
@@ -196,11 +187,11 @@ TEST(MAE, ReadsBothFilesEvenWhenTheFirstFails) {
   TempDir dir;
   WriteFile(dir / "ok.bmp", MakeBmp(1, 1, Bytes(3, 0)));
   WriteFile(dir / "short.bmp", Bytes(5, 0));
-  const Captured c = CompareFiles(dir / "short.bmp", dir / "missing.bmp");
+  const bmptest::MaeCall c = CallMae(dir / "short.bmp", dir / "missing.bmp");
   EXPECT_EQ(c.result, -1.0);
   EXPECT_EQ(c.out, " Error: " + (dir / "short.bmp") + " is too short to be a BMP file.\n" +
                        " Error: " + (dir / "missing.bmp") + " not exist.\n");
-  EXPECT_EQ(CompareFiles(dir / "ok.bmp", dir / "short.bmp").result, -1.0);
+  EXPECT_EQ(CallMae(dir / "ok.bmp", dir / "short.bmp").result, -1.0);
 }
 
 TEST(MAE, StreamsFilesToTheSameResultAsTheInMemoryComparison) {
@@ -225,7 +216,7 @@ TEST(MAE, StreamsFilesToTheSameResultAsTheInMemoryComparison) {
     const double expected = MeanAbsoluteError(
         a.data(), static_cast<std::int32_t>(s.wa), static_cast<std::int32_t>(s.ha), b.data(),
         static_cast<std::int32_t>(s.wb), static_cast<std::int32_t>(s.hb));
-    const Captured c = CompareFiles(dir / "a.bmp", dir / "b.bmp");
+    const bmptest::MaeCall c = CallMae(dir / "a.bmp", dir / "b.bmp");
     EXPECT_EQ(c.result, expected);
     const bool same_size = s.wa == s.wb && s.ha == s.hb;
     EXPECT_EQ(c.out, same_size ? "" : " Warning: The size of 2 images is not the same!\n");

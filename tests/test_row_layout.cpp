@@ -9,10 +9,12 @@
 #include "MAE.h"
 #include "bmp_reader.h"
 #include "support/bmp_file.h"
+#include "support/call_mae.h"
 
 namespace {
 
 using bmptest::Bytes;
+using bmptest::CallMae;
 using bmptest::MakeBmp;
 using bmptest::MakePaddedBmp;
 using bmptest::TempDir;
@@ -58,17 +60,6 @@ double IndependentMean(const Bytes& a, Size sa, const Bytes& b, Size sb) {
   return static_cast<double>(sum) / static_cast<double>(w * h * 3);
 }
 
-struct Compared {
-  double result;
-  std::string out;
-};
-
-Compared Compare(const std::string& a, const std::string& b) {
-  testing::internal::CaptureStdout();
-  const double r = MAE(a.c_str(), b.c_str());
-  return {r, testing::internal::GetCapturedStdout()};
-}
-
 TEST(RowLayout, ReadsPaddedAndPackedFilesAsTheSamePixels) {
   std::mt19937 rng(7);
   for (const Size s : kSizes) {
@@ -106,13 +97,13 @@ TEST(RowLayout, ComparesStandardFilesLikeAPlainSumOverTheirPixels) {
                              {"a.bmp", "b_packed.bmp"},
                              {"a_packed.bmp", "b_packed.bmp"}}) {
       SCOPED_TRACE(std::string(pair.first) + " against " + pair.second);
-      const Compared c = Compare(dir / pair.first, dir / pair.second);
+      const bmptest::MaeCall c = CallMae(dir / pair.first, dir / pair.second);
       EXPECT_EQ(c.out, "");
       EXPECT_EQ(c.result, expected);
     }
     // The same pixels with other padding bytes, or packed: identical.
-    EXPECT_EQ(Compare(dir / "a.bmp", dir / "a_other_pad.bmp").result, 0.0);
-    EXPECT_EQ(Compare(dir / "a_other_pad.bmp", dir / "a_packed.bmp").result, 0.0);
+    EXPECT_EQ(CallMae(dir / "a.bmp", dir / "a_other_pad.bmp").result, 0.0);
+    EXPECT_EQ(CallMae(dir / "a_other_pad.bmp", dir / "a_packed.bmp").result, 0.0);
   }
 }
 
@@ -131,7 +122,7 @@ TEST(RowLayout, APictureCroppedByOneColumnSharesItsWholeCommonArea) {
     WriteFile(dir / "full.bmp", MakePaddedBmp(s.width, s.height, full, 0x55));
     WriteFile(dir / "cropped.bmp",
               MakePaddedBmp(cropped_size.width, cropped_size.height, cropped, 0x77));
-    const Compared c = Compare(dir / "full.bmp", dir / "cropped.bmp");
+    const bmptest::MaeCall c = CallMae(dir / "full.bmp", dir / "cropped.bmp");
     EXPECT_EQ(c.out, " Warning: The size of 2 images is not the same!\n");
     EXPECT_EQ(c.result, 0.0);
   }
