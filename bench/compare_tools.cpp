@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "pairs.h"
-#include "support/bmp_file.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/run_process.h"
+#include "testkit/temp_dir.h"
 #include "timing.h"
 
 namespace {

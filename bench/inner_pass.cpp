@@ -10,7 +10,8 @@
 #include "bmp_reader.h"
 #include "pairs.h"
 #include "sum_abs_diff.h"
-#include "support/bmp_file.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/temp_dir.h"
 
 namespace {
 

@@ -10,7 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "support/bmp_file.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/run_process.h"
+#include "testkit/temp_dir.h"
 
 inline void WritePair(const std::string& folder, std::uint32_t n) {
   std::filesystem::create_directories(folder);

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "summary.h"
+#include "verdict.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ std::string Figure(const std::string& png, const char* caption, const std::strin
   return html;
 }
 
-std::string SizeText(const std::optional<Size>& size) {
+std::string SizeAsHtmlText(const std::optional<Size>& size) {
   return size ? std::to_string(size->first) + " × " + std::to_string(size->second) : "";
 }
 
@@ -54,7 +55,7 @@ std::string CaseSection(const CaseResult& r) {
   const Comparison& c = r.comparison;
   const char* verdict = VerdictWord(r.verdict);
   std::string html = std::string("<section class=\"case ") + verdict + "\">\n<h2>" +
-                     EscapeHtml(r.c.name) + " <span class=\"verdict\">" + verdict +
+                     EscapeHtml(r.test_case.name) + " <span class=\"verdict\">" + verdict +
                      "</span></h2>\n";
   if (!r.reason.empty()) {
     html += "<p class=\"reason\">" + EscapeHtml(r.reason) + "</p>\n";
@@ -72,14 +73,15 @@ std::string CaseSection(const CaseResult& r) {
   const double scale = ScaleFor(r);
   const Size out = r.output_size.value_or(Size{0, 0});
   const Size ref = r.reference_size.value_or(Size{0, 0});
-  html += Figure(r.output_png, "output", r.c.output + " (" + SizeText(r.output_size) + ")",
-                 out.first, out.second, scale);
-  html +=
-      Figure(r.reference_png, "reference", r.c.reference + " (" + SizeText(r.reference_size) + ")",
-             ref.first, ref.second, scale);
+  html += Figure(r.output_png, "output",
+                 r.test_case.output + " (" + SizeAsHtmlText(r.output_size) + ")", out.first,
+                 out.second, scale);
+  html += Figure(r.reference_png, "reference",
+                 r.test_case.reference + " (" + SizeAsHtmlText(r.reference_size) + ")", ref.first,
+                 ref.second, scale);
   html += Figure(r.diff_png, "difference",
-                 "grey: equal; red: different (" + SizeText(Size{c.width, c.height}) + ")", c.width,
-                 c.height, scale);
+                 "grey: equal; red: different (" + SizeAsHtmlText(Size{c.width, c.height}) + ")",
+                 c.width, c.height, scale);
   return html + "</div>\n</section>\n";
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cases.h"
+#include "case_result.h"
 
 std::string HtmlReport(const std::vector<CaseResult>& results, double max);
 

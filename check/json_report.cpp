@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "summary.h"
+#include "verdict.h"
 
 namespace {
 
@@ -15,15 +16,15 @@ Json SizeJson(const std::optional<Size>& size) {
 
 Json CaseJson(const CaseResult& r, const std::string& diff_path) {
   const Comparison& c = r.comparison;
-  const bool figures = c.compared;
+  const bool figures = c.has_figures();
   Json j;
-  j["name"] = r.c.name;
-  j["output"] = r.c.output;
-  j["reference"] = r.c.reference;
+  j["name"] = r.test_case.name;
+  j["output"] = r.test_case.output;
+  j["reference"] = r.test_case.reference;
   j["verdict"] = VerdictWord(r.verdict);
   j["reason"] = r.reason.empty() ? Json(nullptr) : Json(r.reason);
   // An empty area has no mean: JSON has no NaN, so it is null like an error.
-  j["mae"] = figures && !std::isnan(c.mae) ? Json(c.mae) : Json(nullptr);
+  j["mae"] = figures && !std::isnan(c.mae()) ? Json(c.mae()) : Json(nullptr);
   j["max_difference"] = figures ? Json(c.max_difference) : Json(nullptr);
   j["differing_pixels"] = figures ? Json(c.differing_pixels) : Json(nullptr);
   j["compared_pixels"] = figures ? Json(c.compared_pixels()) : Json(nullptr);

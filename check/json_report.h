@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cases.h"
+#include "case_result.h"
 
 // `diff_paths[i]` is the difference picture written for case i, or empty.
 std::string JsonReport(const std::vector<CaseResult>& results, double max,

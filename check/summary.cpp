@@ -34,10 +34,10 @@ std::string SixDigits(double value) {
 }
 
 std::string MaeText(const CaseResult& r) {
-  if (!r.comparison.compared || std::isnan(r.comparison.mae)) {
+  if (!r.comparison.has_figures() || std::isnan(r.comparison.mae())) {
     return "-";
   }
-  return SixDigits(r.comparison.mae);
+  return SixDigits(r.comparison.mae());
 }
 
 std::string PercentText(std::uint64_t part, std::uint64_t whole) {

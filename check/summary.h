@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cases.h"
+#include "case_result.h"
 
 struct Summary {
   std::size_t passed = 0;

@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "summary.h"
+#include "verdict.h"
 
 namespace {
 
@@ -14,10 +15,10 @@ using Row = std::array<std::string, kColumns>;
 Row RowOf(const CaseResult& r) {
   const Comparison& c = r.comparison;
   Row row;
-  row[kCase] = r.c.name;
+  row[kCase] = r.test_case.name;
   row[kVerdict] = VerdictWord(r.verdict);
   row[kMae] = MaeText(r);
-  if (c.compared) {
+  if (c.has_figures()) {
     row[kMaxDiff] = std::to_string(c.max_difference);
     row[kDiffering] = std::to_string(c.differing_pixels) + " (" +
                       PercentText(c.differing_pixels, c.compared_pixels()) + ")";

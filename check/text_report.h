@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cases.h"
+#include "case_result.h"
 
 std::string TextReport(const std::vector<CaseResult>& results, double max);
 

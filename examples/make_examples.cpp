@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "support/bmp_file.h"
+#include "testkit/bmp_bytes.h"
 
 namespace {
 

@@ -17,9 +17,9 @@ const char* ans_name[10] = {
 
 namespace {
 
-void PrintStatus(const FileReport& report, const char* path) {
-  if (report.status != BmpStatus::kOk) {
-    std::puts(BmpStatusLine(report.status, path).c_str());
+void PrintStatus(const FileOutcome& file, const char* path) {
+  if (file.status != BmpStatus::kOk) {
+    std::puts(BmpStatusLine(file.status, path).c_str());
   }
 }
 
@@ -28,16 +28,23 @@ void PrintStatus(const FileReport& report, const char* path) {
 double MAE(const char* path1, const char* path2) {
   // Only the sum is asked for: the fast path, with no per-pixel figures.
   const Comparison result = CompareFiles(path1, path2);
-  if (!result.failed_while_comparing) {
-    PrintStatus(result.a, path1);
-    PrintStatus(result.b, path2);
+  // The lines come in the order in which their causes arose: a refused
+  // file is known before the sizes are, a read that fails during the pass
+  // only after the size warning.
+  switch (result.state) {
+    case CompareState::kRefused:
+      PrintStatus(result.a, path1);
+      PrintStatus(result.b, path2);
+      break;
+    case CompareState::kFailedWhileComparing:
+    case CompareState::kEmptyArea:
+    case CompareState::kCompared:
+      if (result.sizes_differ()) {
+        std::printf(" Warning: The size of 2 images is not the same!\n");
+      }
+      PrintStatus(result.a, path1);
+      PrintStatus(result.b, path2);
+      break;
   }
-  if (result.sizes_differ) {
-    std::printf(" Warning: The size of 2 images is not the same!\n");
-  }
-  if (result.failed_while_comparing) {
-    PrintStatus(result.a, path1);
-    PrintStatus(result.b, path2);
-  }
-  return result.mae;
+  return result.mae();
 }

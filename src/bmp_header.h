@@ -24,6 +24,10 @@
 // The header fields a reader needs end at byte 30 (bits per pixel, 28-29).
 constexpr std::size_t kBmpFieldsEnd = 30;
 
+// The images compared: 24 bits, 3 bytes (blue, green, red) to a pixel.
+constexpr std::uint16_t kComparedBitCount = 24;
+constexpr std::size_t kComparedPixelBytes = kComparedBitCount / 8;
+
 struct BmpHeader {
   bool signature = false;  // the file starts with "BM"
   std::uint32_t offset = 0;

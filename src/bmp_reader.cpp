@@ -4,8 +4,8 @@
 
 #include <limits>
 
-#include "bmp_file.h"
 #include "bmp_header.h"
+#include "load_bmp.h"
 #include "status.h"
 
 namespace {
@@ -35,16 +35,17 @@ unsigned char* BmpReader::ReadBMP(const char* fname_s, std::int32_t* out_width,
   header = tmp_header;
 
   LoadedBmp loaded = LoadBmp(fname_s);
-  if (loaded.fields_read) {
+  const FileOutcome& file = loaded.file;
+  if (file.fields_read) {
     // The fields describe the file even when it is then refused.
-    offset = loaded.header.offset;
-    width = loaded.header.width;
-    height = loaded.header.height;
-    bit_count = loaded.header.bit_count;
-    bytes_per_pixel = loaded.header.bytes_per_pixel;
+    offset = file.header.offset;
+    width = file.header.width;
+    height = file.header.height;
+    bit_count = file.header.bit_count;
+    bytes_per_pixel = file.header.bytes_per_pixel;
   }
-  if (loaded.status != BmpStatus::kOk) {
-    std::puts(BmpStatusLine(loaded.status, fname_s).c_str());
+  if (file.status != BmpStatus::kOk) {
+    std::puts(BmpStatusLine(file.status, fname_s).c_str());
     return nullptr;
   }
   if (out_width != nullptr) {

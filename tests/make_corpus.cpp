@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "support/bmp_file.h"
+#include "testkit/bmp_bytes.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "bmp_header.h"
-#include "support/bmp_file.h"
+#include "testkit/bmp_bytes.h"
 
 namespace {
 

@@ -9,7 +9,8 @@
 #include <string>
 
 #include "bmp_reader.h"
-#include "support/bmp_file.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/temp_dir.h"
 
 namespace {
 

@@ -16,13 +16,16 @@
 
 #include "html_report.h"
 #include "picture.h"
-#include "support/bmp_file.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/run_process.h"
+#include "testkit/temp_dir.h"
 
 namespace {
 
 using bmptest::Bytes;
 using bmptest::MakeBmp;
 using bmptest::MakeHeader;
+using bmptest::Ramp;
 using bmptest::ReadFile;
 using bmptest::RunResult;
 using bmptest::TempDir;
@@ -31,10 +34,6 @@ using Json = nlohmann::json;
 
 RunResult Check(const std::vector<std::string>& args) {
   return bmptest::Run(MAE_CHECK_EXE, args);
-}
-
-Bytes Ramp(std::uint32_t w, std::uint32_t h) {
-  return MakeBmp(w, h, bmptest::MakePixels(w, h, [](std::size_t i) { return i * 37 % 251; }));
 }
 
 // The ramp with byte `index` of its pixels raised by `by`.
@@ -56,16 +55,20 @@ Bytes Bordered(std::uint32_t w, std::uint32_t h) {
   return b;
 }
 
+struct Figures {
+  Json mae;             // null when none
+  Json max_difference;  // null when not compared
+  Json differing_pixels;
+  Json compared_pixels;
+};
+
 struct PairCase {
   const char* name;
   std::function<void(const TempDir&)> make;  // writes out.bmp and ref.bmp (or not)
   std::vector<std::string> options;
   const char* verdict;
-  const char* reason;   // a part of the reason; "" for none
-  Json mae;             // null when none
-  Json max_difference;  // null when not compared
-  Json differing_pixels;
-  Json compared_pixels;
+  const char* reason;  // a part of the reason; "" for none
+  Figures figures;
   int exit_status;
 };
 
@@ -74,181 +77,65 @@ void Files(const TempDir& d, const Bytes& out, const Bytes& ref) {
   WriteFile(d / "ref.bmp", ref);
 }
 
+using Make = std::function<void(const TempDir&)>;
+using Args = std::vector<std::string>;
+
+// Writes the two files of a case; the reference defaults to a 2 x 2 ramp.
+Make Pair(const Bytes& out, const Bytes& ref = Ramp(2, 2)) {
+  return [out, ref](const TempDir& d) { Files(d, out, ref); };
+}
+
+PairCase Passes(const char* name, Make make, Figures f, Args options = {}) {
+  return {name, std::move(make), std::move(options), "pass", "", std::move(f), 0};
+}
+PairCase Fails(const char* name, Make make, const char* reason, Figures f, Args options = {}) {
+  return {name, std::move(make), std::move(options), "fail", reason, std::move(f), 1};
+}
+PairCase Errs(const char* name, Make make, const char* reason) {
+  const Json null = nullptr;
+  return {name, std::move(make), {}, "error", reason, {null, null, null, null}, 1};
+}
+
+Bytes PngNamedBmp() {
+  const std::string png = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x02\0\0\0\x02\x08\x02";
+  Bytes bytes(png.begin(), png.end());
+  bytes.resize(40, 0);
+  return bytes;
+}
+
 TEST(MaeCheck, GivesEveryPairItsVerdictFiguresAndExitStatus) {
   const Json null = nullptr;
+  const Bytes ramp = Ramp(4, 2);
+  const Bytes one_off = RampWith(4, 2, 13, 7);  // one byte of one pixel, by 7
+  const Bytes narrow = MakeBmp(3, 1, {0, 37, 74, 111, 148, 185, 222, 8, 45});  // Ramp(4, 1) cut
+  const Make folder = [](const TempDir& d) {
+    ::mkdir((d / "out.bmp").c_str(), 0700);
+    WriteFile(d / "ref.bmp", Ramp(2, 2));
+  };
+  const Make only_ref = [](const TempDir& d) { WriteFile(d / "ref.bmp", Ramp(2, 2)); };
+  const Make no_files = [](const TempDir&) {};
+  const char* const missing = "out.bmp cannot be opened: No such file or directory";
   const PairCase cases[] = {
-      {"identical",
-       [](const TempDir& d) { Files(d, Ramp(4, 2), Ramp(4, 2)); },
-       {},
-       "pass",
-       "",
-       0.0,
-       0,
-       0,
-       8,
-       0},
-      {"one channel of one pixel",
-       [](const TempDir& d) { Files(d, RampWith(4, 2, 13, 7), Ramp(4, 2)); },
-       {},
-       "fail",
-       "MAE above 0",
-       7.0 / 24.0,
-       7,
-       1,
-       8,
-       1},
-      {"within the threshold",
-       [](const TempDir& d) { Files(d, RampWith(4, 2, 13, 7), Ramp(4, 2)); },
-       {"--max", "0.3"},
-       "pass",
-       "",
-       7.0 / 24.0,
-       7,
-       1,
-       8,
-       0},
-      {"exactly at the threshold",
-       [](const TempDir& d) { Files(d, RampWith(4, 1, 0, 6), Ramp(4, 1)); },
-       {"--max", "0.5"},
-       "pass",
-       "",
-       0.5,
-       6,
-       1,
-       4,
-       0},
-      {"off by one along the border",
-       [](const TempDir& d) { Files(d, Bordered(5, 4), Ramp(5, 4)); },
-       {},
-       "fail",
-       "MAE above 0",
-       14.0 / 60.0,
-       1,
-       14,
-       20,
-       1},
-      {"one column narrower, same pixels",
-       [](const TempDir& d) {
-         Bytes narrow = MakeBmp(3, 1, {0, 37, 74, 111, 148, 185, 222, 8, 45});
-         Files(d, narrow, Ramp(4, 1));
-       },
-       {},
-       "fail",
-       "sizes differ: output 3x1, reference 4x1",
-       0.0,
-       0,
-       0,
-       3,
-       1},
-      {"nothing to compare",
-       [](const TempDir& d) { Files(d, MakeHeader(0, 3), MakeHeader(0, 3)); },
-       {},
-       "fail",
-       "nothing to compare",
-       null,
-       0,
-       0,
-       0,
-       1},
-      {"missing output",
-       [](const TempDir& d) { WriteFile(d / "ref.bmp", Ramp(2, 2)); },
-       {},
-       "error",
-       "out.bmp cannot be opened: No such file or directory",
-       null,
-       null,
-       null,
-       null,
-       1},
-      {"both missing",
-       [](const TempDir&) {},
-       {},
-       "error",
-       "cannot be opened: No such file or directory; reference",
-       null,
-       null,
-       null,
-       null,
-       1},
-      {"a folder",
-       [](const TempDir& d) {
-         ::mkdir((d / "out.bmp").c_str(), 0700);
-         WriteFile(d / "ref.bmp", Ramp(2, 2));
-       },
-       {},
-       "error",
-       "is not a regular file",
-       null,
-       null,
-       null,
-       null,
-       1},
-      {"too short",
-       [](const TempDir& d) { Files(d, Bytes(12, 'B'), Ramp(2, 2)); },
-       {},
-       "error",
-       "is too short to be a BMP file",
-       null,
-       null,
-       null,
-       null,
-       1},
-      {"top-down",
-       [](const TempDir& d) { Files(d, MakeBmp(1, 0xFFFFFFFFu, Bytes(3, 0)), Ramp(2, 2)); },
-       {},
-       "error",
-       "is a top-down BMP",
-       null,
-       null,
-       null,
-       null,
-       1},
-      {"too wide",
-       [](const TempDir& d) { Files(d, MakeBmp(0x80000000u, 1, Bytes(8, 0)), Ramp(2, 2)); },
-       {},
-       "error",
-       "is wider than 2147483647 pixels",
-       null,
-       null,
-       null,
-       null,
-       1},
-      {"cut short",
-       [](const TempDir& d) { Files(d, MakeHeader(4, 4), Ramp(2, 2)); },
-       {},
-       "error",
-       "holds less pixel data than its header declares",
-       null,
-       null,
-       null,
-       null,
-       1},
-      {"a PNG named .bmp",
-       [](const TempDir& d) {
-         const std::string png = "\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x02\0\0\0\x02\x08\x02";
-         Files(d, Bytes(png.begin(), png.end()), Ramp(2, 2));
-         Bytes padded = ReadFile(d / "out.bmp");
-         padded.resize(40, 0);
-         WriteFile(d / "out.bmp", padded);
-       },
-       {},
-       "error",
-       "is not a BMP file",
-       null,
-       null,
-       null,
-       null,
-       1},
-      {"32 bits",
-       [](const TempDir& d) { Files(d, Ramp(2, 2), MakeBmp(2, 2, Bytes(16, 0), 32)); },
-       {},
-       "error",
-       "reference",
-       null,
-       null,
-       null,
-       null,
-       1},
+      Passes("identical", Pair(ramp, ramp), {0.0, 0, 0, 8}),
+      Fails("one channel of one pixel", Pair(one_off, ramp), "MAE above 0", {7.0 / 24, 7, 1, 8}),
+      Passes("within the threshold", Pair(one_off, ramp), {7.0 / 24, 7, 1, 8}, {"--max", "0.3"}),
+      Passes("at the threshold", Pair(RampWith(4, 1, 0, 6), Ramp(4, 1)), {0.5, 6, 1, 4},
+             {"--max", "0.5"}),  //
+      Fails("off by one along the border", Pair(Bordered(5, 4), Ramp(5, 4)), "MAE above 0",
+            {14.0 / 60, 1, 14, 20}),  //
+      Fails("one column narrower", Pair(narrow, Ramp(4, 1)), "sizes differ: output 3x1, reference",
+            {0.0, 0, 0, 3}),  //
+      Fails("nothing to compare", Pair(MakeHeader(0, 3), MakeHeader(0, 3)), "nothing to compare",
+            {null, 0, 0, 0}),  //
+      Errs("missing output", only_ref, missing),
+      Errs("both missing", no_files, "No such file or directory; reference"),
+      Errs("a folder", folder, "is not a regular file"),
+      Errs("too short", Pair(Bytes(12, 'B')), "is too short to be a BMP file"),
+      Errs("top-down", Pair(MakeBmp(1, 0xFFFFFFFFu, Bytes(3, 0))), "is a top-down BMP"),
+      Errs("too wide", Pair(MakeBmp(0x80000000u, 1, Bytes(8, 0))), "is wider than 2147483647"),
+      Errs("cut short", Pair(MakeHeader(4, 4)), "holds less pixel data than its header declares"),
+      Errs("a PNG named .bmp", Pair(PngNamedBmp()), "is not a BMP file"),
+      Errs("32 bits", Pair(Ramp(2, 2), MakeBmp(2, 2, Bytes(16, 0), 32)), "reference"),
   };
   for (const PairCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -273,14 +160,14 @@ TEST(MaeCheck, GivesEveryPairItsVerdictFiguresAndExitStatus) {
     } else {
       EXPECT_NE(k["reason"].get<std::string>().find(c.reason), std::string::npos) << k["reason"];
     }
-    if (c.mae.is_null()) {
+    if (c.figures.mae.is_null()) {
       EXPECT_TRUE(k["mae"].is_null());
     } else {
-      EXPECT_EQ(k["mae"].get<double>(), c.mae.get<double>());
+      EXPECT_EQ(k["mae"].get<double>(), c.figures.mae.get<double>());
     }
-    EXPECT_EQ(k["max_difference"], c.max_difference);
-    EXPECT_EQ(k["differing_pixels"], c.differing_pixels);
-    EXPECT_EQ(k["compared_pixels"], c.compared_pixels);
+    EXPECT_EQ(k["max_difference"], c.figures.max_difference);
+    EXPECT_EQ(k["differing_pixels"], c.figures.differing_pixels);
+    EXPECT_EQ(k["compared_pixels"], c.figures.compared_pixels);
     EXPECT_TRUE(k["diff"].is_null());
     EXPECT_EQ(j["passed"].get<int>() + j["failed"].get<int>() + j["errors"].get<int>(), 1);
 

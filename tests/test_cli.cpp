@@ -3,248 +3,149 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include <functional>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "support/bmp_file.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/run_process.h"
+#include "testkit/temp_dir.h"
 
 namespace {
 
 using bmptest::Bytes;
 using bmptest::MakeBmp;
-using bmptest::MakePixels;
+using bmptest::Ramp;
 using bmptest::TempDir;
 using bmptest::WriteFile;
-
-struct CliCase {
-  const char* name;
-  // Writes the case's files into the folder; returns the operands and the
-  // expected standard output.
-  std::function<std::pair<std::vector<std::string>, std::string>(const TempDir&)> setup;
-};
 
 Bytes Image(std::uint32_t w, std::uint32_t h, unsigned char value) {
   return MakeBmp(w, h, Bytes(std::size_t{w} * h * 3, value));
 }
 
-Bytes Ramp(std::uint32_t w, std::uint32_t h) {
-  return MakeBmp(w, h, MakePixels(w, h, [](std::size_t i) { return i * 31 % 256; }));
+Bytes OneByteOff(std::uint32_t w, std::uint32_t h, unsigned char value, std::size_t at, int by) {
+  Bytes b = Image(w, h, value);
+  b[54 + at] = static_cast<unsigned char>(b[54 + at] + by);
+  return b;
 }
 
-std::string Error(const std::string& path, const char* what) {
-  return " Error: " + path + " " + what + "\n";
+Bytes WithoutLastByte(Bytes b) {
+  b.pop_back();
+  return b;
 }
 
-const char kWarning[] = " Warning: The size of 2 images is not the same!\n";
+Bytes NoSignature(Bytes b) {
+  b[0] = 'G';
+  return b;
+}
+
+// In operands and the expected output, @a and @b stand for the paths of
+// a.bmp and b.bmp in the case's folder, @d for the folder itself.
+struct CliCase {
+  const char* name;
+  std::optional<Bytes> a;  // written as a.bmp when given
+  std::optional<Bytes> b;  // written as b.bmp when given
+  std::string expected;    // the whole standard output
+  std::vector<std::string> operands = {"@a", "@b"};
+};
+
+std::string Expand(std::string text, const TempDir& d) {
+  for (const auto& [token, path] : {std::pair<std::string, std::string>{"@a", d / "a.bmp"},
+                                    {"@b", d / "b.bmp"},
+                                    {"@d", d.path().string()}}) {
+    for (std::size_t at = text.find(token); at != std::string::npos;
+         at = text.find(token, at + path.size())) {
+      text.replace(at, token.size(), path);
+    }
+  }
+  return text;
+}
+
+const std::string kWarning = " Warning: The size of 2 images is not the same!\n";
+const std::string kFailed = "MAE = -1\n";
 
 TEST(Cli, PrintsOneLineForEveryCase) {
+  const std::nullopt_t none = std::nullopt;
+  const Bytes one = Image(1, 1, 0);
   const CliCase cases[] = {
-      {"identical",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Ramp(8, 5));
-         WriteFile(d / "b.bmp", Ramp(8, 5));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string("MAE = 0\n"));
-       }},
-      {"same file twice",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Ramp(3, 3));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "a.bmp"},
-                               std::string("MAE = 0\n"));
-       }},
-      {"all zero against all 255",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(4, 4, 0));
-         WriteFile(d / "b.bmp", Image(4, 4, 255));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string("MAE = 255\n"));
-       }},
-      {"one byte off by 30 in 12",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", MakeBmp(4, 1, Bytes(12, 100)));
-         Bytes b(12, 100);
-         b[7] = 70;
-         WriteFile(d / "b.bmp", MakeBmp(4, 1, b));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string("MAE = 2.5\n"));
-       }},
-      {"one third",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", MakeBmp(1, 1, {0, 0, 0}));
-         WriteFile(d / "b.bmp", MakeBmp(1, 1, {0, 1, 0}));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string("MAE = 0.333333\n"));
-       }},
-      {"a third of a millionth in exponent notation",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(1000, 1000, 7));
-         Bytes b = Image(1000, 1000, 7);
-         b[54 + 123456] = 8;
-         WriteFile(d / "b.bmp", b);
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string("MAE = 3.33333e-07\n"));
-       }},
-      {"different heights warn and compare the shared rows",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", MakeBmp(1, 2, {10, 10, 10, 0, 0, 0}));
-         WriteFile(d / "b.bmp", MakeBmp(1, 1, {12, 12, 12}));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string(kWarning) + "MAE = 2\n");
-       }},
-      {"different widths warn",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(3, 2, 1));
-         WriteFile(d / "b.bmp", Image(5, 2, 4));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string(kWarning) + "MAE = 3\n");
-       }},
-      {"empty common area prints a negative NaN",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(0, 3, 0));
-         WriteFile(d / "b.bmp", Image(2, 3, 0));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string(kWarning) + "MAE = -nan\n");
-       }},
-      {"two zero-width images of the same height",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(0, 5, 0));
-         WriteFile(d / "b.bmp", Image(0, 5, 9));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string("MAE = -nan\n"));
-       }},
-      {"two zero-height images of the same width",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(7, 0, 0));
-         WriteFile(d / "b.bmp", Image(7, 0, 0));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string("MAE = -nan\n"));
-       }},
-      {"standard files with padded rows",
-       [](const TempDir& d) {
-         // 1 pixel a row: 3 bytes and 1 of padding, which must not count.
-         WriteFile(d / "a.bmp", MakeBmp(1, 2, {10, 10, 10, 0, 20, 20, 20, 0}));
-         WriteFile(d / "b.bmp", MakeBmp(1, 2, {13, 13, 13, 99, 20, 20, 20, 99}));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               std::string("MAE = 1.5\n"));
-       }},
-      {"too wide",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", MakeBmp(0x80000000u, 1, Bytes(8, 0)));
-         WriteFile(d / "b.bmp", Image(1, 1, 0));
-         return std::make_pair(
-             std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-             Error(d / "a.bmp", "is wider than 2147483647 pixels, which is not supported.") +
-                 "MAE = -1\n");
-       }},
-      {"no signature and not 24 bits",
-       [](const TempDir& d) {
-         Bytes rgba = MakeBmp(1, 1, Bytes(4, 0), 32);
-         rgba[0] = 'G';  // no signature, and a depth that cannot be compared
-         WriteFile(d / "b.bmp", rgba);
-         WriteFile(d / "c.bmp", Image(1, 1, 0));
-         return std::make_pair(std::vector<std::string>{d / "c.bmp", d / "b.bmp"},
-                               Error(d / "b.bmp", "is not a BMP file.") + "MAE = -1\n");
-       }},
-      {"missing first image",
-       [](const TempDir& d) {
-         WriteFile(d / "b.bmp", Image(1, 1, 0));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               Error(d / "a.bmp", "not exist.") + "MAE = -1\n");
-       }},
-      {"two missing images, first path first",
-       [](const TempDir& d) {
-         return std::make_pair(
-             std::vector<std::string>{d / "x.bmp", d / "y.bmp"},
-             Error(d / "x.bmp", "not exist.") + Error(d / "y.bmp", "not exist.") + "MAE = -1\n");
-       }},
-      {"empty operand is a missing file",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(1, 1, 0));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", ""},
-                               Error("", "not exist.") + "MAE = -1\n");
-       }},
-      {"directory",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(1, 1, 0));
-         return std::make_pair(std::vector<std::string>{d.path().string(), d / "a.bmp"},
-                               Error(d.path().string(), "is not a regular file.") + "MAE = -1\n");
-       }},
-      {"fifo without a writer does not block",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(1, 1, 0));
-         ::mkfifo((d / "fifo").c_str(), 0600);
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "fifo"},
-                               Error(d / "fifo", "is not a regular file.") + "MAE = -1\n");
-       }},
+      {"identical", Ramp(8, 5), Ramp(8, 5), "MAE = 0\n"},
+      {"same file twice", Ramp(3, 3), none, "MAE = 0\n", {"@a", "@a"}},
+      {"all zero against all 255", Image(4, 4, 0), Image(4, 4, 255), "MAE = 255\n"},
+      {"one byte off by 30 in 12", Image(4, 1, 100), OneByteOff(4, 1, 100, 4, 30), "MAE = 2.5\n"},
+      {"one third", MakeBmp(1, 1, {0, 0, 0}), MakeBmp(1, 1, {0, 1, 0}), "MAE = 0.333333\n"},
+      {"a third of a millionth", Image(1000, 1000, 7), OneByteOff(1000, 1000, 7, 5, 1),
+       "MAE = 3.33333e-07\n"},  //
+      {"different heights warn", MakeBmp(1, 2, {10, 10, 10, 0, 0, 0}), MakeBmp(1, 1, {12, 12, 12}),
+       kWarning + "MAE = 2\n"},  //
+      {"different widths warn", Image(3, 2, 1), Image(5, 2, 4), kWarning + "MAE = 3\n"},
+      {"empty common area", Image(0, 3, 0), Image(2, 3, 0), kWarning + "MAE = -nan\n"},
+      {"two zero-width images", Image(0, 5, 0), Image(0, 5, 9), "MAE = -nan\n"},
+      {"two zero-height images", Image(7, 0, 0), Image(7, 0, 0), "MAE = -nan\n"},
+      // 1 pixel a row: 3 bytes and 1 of padding, which must not count.
+      {"padded rows", MakeBmp(1, 2, {10, 10, 10, 0, 20, 20, 20, 0}),
+       MakeBmp(1, 2, {13, 13, 13, 99, 20, 20, 20, 99}), "MAE = 1.5\n"},  //
+      {"too wide", MakeBmp(0x80000000u, 1, Bytes(8, 0)), one,
+       " Error: @a is wider than 2147483647 pixels, which is not supported.\n" + kFailed},
+      {"no signature and not 24 bits", one, NoSignature(MakeBmp(1, 1, Bytes(4, 0), 32)),
+       " Error: @b is not a BMP file.\n" + kFailed},
+      {"missing first image", none, one, " Error: @a not exist.\n" + kFailed},
+      {"two missing images, first path first", none, none,
+       " Error: @a not exist.\n Error: @b not exist.\n" + kFailed},
+      {"empty operand is a missing file", one, none, " Error:  not exist.\n" + kFailed, {"@a", ""}},
+      {"directory", one, none, " Error: @d is not a regular file.\n" + kFailed, {"@d", "@a"}},
       {"devices are not regular files",
-       [](const TempDir&) {
-         return std::make_pair(std::vector<std::string>{"/dev/zero", "/dev/urandom"},
-                               Error("/dev/zero", "is not a regular file.") +
-                                   Error("/dev/urandom", "is not a regular file.") + "MAE = -1\n");
-       }},
+       none,
+       none,
+       " Error: /dev/zero is not a regular file.\n Error: /dev/urandom is not a regular file.\n" +
+           kFailed,
+       {"/dev/zero", "/dev/urandom"}},
       {"/dev/null",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(1, 1, 0));
-         return std::make_pair(std::vector<std::string>{"/dev/null", d / "a.bmp"},
-                               Error("/dev/null", "is not a regular file.") + "MAE = -1\n");
-       }},
-      {"too short",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(1, 1, 0));
-         WriteFile(d / "b.bmp", Bytes(29, 0));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               Error(d / "b.bmp", "is too short to be a BMP file.") + "MAE = -1\n");
-       }},
-      {"top-down",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(1, 1, 0));
-         WriteFile(d / "b.bmp", MakeBmp(1, 0xFFFFFFFFu, Bytes(3, 0)));
-         return std::make_pair(
-             std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-             Error(d / "b.bmp", "is a top-down BMP, which is not supported.") + "MAE = -1\n");
-       }},
-      {"truncated pixel data",
-       [](const TempDir& d) {
-         Bytes cut = Image(4, 4, 0);
-         cut.pop_back();
-         WriteFile(d / "a.bmp", cut);
-         WriteFile(d / "b.bmp", Image(4, 4, 0));
-         return std::make_pair(
-             std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-             Error(d / "a.bmp", "holds less pixel data than its header declares.") + "MAE = -1\n");
-       }},
-      {"32-bit image",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(1, 1, 0));
-         WriteFile(d / "b.bmp", MakeBmp(1, 1, Bytes(4, 0), 32));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp"},
-                               Error(d / "b.bmp", "is not a 24-bit image.") + "MAE = -1\n");
-       }},
+       one,
+       none,
+       " Error: /dev/null is not a regular file.\n" + kFailed,
+       {"/dev/null", "@a"}},
+      {"too short", one, Bytes(29, 0), " Error: @b is too short to be a BMP file.\n" + kFailed},
+      {"top-down", one, MakeBmp(1, 0xFFFFFFFFu, Bytes(3, 0)),
+       " Error: @b is a top-down BMP, which is not supported.\n" + kFailed},
+      {"truncated pixel data", WithoutLastByte(Image(4, 4, 0)), Image(4, 4, 0),
+       " Error: @a holds less pixel data than its header declares.\n" + kFailed},
+      {"32-bit image", one, MakeBmp(1, 1, Bytes(4, 0), 32),
+       " Error: @b is not a 24-bit image.\n" + kFailed},
       {"a third operand is ignored",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", MakeBmp(4, 1, Bytes(12, 0)));
-         WriteFile(d / "b.bmp", MakeBmp(4, 1, Bytes(12, 2)));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp", d / "b.bmp", d / "nope"},
-                               std::string("MAE = 2\n"));
-       }},
-      {"one operand prints nothing",
-       [](const TempDir& d) {
-         WriteFile(d / "a.bmp", Image(1, 1, 0));
-         return std::make_pair(std::vector<std::string>{d / "a.bmp"}, std::string());
-       }},
-      {"no operand prints nothing",
-       [](const TempDir&) { return std::make_pair(std::vector<std::string>{}, std::string()); }},
+       Image(4, 1, 0),
+       Image(4, 1, 2),
+       "MAE = 2\n",
+       {"@a", "@b", "@d/nope"}},
+      {"one operand prints nothing", one, none, "", {"@a"}},
+      {"no operand prints nothing", none, none, "", {}},
   };
   for (const CliCase& c : cases) {
     SCOPED_TRACE(c.name);
     TempDir dir;
-    const auto [args, expected] = c.setup(dir);
+    if (c.a) {
+      WriteFile(dir / "a.bmp", *c.a);
+    }
+    if (c.b) {
+      WriteFile(dir / "b.bmp", *c.b);
+    }
+    std::vector<std::string> args;
+    for (const std::string& operand : c.operands) {
+      args.push_back(Expand(operand, dir));
+    }
     const bmptest::RunResult r = bmptest::Run(MAE_EXE, args);
-    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(r.out, Expand(c.expected, dir));
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(r.exit_status, 0);
   }
+}
+
+TEST(Cli, AFifoWithoutAWriterDoesNotBlock) {
+  TempDir dir;
+  WriteFile(dir / "a.bmp", Image(1, 1, 0));
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  const bmptest::RunResult r = bmptest::Run(MAE_EXE, {dir / "a.bmp", dir / "fifo"});
+  EXPECT_EQ(r.out, " Error: " + (dir / "fifo") + " is not a regular file.\n" + kFailed);
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <map>
 #include <string>
 
-#include "support/bmp_file.h"
+#include "testkit/run_process.h"
 
 namespace {
 

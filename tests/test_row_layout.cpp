@@ -8,8 +8,9 @@
 
 #include "MAE.h"
 #include "bmp_reader.h"
-#include "support/bmp_file.h"
-#include "support/call_mae.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/call_mae.h"
+#include "testkit/temp_dir.h"
 
 namespace {
 

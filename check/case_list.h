@@ -1,0 +1,20 @@
+// Which pairs of files mae-check compares: the ten test cases of a folder,
+// or one pair from the command line.
+#ifndef MAE_CHECK_CASE_LIST_H
+#define MAE_CHECK_CASE_LIST_H
+
+#include <string>
+#include <vector>
+
+struct Case {
+  std::string name;    // "Blur1"; for one pair, the output's base name without .bmp
+  std::string output;  // paths as opened
+  std::string reference;
+};
+
+// The ten test cases under `dir`: dir/Blur1.bmp against dir/ANS/Blur1.bmp ...
+std::vector<Case> TenCases(const std::string& dir);
+// One pair given on the command line.
+Case OnePair(const std::string& output, const std::string& reference);
+
+#endif  // MAE_CHECK_CASE_LIST_H

@@ -1,0 +1,33 @@
+// What became of one test case: its verdict, the reason in words, the
+// figures, and the pictures asked for.
+#ifndef MAE_CHECK_CASE_RESULT_H
+#define MAE_CHECK_CASE_RESULT_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "case_list.h"
+#include "compare.h"
+
+enum class Verdict { kPass, kFail, kError };
+
+using Size = std::pair<std::uint32_t, std::uint32_t>;  // width, height
+
+struct CaseResult {
+  Case test_case;
+  Verdict verdict = Verdict::kError;
+  std::string reason;  // empty on pass
+  Comparison comparison;
+  std::optional<Size> output_size;  // when that file's header could be read
+  std::optional<Size> reference_size;
+  // PNG files' bytes, when asked for: the difference picture of the
+  // compared area, and (for the report) both whole pictures.
+  std::string diff_png;
+  std::string output_png;
+  std::string reference_png;
+  std::string picture_error;  // why a picture asked for could not be made
+};
+
+#endif  // MAE_CHECK_CASE_RESULT_H

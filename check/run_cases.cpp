@@ -1,0 +1,58 @@
+#include "run_cases.h"
+
+#include <optional>
+
+#include "case_pictures.h"
+#include "picture.h"
+#include "verdict.h"
+#include "worker_pool.h"
+
+namespace {
+
+// The size of a file whose header was accepted; a 32-bit image still has
+// a meaningful size, a top-down or damaged one does not.
+std::optional<Size> SizeOf(const FileOutcome& file) {
+  if (file.fields_read && (file.status == BmpStatus::kOk || file.status == BmpStatus::kNot24Bit ||
+                           file.status == BmpStatus::kReadError)) {
+    return Size{file.header.width, file.header.height};
+  }
+  return std::nullopt;
+}
+
+CaseResult RunCase(const Case& c, const RunOptions& options) {
+  CaseResult r;
+  r.test_case = c;
+  CompareOptions compare;
+  compare.figures = true;
+  std::optional<DiffPainter> painter;
+  if (options.diff_pictures) {
+    // Both sides are below 2^31: the header check refuses wider images.
+    compare.on_area = [&painter](std::uint64_t width, std::uint64_t height) {
+      painter.emplace(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
+    };
+    compare.visit = [&painter](std::uint64_t row, std::uint64_t start, const unsigned char* a,
+                               const unsigned char* b,
+                               std::size_t n) { painter->Paint(row, start, a, b, n); };
+  }
+  r.comparison = CompareFiles(c.output.c_str(), c.reference.c_str(), compare);
+  r.output_size = SizeOf(r.comparison.a);
+  r.reference_size = SizeOf(r.comparison.b);
+  Judge(options.max_mae, &r);
+  if (painter && r.comparison.state == CompareState::kCompared) {
+    r.diff_png = CasePng(painter->picture(), &r);
+  }
+  if (options.whole_pictures) {
+    r.output_png = WholePicturePng(c.output, &r);
+    r.reference_png = WholePicturePng(c.reference, &r);
+  }
+  return r;
+}
+
+}  // namespace
+
+std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options) {
+  std::vector<CaseResult> results(cases.size());
+  ParallelFor(cases.size(), options.threads,
+              [&](std::size_t i) { results[i] = RunCase(cases[i], options); });
+  return results;
+}

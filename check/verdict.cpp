@@ -1,0 +1,68 @@
+#include "verdict.h"
+
+#include <system_error>
+
+#include "summary.h"
+
+namespace {
+
+std::string FileProblem(const char* role, const std::string& path, const FileOutcome& file) {
+  if (file.status == BmpStatus::kCannotOpen) {
+    // The system's words for it; strerror is not safe on the worker threads.
+    return std::string(role) + " " + path + " cannot be opened: " +
+           std::error_code(file.open_error, std::generic_category()).message();
+  }
+  return std::string(role) + " " + path + " " + BmpStatusReason(file.status);
+}
+
+void AddReason(std::string* reasons, const std::string& reason) {
+  if (!reasons->empty()) {
+    *reasons += "; ";
+  }
+  *reasons += reason;
+}
+
+}  // namespace
+
+std::string SizeAsPlainText(const Size& size) {
+  return std::to_string(size.first) + "x" + std::to_string(size.second);
+}
+
+void Judge(double max_mae, CaseResult* r) {
+  const Comparison& cmp = r->comparison;
+  std::string reasons;
+  if (cmp.a.status != BmpStatus::kOk) {
+    AddReason(&reasons, FileProblem("output", r->test_case.output, cmp.a));
+  }
+  if (cmp.b.status != BmpStatus::kOk) {
+    AddReason(&reasons, FileProblem("reference", r->test_case.reference, cmp.b));
+  }
+  if (!reasons.empty() || !cmp.has_figures()) {
+    r->verdict = Verdict::kError;
+    r->reason = reasons.empty() ? "the files could not be compared" : reasons;
+    return;
+  }
+  if (cmp.sizes_differ()) {
+    AddReason(&reasons, "sizes differ: output " + SizeAsPlainText(*r->output_size) +
+                            ", reference " + SizeAsPlainText(*r->reference_size));
+  }
+  if (cmp.state == CompareState::kEmptyArea) {
+    AddReason(&reasons, "nothing to compare: a width or height is 0");
+  } else if (!(cmp.mae() <= max_mae)) {
+    AddReason(&reasons, "MAE above " + SixDigits(max_mae));
+  }
+  r->verdict = reasons.empty() ? Verdict::kPass : Verdict::kFail;
+  r->reason = reasons;
+}
+
+const char* VerdictWord(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::kPass:
+      return "pass";
+    case Verdict::kFail:
+      return "fail";
+    case Verdict::kError:
+      break;
+  }
+  return "error";
+}
