@@ -10,7 +10,7 @@ need_packages cmake make g++ libgtest-dev libbenchmark-dev clang-format valgrind
   lintian imagemagick chromium pkg-config libcli11-dev nlohmann-json3-dev libspng-dev libsodium-dev
 
 echo "== format check (.clang-format)"
-mapfile -t sources < <(find src check tests examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
+mapfile -t sources < <(find src check testkit tests examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
 clang-format --dry-run --Werror "${sources[@]}"
 
 run_suite() {
