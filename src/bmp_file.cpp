@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 
@@ -59,14 +60,15 @@ BmpStatus BmpFile::Check(const char* path) {
   if (file_size < kBmpFieldsEnd) {
     return BmpStatus::kTooShort;
   }
-  unsigned char fields[kBmpFieldsEnd];
-  if (!ReadAt(0, fields, sizeof fields)) {
+  unsigned char fields[kBmpHeaderRead];
+  const auto read = static_cast<std::size_t>(std::min<std::uint64_t>(file_size, sizeof fields));
+  if (!ReadAt(0, fields, read)) {
     return BmpStatus::kReadError;
   }
   // Checked against the file's size before anything is allocated: no
   // header, however large its numbers, makes a reader allocate more than
   // the file holds.
-  const BmpStatus status = ParseBmpHeader(fields, sizeof fields, file_size, &outcome_.header);
+  const BmpStatus status = ParseBmpHeader(fields, read, file_size, &outcome_.header);
   outcome_.fields_read = true;
   if (status == BmpStatus::kOk) {
     // The pixels are read front to back: let the kernel read ahead.

@@ -20,8 +20,31 @@ bool Holds(std::uint64_t file_size, std::uint64_t offset, std::uint64_t need) {
   return offset <= file_size && need <= file_size - offset;
 }
 
+// The low 32 bits of a x b, as a 32-bit header field would hold it.
+std::uint32_t Low32Product(std::uint64_t a, std::uint64_t b) {
+  return static_cast<std::uint32_t>((a & 0xFFFFFFFFu) * (b & 0xFFFFFFFFu));
+}
+
+// The layout the header's size fields declare for rows that need padding:
+// kPadded, kPacked, or kNone when they declare neither or both.
+RowLayout DeclaredLayout(const BmpHeader& h, std::uint64_t row, std::uint64_t stride) {
+  const std::uint32_t padded_size = Low32Product(stride, h.height);
+  const std::uint32_t packed_size = Low32Product(row, h.height);
+  const bool padded = h.size_field == static_cast<std::uint32_t>(h.offset + padded_size) ||
+                      (h.image_size != 0 && h.image_size == padded_size);
+  const bool packed = h.size_field == static_cast<std::uint32_t>(h.offset + packed_size) &&
+                      (h.image_size == 0 || h.image_size == packed_size);
+  if (padded == packed) {
+    return RowLayout::kNone;
+  }
+  return padded ? RowLayout::kPadded : RowLayout::kPacked;
+}
+
 BmpStatus Check(const BmpHeader& h, std::uint64_t file_size, std::uint64_t* stride,
-                std::uint64_t* block_size) {
+                RowLayout* layout) {
+  if (h.signature && h.info_size == 12) {
+    return BmpStatus::kOs2Header;  // 16-bit width and height at 18 and 20
+  }
   if (h.height > kMaxSigned32) {
     return BmpStatus::kTopDown;
   }
@@ -32,16 +55,22 @@ BmpStatus Check(const BmpHeader& h, std::uint64_t file_size, std::uint64_t* stri
   const std::uint64_t row = std::uint64_t{h.width} * h.bytes_per_pixel;
   const std::uint64_t padded_stride = (row + 3) / 4 * 4;
   std::uint64_t span = 0;
-  if (padded_stride > row && h.height > 0 && CheckedMul(padded_stride, h.height - 1u, &span) &&
-      CheckedAdd(span, row, &span) && Holds(file_size, h.offset, span)) {
-    *stride = padded_stride;
-  } else if (CheckedMul(row, h.height, &span) && Holds(file_size, h.offset, span)) {
-    *stride = row;
-  } else {
+  const bool padded_fits = padded_stride > row && h.height > 0 &&
+                           CheckedMul(padded_stride, h.height - 1u, &span) &&
+                           CheckedAdd(span, row, &span) && Holds(file_size, h.offset, span);
+  const bool packed_fits = CheckedMul(row, h.height, &span) && Holds(file_size, h.offset, span);
+  RowLayout declared = RowLayout::kNone;
+  if (padded_stride > row) {
+    declared = DeclaredLayout(h, row, padded_stride);
+  }
+  if (declared == RowLayout::kNone) {  // the file's size decides
+    declared = padded_fits ? RowLayout::kPadded : RowLayout::kPacked;
+  }
+  if (!(declared == RowLayout::kPadded ? padded_fits : packed_fits)) {
     return BmpStatus::kPixelsMissing;
   }
-  // row x height is at most the span just checked, so it fits too.
-  *block_size = row * h.height;
+  *stride = declared == RowLayout::kPadded ? padded_stride : row;
+  *layout = padded_stride == row ? RowLayout::kEither : declared;
   return BmpStatus::kOk;
 }
 
@@ -70,18 +99,23 @@ BmpStatus ParseBmpHeader(const unsigned char* bytes, std::size_t size, std::uint
   }
   BmpHeader h;
   h.signature = bytes[0] == 'B' && bytes[1] == 'M';
+  h.size_field = ReadLe32(bytes + 2);
+  h.info_size = ReadLe32(bytes + 14);
+  h.image_size = size >= kBmpHeaderRead ? ReadLe32(bytes + 34) : 0;
   h.offset = ReadLe32(bytes + 10);
   h.width = ReadLe32(bytes + 18);
   h.height = ReadLe32(bytes + 22);
   h.bit_count = ReadLe16(bytes + 28);
   h.bytes_per_pixel = static_cast<std::uint16_t>(h.bit_count >> 3);
   std::uint64_t stride = 0;
-  std::uint64_t block_size = 0;
-  const BmpStatus status = Check(h, file_size, &stride, &block_size);
+  RowLayout layout = RowLayout::kNone;
+  const BmpStatus status = Check(h, file_size, &stride, &layout);
   if (status == BmpStatus::kOk) {
     h.row_bytes = std::uint64_t{h.width} * h.bytes_per_pixel;
     h.stride = stride;
-    h.block_size = block_size;
+    // row x height is at most the span just checked, so it fits.
+    h.block_size = h.row_bytes * h.height;
+    h.layout = layout;
   }
   *header = h;
   // A file that is not a BMP at all says so rather than blaming a field;

@@ -14,6 +14,7 @@ enum class BmpStatus {
   kNotRegularFile,  // a directory, FIFO, device or the like
   kTooShort,        // fewer than the 30 bytes that hold the fields used
   kNotBmp,          // no "BM" signature, and the header makes no sense either
+  kOs2Header,       // the 12-byte OS/2 information header, whose fields are elsewhere
   kTopDown,         // negative height
   kTooWide,         // a width of 2^31 or more
   kPixelsMissing,   // the pixel block the header declares is not all in the file
@@ -30,5 +31,9 @@ std::string BmpStatusLine(BmpStatus status, const char* path);
 // A short reason in words, without the path and without a final stop:
 // "is not a regular file", "cannot be opened", ... Empty for kOk.
 const char* BmpStatusReason(BmpStatus status);
+
+// A stable code for scripts: "ok", "cannot_open", "not_regular_file", ...
+// Codes are never renamed once published.
+const char* BmpStatusCode(BmpStatus status);
 
 #endif  // MAE_STATUS_H

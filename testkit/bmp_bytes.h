@@ -87,6 +87,13 @@ inline Bytes Ramp(std::uint32_t width, std::uint32_t height) {
                  MakePixels(width, height, [](std::size_t i) { return i * 37 % 251; }));
 }
 
+// The file with its information-header size set to `size`: 12 makes it an
+// OS/2 BMP file.
+inline Bytes WithInfoSize(Bytes file, std::uint32_t size) {
+  PutLe(file, 14, size, 4);
+  return file;
+}
+
 inline void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),

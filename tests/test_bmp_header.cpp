@@ -27,6 +27,11 @@ Bytes Unsigned(Bytes header) {
   return header;
 }
 
+// The 12-byte information header of OS/2 BMP files.
+Bytes Os2(const Bytes& header) {
+  return bmptest::WithInfoSize(header, 12);
+}
+
 TEST(ParseBmpHeader, FindsTheRowLayoutOrTheReasonToRefuse) {
   const std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
   const HeaderCase cases[] = {
@@ -54,6 +59,10 @@ TEST(ParseBmpHeader, FindsTheRowLayoutOrTheReasonToRefuse) {
        0},
       {"padded span beyond 2^64", MakeHeader(0x7FFFFFFFu, 0x7FFFFFFFu, 0xFFFF), kMax,
        BmpStatus::kPixelsMissing, 0},
+      {"offset plus span past 2^64", MakeHeader(1049089, 2147482113, 65504, 9424930), 54,
+       BmpStatus::kPixelsMissing, 0},  //
+      {"OS/2 header", Os2(MakeHeader(1, 1)), 58, BmpStatus::kOs2Header, 0},
+      {"OS/2 header without a signature", Unsigned(Os2(MakeHeader(1, 1))), 58, BmpStatus::kOk, 4},
       {"largest 24-bit image a file can hold", MakeHeader(0x7FFFFFFFu, 0x7FFFFFFFu), kMax,
        BmpStatus::kOk, 6442450944u},
       // Without "BM", a header that makes no sense says the file is no BMP.

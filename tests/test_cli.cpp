@@ -35,6 +35,11 @@ Bytes WithoutLastByte(Bytes b) {
   return b;
 }
 
+Bytes Appended(Bytes b, std::size_t n) {
+  b.resize(b.size() + n, 0x77);
+  return b;
+}
+
 Bytes NoSignature(Bytes b) {
   b[0] = 'G';
   return b;
@@ -110,6 +115,9 @@ TEST(Cli, PrintsOneLineForEveryCase) {
        " Error: @b is a top-down BMP, which is not supported.\n" + kFailed},
       {"truncated pixel data", WithoutLastByte(Image(4, 4, 0)), Image(4, 4, 0),
        " Error: @a holds less pixel data than its header declares.\n" + kFailed},
+      {"bytes after unpadded rows", Appended(Ramp(4, 3), 9), Ramp(4, 3), "MAE = 0\n"},
+      {"OS/2 header", one, bmptest::WithInfoSize(one, 12),
+       " Error: @b has an OS/2 header, which is not supported.\n" + kFailed},
       {"32-bit image", one, MakeBmp(1, 1, Bytes(4, 0), 32),
        " Error: @b is not a 24-bit image.\n" + kFailed},
       {"a third operand is ignored",

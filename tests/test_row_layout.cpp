@@ -129,4 +129,46 @@ TEST(RowLayout, APictureCroppedByOneColumnSharesItsWholeCommonArea) {
   }
 }
 
+// A standard file as ImageMagick writes it: padded rows, and both size
+// fields saying so.
+Bytes Standard(Size s, const Bytes& pixels) {
+  Bytes file = MakePaddedBmp(s.width, s.height, pixels);
+  bmptest::PutLe(file, 34, file.size() - 54, 4);
+  return file;
+}
+
+TEST(RowLayout, TheHeaderSaysWhichLayoutTheWriterMeant) {
+  std::mt19937 rng(5);
+  for (const std::uint32_t width : {1u, 2u, 3u, 4u, 5u, 6u, 7u, 8u, 1001u}) {
+    SCOPED_TRACE("width " + std::to_string(width));
+    const Size s{width, 3};
+    const std::size_t row = width * 3;
+    const std::size_t pad = (row + 3) / 4 * 4 - row;
+    TempDir dir;
+    const Bytes pixels = Random(rng, s);
+    const Bytes standard = Standard(s, pixels);
+    WriteFile(dir / "whole.bmp", standard);
+    struct Cut {
+      std::size_t bytes;
+      bool reads;
+    };
+    for (const Cut cut : {Cut{pad, true}, Cut{pad + 1, false}, Cut{row + pad, false}}) {
+      SCOPED_TRACE("cut by " + std::to_string(cut.bytes));
+      WriteFile(dir / "cut.bmp", Bytes(standard.begin(), standard.end() - long(cut.bytes)));
+      const bmptest::MaeCall c = CallMae(dir / "cut.bmp", dir / "whole.bmp");
+      EXPECT_EQ(c.result, cut.reads ? 0.0 : -1.0);
+      EXPECT_EQ(c.out, cut.reads ? ""
+                                 : " Error: " + (dir / "cut.bmp") +
+                                       " holds less pixel data than its header declares.\n");
+    }
+    // What WriteBMP writes stays packed, whatever follows its pixels.
+    Bytes packed = MakeBmp(s.width, s.height, pixels);
+    for (const std::size_t extra : {std::size_t{0}, 3 * pad, 3 * pad + 1}) {
+      packed.resize(54 + row * 3 + extra, 0x5A);
+      WriteFile(dir / "packed.bmp", packed);
+      EXPECT_EQ(Load(dir / "packed.bmp", s), pixels) << extra << " bytes after the pixels";
+    }
+  }
+}
+
 }  // namespace
