@@ -18,12 +18,13 @@ std::string Join(const std::string& dir, const char* name) {
 
 }  // namespace
 
-std::vector<Case> TenCases(const std::string& dir) {
+std::vector<Case> TenCases(const std::string& dir, const std::optional<std::string>& refs) {
   std::vector<Case> cases;
   for (std::size_t i = 0; i < kCaseCount; ++i) {
     std::string name = output_name[i];
     name.erase(name.rfind(".bmp"));
-    cases.push_back({name, Join(dir, output_name[i]), Join(dir, ans_name[i])});
+    cases.push_back({name, Join(dir, output_name[i]),
+                     refs ? Join(*refs, output_name[i]) : Join(dir, ans_name[i])});
   }
   return cases;
 }

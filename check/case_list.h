@@ -3,6 +3,7 @@
 #ifndef MAE_CHECK_CASE_LIST_H
 #define MAE_CHECK_CASE_LIST_H
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,8 +13,9 @@ struct Case {
   std::string reference;
 };
 
-// The ten test cases under `dir`: dir/Blur1.bmp against dir/ANS/Blur1.bmp ...
-std::vector<Case> TenCases(const std::string& dir);
+// The ten test cases under `dir`: dir/Blur1.bmp against dir/ANS/Blur1.bmp
+// ..., or against refs/Blur1.bmp ... when a references folder is given.
+std::vector<Case> TenCases(const std::string& dir, const std::optional<std::string>& refs = {});
 // One pair given on the command line.
 Case OnePair(const std::string& output, const std::string& reference);
 

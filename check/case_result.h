@@ -19,6 +19,7 @@ struct CaseResult {
   Case test_case;
   Verdict verdict = Verdict::kError;
   std::string reason;  // empty on pass
+  std::string note;    // said whatever the verdict ("output rows packed, ..."); may be empty
   Comparison comparison;
   std::optional<Size> output_size;  // when that file's header could be read
   std::optional<Size> reference_size;

@@ -51,7 +51,7 @@ std::string SizeAsHtmlText(const std::optional<Size>& size) {
   return size ? std::to_string(size->first) + " × " + std::to_string(size->second) : "";
 }
 
-std::string CaseSection(const CaseResult& r) {
+std::string CaseSection(const CaseResult& r, double max) {
   const Comparison& c = r.comparison;
   const char* verdict = VerdictWord(r.verdict);
   std::string html = std::string("<section class=\"case ") + verdict + "\">\n<h2>" +
@@ -60,13 +60,16 @@ std::string CaseSection(const CaseResult& r) {
   if (!r.reason.empty()) {
     html += "<p class=\"reason\">" + EscapeHtml(r.reason) + "</p>\n";
   }
+  if (!r.note.empty()) {
+    html += "<p class=\"note\">Note: " + EscapeHtml(r.note) + "</p>\n";
+  }
   if (r.verdict == Verdict::kError) {
     return html + "</section>\n";
   }
   html +=
       "<table class=\"figures\"><tr><th>MAE</th><th>largest difference</th>"
       "<th>differing pixels</th><th>compared pixels</th></tr>\n<tr><td>" +
-      MaeText(r) + "</td><td>" + std::to_string(c.max_difference) + "</td><td>" +
+      MaeText(r, max) + "</td><td>" + std::to_string(c.max_difference) + "</td><td>" +
       std::to_string(c.differing_pixels) + " (" +
       PercentText(c.differing_pixels, c.compared_pixels()) + ")</td><td>" +
       std::to_string(c.compared_pixels()) + "</td></tr></table>\n<div class=\"pictures\">\n";
@@ -99,6 +102,7 @@ h2 { font-size: 1.2em; margin: .2em 0 .4em; }
 .fail .verdict { background: #c62828; }
 .error .verdict { background: #ef6c00; }
 .reason { margin: .2em 0 .6em; }
+.note { margin: .2em 0 .6em; color: #555; }
 .figures { border-collapse: collapse; margin: 0 0 .8em; }
 .figures th, .figures td { border: 1px solid #ddd; padding: .2em .7em; text-align: right; }
 .figures th { background: #f4f4f4; font-weight: 600; }
@@ -150,17 +154,18 @@ std::string Base64(const std::string& bytes) {
 
 std::string HtmlReport(const std::vector<CaseResult>& results, double max) {
   const Summary summary = Summarise(results);
+  const std::string line = EscapeHtml(SummaryLine(results, max));
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       "<title>mae-check: " +
-      EscapeHtml(SummaryLine(summary, max)) + "</title>\n" + kStyle + "</head>\n<body>\n" +
-      "<h1>mae-check report</h1>\n<p class=\"summary\">" + EscapeHtml(SummaryLine(summary, max)) +
-      " — " + std::to_string(summary.failed) + " failed, " + std::to_string(summary.errors) +
-      " with errors. A case passes when its MAE is at most " + EscapeHtml(SixDigits(max)) +
-      ".</p>\n";
+      line + "</title>\n" + kStyle + "</head>\n<body>\n" +
+      "<h1>mae-check report</h1>\n<p class=\"summary\">" + line + " — " +
+      std::to_string(summary.failed) + " failed, " + std::to_string(summary.errors) +
+      " with errors. A case passes when its MAE is at most " +
+      EscapeHtml(NumberText(max, ThresholdDigits(results, max))) + ".</p>\n";
   for (const CaseResult& r : results) {
-    html += CaseSection(r);
+    html += CaseSection(r, max);
   }
   return html + "</body>\n</html>\n";
 }

@@ -10,8 +10,16 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// Raised when a key changes meaning or goes; new keys keep the version.
+constexpr int kJsonVersion = 1;
+
 Json SizeJson(const std::optional<Size>& size) {
   return size ? Json::array({size->first, size->second}) : Json(nullptr);
+}
+
+Json LayoutJson(RowLayout layout) {
+  const char* word = LayoutWord(layout);
+  return word != nullptr ? Json(word) : Json(nullptr);
 }
 
 Json CaseJson(const CaseResult& r, const std::string& diff_path) {
@@ -30,6 +38,11 @@ Json CaseJson(const CaseResult& r, const std::string& diff_path) {
   j["compared_pixels"] = figures ? Json(c.compared_pixels()) : Json(nullptr);
   j["output_size"] = SizeJson(r.output_size);
   j["reference_size"] = SizeJson(r.reference_size);
+  j["output_status"] = BmpStatusCode(c.a.status);
+  j["reference_status"] = BmpStatusCode(c.b.status);
+  j["output_layout"] = LayoutJson(c.a.header.layout);
+  j["reference_layout"] = LayoutJson(c.b.header.layout);
+  j["note"] = r.note.empty() ? Json(nullptr) : Json(r.note);
   j["diff"] = diff_path.empty() ? Json(nullptr) : Json(diff_path);
   return j;
 }
@@ -40,6 +53,7 @@ std::string JsonReport(const std::vector<CaseResult>& results, double max,
                        const std::vector<std::string>& diff_paths) {
   const Summary summary = Summarise(results);
   Json doc;
+  doc["version"] = kJsonVersion;
   doc["max"] = max;
   doc["passed"] = summary.passed;
   doc["failed"] = summary.failed;

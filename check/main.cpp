@@ -6,7 +6,8 @@
 //
 // Results go to standard output, problems to standard error. Exit status:
 // 0 when every case passes, 1 when any fails or has an error, 2 on a usage
-// error or when a requested picture or report cannot be written.
+// error, a folder that is not there, or a picture or report that cannot be
+// written.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -19,6 +20,8 @@
 #include "options.h"
 #include "output_file.h"
 #include "run_cases.h"
+#include "setup.h"
+#include "shown_text.h"
 #include "text_report.h"
 
 namespace {
@@ -27,10 +30,15 @@ constexpr int kAllPass = 0;
 constexpr int kNotAllPass = 1;
 constexpr int kTrouble = 2;
 
+// A problem, on standard error, with what came from outside shown safely.
+void Say(const std::string& problem) {
+  std::fprintf(stderr, "mae-check: %s\n", Shown(problem).c_str());
+}
+
 bool Write(const std::string& path, const std::string& bytes) {
   const std::string error = WriteOutputFile(path, bytes);
   if (!error.empty()) {
-    std::fprintf(stderr, "mae-check: cannot write %s: %s\n", path.c_str(), error.c_str());
+    Say("cannot write " + path + ": " + error);
   }
   return error.empty();
 }
@@ -43,8 +51,7 @@ bool WriteDiffPictures(const std::string& folder, const std::vector<CaseResult>&
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
-    std::fprintf(stderr, "mae-check: cannot create %s: %s\n", folder.c_str(),
-                 error.message().c_str());
+    Say("cannot create " + folder + ": " + error.message());
     return false;
   }
   bool ok = true;
@@ -52,8 +59,7 @@ bool WriteDiffPictures(const std::string& folder, const std::vector<CaseResult>&
     const CaseResult& r = results[i];
     if (r.diff_png.empty()) {
       if (r.comparison.state == CompareState::kCompared) {
-        std::fprintf(stderr, "mae-check: %s: %s\n", r.test_case.name.c_str(),
-                     r.picture_error.c_str());
+        Say(r.test_case.name + ": " + r.picture_error);
         ok = false;
       }
       continue;
@@ -69,14 +75,16 @@ bool WriteDiffPictures(const std::string& folder, const std::vector<CaseResult>&
 }
 
 int Run(const CheckOptions& o) {
-  const std::vector<Case> cases = o.operands.size() == 2
-                                      ? std::vector<Case>{OnePair(o.operands[0], o.operands[1])}
-                                      : TenCases(o.operands.empty() ? "." : o.operands[0]);
+  const Setup setup = PlanCases(o);
+  if (!setup.problem.empty()) {
+    Say(setup.problem);
+    return kTrouble;
+  }
   RunOptions run;
   run.max_mae = o.max_mae;
   run.diff_pictures = !o.diff_folder.empty() || !o.report_file.empty();
   run.whole_pictures = !o.report_file.empty();
-  const std::vector<CaseResult> results = RunCases(cases, run);
+  const std::vector<CaseResult> results = RunCases(setup.cases, run);
 
   bool trouble = false;
   std::vector<std::string> diff_paths(results.size());
@@ -90,7 +98,7 @@ int Run(const CheckOptions& o) {
     trouble = true;
   }
   if (std::fflush(stdout) != 0) {
-    std::fprintf(stderr, "mae-check: cannot write the results: %s\n", std::strerror(errno));
+    Say(std::string("cannot write the results: ") + std::strerror(errno));
     trouble = true;
   }
   if (trouble) {

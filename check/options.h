@@ -8,8 +8,9 @@
 
 struct CheckOptions {
   double max_mae = 0.0;
-  std::string diff_folder;  // "" when no pictures are asked for
-  std::string report_file;  // "" when no report is asked for
+  std::string diff_folder;                // "" when no pictures are asked for
+  std::string report_file;                // "" when no report is asked for
+  std::optional<std::string> ans_folder;  // the references, in place of DIR/ANS
   bool json = false;
   std::vector<std::string> operands;  // none, DIR, or OUTPUT REFERENCE
 };
@@ -23,5 +24,10 @@ struct ParsedOptions {
 };
 
 ParsedOptions ParseOptions(int argc, char** argv);
+
+// A plain decimal number of at least 0: an optional '+', digits with at
+// most one point ("5", ".5", "5."), an optional exponent ("1e-3", "1E3");
+// nothing else (no hexadecimal, inf or nan), and finite.
+std::optional<double> ParseThreshold(const std::string& text);
 
 #endif  // MAE_CHECK_OPTIONS_H

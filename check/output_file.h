@@ -1,11 +1,21 @@
-// Writing mae-check's output files: pictures and the report.
+// Writing mae-check's output files (pictures, the report) so that a
+// failed or interrupted write never leaves a partial file behind.
 #ifndef MAE_CHECK_OUTPUT_FILE_H
 #define MAE_CHECK_OUTPUT_FILE_H
 
 #include <string>
 
 // Writes `bytes` to `path`. Returns "" on success, else why not ("No space
-// left on device"); a regular file cut short by a failed write is removed.
+// left on device").
+//
+// A regular file (or a path that does not exist yet) is written to a
+// temporary file in the same folder, then renamed into place, keeping the
+// old file's permission bits: a failed write leaves the previous file as it
+// was and no temporary file behind, and so does SIGINT, SIGTERM or SIGHUP
+// during the write (the temporary file is removed, then the signal takes
+// its course). A symbolic link is followed: the file it names is replaced.
+// A target that exists and is not a regular file (/dev/stdout, a FIFO, a
+// device) is written directly. Not safe to call from two threads at once.
 std::string WriteOutputFile(const std::string& path, const std::string& bytes);
 
 #endif  // MAE_CHECK_OUTPUT_FILE_H

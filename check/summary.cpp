@@ -1,5 +1,6 @@
 #include "summary.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -21,23 +22,52 @@ Summary Summarise(const std::vector<CaseResult>& results) {
   return s;
 }
 
-std::string SummaryLine(const Summary& summary, double max) {
+std::string SummaryLine(const std::vector<CaseResult>& results, double max) {
+  const Summary summary = Summarise(results);
   const char* noun = summary.total() == 1 ? " case passes" : " cases pass";
   return std::to_string(summary.passed) + " of " + std::to_string(summary.total()) + noun +
-         " (MAE at most " + SixDigits(max) + ")";
+         " (MAE at most " + NumberText(max, ThresholdDigits(results, max)) + ")";
 }
 
 std::string SixDigits(double value) {
+  return NumberText(value, 6);
+}
+
+std::string NumberText(double value, int digits) {
   char text[64];
-  std::snprintf(text, sizeof text, "%g", value);
+  std::snprintf(text, sizeof text, "%.*g", digits, value);
   return text;
 }
 
-std::string MaeText(const CaseResult& r) {
-  if (!r.comparison.has_figures() || std::isnan(r.comparison.mae())) {
+int DigitsToTell(double mae, double max) {
+  constexpr int kShortest = 6;
+  constexpr int kEnough = 17;  // tells any two different doubles apart
+  if (std::isnan(mae) || mae == max) {
+    return kShortest;
+  }
+  for (int digits = kShortest; digits < kEnough; ++digits) {
+    if (NumberText(mae, digits) != NumberText(max, digits)) {
+      return digits;
+    }
+  }
+  return kEnough;
+}
+
+int ThresholdDigits(const std::vector<CaseResult>& results, double max) {
+  int digits = DigitsToTell(max, max);
+  for (const CaseResult& r : results) {
+    if (r.comparison.state == CompareState::kCompared) {
+      digits = std::max(digits, DigitsToTell(r.comparison.mae(), max));
+    }
+  }
+  return digits;
+}
+
+std::string MaeText(const CaseResult& r, double max) {
+  if (r.comparison.state != CompareState::kCompared) {
     return "-";
   }
-  return SixDigits(r.comparison.mae());
+  return NumberText(r.comparison.mae(), DigitsToTell(r.comparison.mae(), max));
 }
 
 std::string PercentText(std::uint64_t part, std::uint64_t whole) {

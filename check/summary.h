@@ -18,15 +18,24 @@ struct Summary {
 
 Summary Summarise(const std::vector<CaseResult>& results);
 
-// "8 of 10 cases pass (MAE at most 0.5)"
-std::string SummaryLine(const Summary& summary, double max);
+// "8 of 10 cases pass (MAE at most 0.5)", the threshold with the digits of
+// ThresholdDigits.
+std::string SummaryLine(const std::vector<CaseResult>& results, double max);
 
 // A value as MAE prints it: six significant digits ("2.06912", "3.33333e-07").
 std::string SixDigits(double value);
+// A value with `digits` significant digits, in the same notation.
+std::string NumberText(double value, int digits);
 
-// The MAE of a case for people: six digits, or "-" when none was computed
-// (an error, or an empty area).
-std::string MaeText(const CaseResult& r);
+// The significant digits that tell `mae` from `max` apart: 6, or as many
+// more as it takes when six would print two different values alike.
+int DigitsToTell(double mae, double max);
+// The threshold's digits: enough to tell it from every case's MAE.
+int ThresholdDigits(const std::vector<CaseResult>& results, double max);
+
+// The MAE of a case for people, with the digits that tell it from `max`,
+// or "-" when none was computed (an error, or an empty area).
+std::string MaeText(const CaseResult& r, double max);
 
 // The share of differing pixels: "0%", "<0.01%", "12.34%".
 std::string PercentText(std::uint64_t part, std::uint64_t whole);

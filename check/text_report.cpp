@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 
+#include "shown_text.h"
 #include "summary.h"
 #include "verdict.h"
 
@@ -12,12 +13,12 @@ namespace {
 enum Column { kCase, kVerdict, kMae, kMaxDiff, kDiffering, kReason, kColumns };
 using Row = std::array<std::string, kColumns>;
 
-Row RowOf(const CaseResult& r) {
+Row RowOf(const CaseResult& r, double max) {
   const Comparison& c = r.comparison;
   Row row;
-  row[kCase] = r.test_case.name;
+  row[kCase] = Shown(r.test_case.name);
   row[kVerdict] = VerdictWord(r.verdict);
-  row[kMae] = MaeText(r);
+  row[kMae] = MaeText(r, max);
   if (c.has_figures()) {
     row[kMaxDiff] = std::to_string(c.max_difference);
     row[kDiffering] = std::to_string(c.differing_pixels) + " (" +
@@ -25,7 +26,8 @@ Row RowOf(const CaseResult& r) {
   } else {
     row[kMaxDiff] = row[kDiffering] = "-";
   }
-  row[kReason] = r.reason;
+  row[kReason] =
+      Shown(r.reason.empty() || r.note.empty() ? r.reason + r.note : r.reason + "; " + r.note);
   return row;
 }
 
@@ -34,12 +36,12 @@ Row RowOf(const CaseResult& r) {
 std::string TextReport(const std::vector<CaseResult>& results, double max) {
   std::vector<Row> rows = {{"case", "verdict", "MAE", "max diff", "differing pixels", "reason"}};
   for (const CaseResult& r : results) {
-    rows.push_back(RowOf(r));
+    rows.push_back(RowOf(r, max));
   }
   std::array<std::size_t, kColumns> width{};
   for (const Row& row : rows) {
     for (std::size_t i = 0; i < kColumns; ++i) {
-      width[i] = std::max(width[i], row[i].size());
+      width[i] = std::max(width[i], ShownWidth(row[i]));
     }
   }
   std::string text;
@@ -47,7 +49,7 @@ std::string TextReport(const std::vector<CaseResult>& results, double max) {
     std::string line;
     for (std::size_t i = 0; i < kColumns; ++i) {
       const std::string& cell = row[i];
-      const std::string pad(width[i] - cell.size(), ' ');
+      const std::string pad(width[i] - ShownWidth(cell), ' ');
       // Numbers line up on the right, words on the left.
       const bool numeric = i == kMae || i == kMaxDiff || i == kDiffering;
       line += numeric ? pad + cell : cell + (i + 1 < kColumns ? pad : "");
@@ -58,6 +60,6 @@ std::string TextReport(const std::vector<CaseResult>& results, double max) {
     line.erase(line.find_last_not_of(' ') + 1);
     text += line + "\n";
   }
-  text += SummaryLine(Summarise(results), max) + "\n";
+  text += SummaryLine(results, max) + "\n";
   return text;
 }

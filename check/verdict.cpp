@@ -28,8 +28,34 @@ std::string SizeAsPlainText(const Size& size) {
   return std::to_string(size.first) + "x" + std::to_string(size.second);
 }
 
+const char* LayoutWord(RowLayout layout) {
+  switch (layout) {
+    case RowLayout::kPadded:
+      return "padded";
+    case RowLayout::kPacked:
+      return "packed";
+    case RowLayout::kEither:
+      return "either";
+    case RowLayout::kNone:
+      break;
+  }
+  return nullptr;
+}
+
+std::string LayoutNote(const Comparison& cmp) {
+  const RowLayout out = cmp.a.header.layout;
+  const RowLayout ref = cmp.b.header.layout;
+  const bool differ = (out == RowLayout::kPacked && ref == RowLayout::kPadded) ||
+                      (out == RowLayout::kPadded && ref == RowLayout::kPacked);
+  if (!differ) {
+    return {};
+  }
+  return std::string("output rows ") + LayoutWord(out) + ", reference rows " + LayoutWord(ref);
+}
+
 void Judge(double max_mae, CaseResult* r) {
   const Comparison& cmp = r->comparison;
+  r->note = LayoutNote(cmp);
   std::string reasons;
   if (cmp.a.status != BmpStatus::kOk) {
     AddReason(&reasons, FileProblem("output", r->test_case.output, cmp.a));
@@ -49,7 +75,7 @@ void Judge(double max_mae, CaseResult* r) {
   if (cmp.state == CompareState::kEmptyArea) {
     AddReason(&reasons, "nothing to compare: a width or height is 0");
   } else if (!(cmp.mae() <= max_mae)) {
-    AddReason(&reasons, "MAE above " + SixDigits(max_mae));
+    AddReason(&reasons, "MAE above " + NumberText(max_mae, DigitsToTell(cmp.mae(), max_mae)));
   }
   r->verdict = reasons.empty() ? Verdict::kPass : Verdict::kFail;
   r->reason = reasons;

@@ -1,6 +1,7 @@
 // Unit tests of BmpReader::WriteBMP: round trips, the header it writes, and
 // every way it refuses to write.
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -176,20 +177,30 @@ TEST(WriteBMP, RefusesWithOneLineAndLeavesTheTargetAlone) {
   }
 }
 
-TEST(WriteBMP, RefusesAnImageTooLargeForTheFileSizeField) {
+TEST(WriteBMP, RefusesAnImageTooLargeForTheFileSizeFieldAndNoMore) {
   TempDir dir;
   WriteFile(dir / "in.bmp", MakeBmp(1, 1, Bytes(3, 0)));
   Loaded in;
   Load(in, dir / "in.bmp");
-  // 37838 x 37838 x 3 = 4 294 967 292 bytes: fits 32 bits alone, not with
-  // the 54-byte header. The data is never touched.
-  in.reader.width = 37838;
-  in.reader.height = 37838;
-  const unsigned char pixel[3] = {};
-  const WriteOutcome w = Write(in.reader, dir / "out.bmp", 37838, 37838, pixel);
+  // 1 x 1431655747 pixels: 4 294 967 241 bytes, with the 54-byte header
+  // exactly 2^32 - 1, the most the file-size field holds. Written to
+  // /dev/null from pages that are never touched.
+  const std::size_t largest = 4294967241u;
+  void* pages =
+      ::mmap(nullptr, largest, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  ASSERT_NE(pages, MAP_FAILED);
+  in.reader.width = 1;
+  in.reader.height = 1431655747;
+  const auto* data = static_cast<const unsigned char*>(pages);
+  EXPECT_EQ(Write(in.reader, "/dev/null", 1, 1431655747, data).status, 0);
+  EXPECT_EQ(in.reader.file_size, 0xFFFFFFFFu);
+  // One more row does not fit: refused before the file is touched.
+  in.reader.height = 1431655748;
+  const WriteOutcome w = Write(in.reader, dir / "out.bmp", 1, 1431655748, data);
   EXPECT_EQ(w.status, -1);
   EXPECT_EQ(w.out, "size fname_t error\n");
   EXPECT_FALSE(std::filesystem::exists(dir / "out.bmp"));
+  ::munmap(pages, largest);
 }
 
 TEST(WriteBMP, AnEmptyImageNeedsNoData) {

@@ -2,10 +2,13 @@
 // output, and the exit status; its JSON read back by a real parser and its
 // pictures by a real PNG decoder.
 #include <gtest/gtest.h>
+#include <sodium.h>
 #include <spng.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
@@ -16,6 +19,7 @@
 
 #include "html_report.h"
 #include "picture.h"
+#include "shown_text.h"
 #include "testkit/bmp_bytes.h"
 #include "testkit/run_process.h"
 #include "testkit/temp_dir.h"
@@ -29,6 +33,7 @@ using bmptest::Ramp;
 using bmptest::ReadFile;
 using bmptest::RunResult;
 using bmptest::TempDir;
+using bmptest::WithInfoSize;
 using bmptest::WriteFile;
 using Json = nlohmann::json;
 
@@ -70,6 +75,8 @@ struct PairCase {
   const char* reason;  // a part of the reason; "" for none
   Figures figures;
   int exit_status;
+  const char* output_status = "ok";
+  const char* reference_status = "ok";
 };
 
 void Files(const TempDir& d, const Bytes& out, const Bytes& ref) {
@@ -91,9 +98,11 @@ PairCase Passes(const char* name, Make make, Figures f, Args options = {}) {
 PairCase Fails(const char* name, Make make, const char* reason, Figures f, Args options = {}) {
   return {name, std::move(make), std::move(options), "fail", reason, std::move(f), 1};
 }
-PairCase Errs(const char* name, Make make, const char* reason) {
+PairCase Errs(const char* name, Make make, const char* reason, const char* output_status,
+              const char* reference_status = "ok") {
   const Json null = nullptr;
-  return {name, std::move(make), {}, "error", reason, {null, null, null, null}, 1};
+  return {name,          std::move(make), {}, "error", reason, {null, null, null, null}, 1,
+          output_status, reference_status};
 }
 
 Bytes PngNamedBmp() {
@@ -127,15 +136,17 @@ TEST(MaeCheck, GivesEveryPairItsVerdictFiguresAndExitStatus) {
             {0.0, 0, 0, 3}),  //
       Fails("nothing to compare", Pair(MakeHeader(0, 3), MakeHeader(0, 3)), "nothing to compare",
             {null, 0, 0, 0}),  //
-      Errs("missing output", only_ref, missing),
-      Errs("both missing", no_files, "No such file or directory; reference"),
-      Errs("a folder", folder, "is not a regular file"),
-      Errs("too short", Pair(Bytes(12, 'B')), "is too short to be a BMP file"),
-      Errs("top-down", Pair(MakeBmp(1, 0xFFFFFFFFu, Bytes(3, 0))), "is a top-down BMP"),
-      Errs("too wide", Pair(MakeBmp(0x80000000u, 1, Bytes(8, 0))), "is wider than 2147483647"),
-      Errs("cut short", Pair(MakeHeader(4, 4)), "holds less pixel data than its header declares"),
-      Errs("a PNG named .bmp", Pair(PngNamedBmp()), "is not a BMP file"),
-      Errs("32 bits", Pair(Ramp(2, 2), MakeBmp(2, 2, Bytes(16, 0), 32)), "reference"),
+      Errs("missing output", only_ref, missing, "cannot_open"),
+      Errs("both missing", no_files, "directory; reference", "cannot_open", "cannot_open"),
+      Errs("a folder", folder, "is not a regular file", "not_regular_file"),
+      Errs("too short", Pair(Bytes(12, 'B')), "is too short to be a BMP file", "too_short"),
+      Errs("top-down", Pair(MakeBmp(1, 0xFFFFFFFFu, Bytes(3, 0))), "is a top-down", "top_down"),
+      Errs("too wide", Pair(MakeBmp(0x80000000u, 1, Bytes(8, 0))), "is wider than", "too_wide"),
+      Errs("cut short", Pair(MakeHeader(4, 4)), "holds less pixel data", "pixels_missing"),
+      Errs("a PNG named .bmp", Pair(PngNamedBmp()), "is not a BMP file", "not_bmp"),
+      Errs("OS/2", Pair(WithInfoSize(Ramp(2, 2), 12)), "has an OS/2 header", "os2_header"),
+      Errs("32 bits", Pair(Ramp(2, 2), MakeBmp(2, 2, Bytes(16, 0), 32)), "reference", "ok",
+           "not_24_bit"),  //
   };
   for (const PairCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -169,6 +180,8 @@ TEST(MaeCheck, GivesEveryPairItsVerdictFiguresAndExitStatus) {
     EXPECT_EQ(k["differing_pixels"], c.figures.differing_pixels);
     EXPECT_EQ(k["compared_pixels"], c.figures.compared_pixels);
     EXPECT_TRUE(k["diff"].is_null());
+    EXPECT_EQ(k["output_status"], c.output_status);
+    EXPECT_EQ(k["reference_status"], c.reference_status);
     EXPECT_EQ(j["passed"].get<int>() + j["failed"].get<int>() + j["errors"].get<int>(), 1);
 
     // The table says the same, on one line, and the same exit status.
@@ -205,18 +218,69 @@ TEST(MaeCheck, ReportsTheSystemsReasonForAFileItMayNotOpen) {
   EXPECT_NE(r.out.find("cannot be opened: Permission denied"), std::string::npos) << r.out;
 }
 
-TEST(MaeCheck, RefusesWhatItCannotUseWithStatus2) {
+// `text` with every "@d" replaced by `dir`.
+std::string InDir(std::string text, const std::string& dir) {
+  for (std::size_t at = text.find("@d"); at != std::string::npos; at = text.find("@d", at)) {
+    text.replace(at, 2, dir);
+  }
+  return text;
+}
+
+TEST(MaeCheck, SaysWhatIsWrongWithTheCommandLineOrTheFoldersInOneLine) {
   TempDir dir;
-  const std::vector<std::vector<std::string>> usage_errors = {
-      {"--frobnicate"}, {"--max"},          {"--max", "-1"},   {"--max", "abc"}, {"--max", "nan"},
-      {"--max", "inf"}, {"--max", "1e400"}, {"--max", "0.5x"}, {"a", "b", "c"},
+  WriteFile(dir / "out.bmp", Ramp(2, 2));
+  const std::string kTry = "Try 'mae-check --help'.\n";
+  const std::string kMax = "--max needs a plain number of at least 0 (such as 0.5 or 1e-3), not '";
+  const std::string kOutputs = "; expected the folder of the ten outputs (Blur1.bmp ...)";
+  struct Wrong {
+    std::vector<std::string> args;
+    std::string line;  // after "mae-check: "
+    bool usage;        // followed by the --help hint
   };
-  for (const auto& args : usage_errors) {
-    SCOPED_TRACE(testing::PrintToString(args));
-    const RunResult r = Check(args);
-    EXPECT_EQ(r.exit_status, 2);
-    EXPECT_EQ(r.out, "");
-    EXPECT_NE(r.err, "");
+  const Wrong cases[] = {
+      {{"--frobnicate"}, "unknown option '--frobnicate'", true},
+      {{"--max"}, "--max needs a value", true},
+      {{"--max", "abc"}, kMax + "abc'", true},
+      {{"--max", "nan"}, kMax + "nan'", true},
+      {{"--max", "inf"}, kMax + "inf'", true},
+      {{"--max", "1e400"}, kMax + "1e400'", true},
+      {{"--max", "0.5x"}, kMax + "0.5x'", true},
+      {{"--max", "0x10"}, kMax + "0x10'", true},
+      {{"--max=-1"}, kMax + "-1'", true},
+      {{"a", "b", "c"}, "too many operands: give DIR, or OUTPUT REFERENCE", true},
+      {{"--report", "", "@d"}, "--report needs a name, not an empty one", true},
+      {{"--diff", "", "@d"}, "--diff needs a name, not an empty one", true},
+      {{"@d/none"}, "@d/none: No such file or directory" + kOutputs, false},
+      {{"@d/a\nb\x1b"}, "@d/a\\nb\\x1b: No such file or directory" + kOutputs, false},
+      {{"@d/out.bmp"},
+       "@d/out.bmp is a file, not a folder; to check one pair, give OUTPUT and "
+       "REFERENCE",
+       false},
+      {{"@d"},
+       "@d has no ANS folder; expected the ten references in @d/ANS (Blur1.bmp ...), or "
+       "their folder named with --ans",
+       false},
+      {{"--ans", "@d/out.bmp", "@d"},
+       "--ans @d/out.bmp is a file, not a folder; expected the "
+       "folder of the ten references",
+       false},
+  };
+  for (const Wrong& c : cases) {
+    for (const bool json : {false, true}) {
+      std::vector<std::string> args;
+      if (json) {
+        args.push_back("--json");
+      }
+      for (const std::string& arg : c.args) {
+        args.push_back(InDir(arg, dir.path().string()));
+      }
+      SCOPED_TRACE(testing::PrintToString(args));
+      const RunResult r = Check(args);
+      EXPECT_EQ(r.exit_status, 2);
+      EXPECT_EQ(r.out, "");
+      EXPECT_EQ(r.err,
+                "mae-check: " + InDir(c.line, dir.path().string()) + "\n" + (c.usage ? kTry : ""));
+    }
   }
   const RunResult help = Check({"--help"});
   EXPECT_EQ(help.exit_status, 0);
@@ -290,6 +354,16 @@ TEST(MaeCheck, NamesTheTenCasesUnderTheFolderGiven) {
     EXPECT_EQ(j["cases"][i]["output_size"], Json::array({3, 3}));
   }
   EXPECT_EQ(Check({dir.path().string()}).out.substr(0, 4), "case");
+
+  // With --ans the references come from there, and DIR/ANS is not read.
+  ::mkdir((dir / "refs").c_str(), 0700);
+  for (const char* name : names) {
+    WriteFile(dir / ("refs/" + std::string(name) + ".bmp"), Ramp(3, 3));
+    WriteFile(dir / ("ANS/" + std::string(name) + ".bmp"), Ramp(2, 2));
+  }
+  const Json ans = Json::parse(Check({"--json", "--ans", dir / "refs", dir.path().string()}).out);
+  EXPECT_EQ(ans["passed"], 10);
+  EXPECT_EQ(ans["cases"][9]["reference"], dir / "refs/Sobel5.bmp");
 }
 
 struct Decoded {
@@ -339,16 +413,14 @@ TEST(MaeCheck, DrawsWhereTheImagesDifferTopRowFirst) {
     for (std::uint32_t x = 0; x < 3; ++x) {
       SCOPED_TRACE("x " + std::to_string(x) + " y " + std::to_string(y));
       const unsigned char* p = &png.rgb[(y * 3 + x) * 3];
-      const std::size_t bmp = 54 + ((1 - y) * 3 + x) * 3;  // BGR, bottom row first
-      const bool differs = (y == 1 && x == 0) || (y == 0 && x == 2);
-      if (differs) {
+      // Half of each reference pixel's brightness on a light grey; 0 where red.
+      const unsigned char grey[2][3] = {{139, 173, 0}, {0, 153, 255}};
+      if (grey[y][x] == 0) {
         EXPECT_EQ(p[0], 255);
         EXPECT_LE(p[1], 100);
         EXPECT_EQ(p[1], p[2]);
       } else {
-        EXPECT_EQ(p[0], p[1]);
-        EXPECT_EQ(p[1], p[2]);
-        EXPECT_EQ(p[0], FadedGrey(ref[bmp], ref[bmp + 1], ref[bmp + 2]));
+        EXPECT_EQ(std::vector<unsigned char>(p, p + 3), std::vector<unsigned char>(3, grey[y][x]));
       }
     }
   }
@@ -434,6 +506,148 @@ TEST(Pictures, ShadesAndEncodings) {
   EXPECT_EQ(back.width, 5u);
   EXPECT_EQ(back.height, 3u);
   EXPECT_EQ(back.rgb, picture.rgb);
+}
+
+TEST(MaeCheck, SaysWhenTheFilesLayTheirRowsOutDifferently) {
+  TempDir dir;
+  const Bytes pixels = bmptest::MakePixels(5, 2, [](std::size_t i) { return i; });
+  Files(dir, MakeBmp(5, 2, pixels), bmptest::MakePaddedBmp(5, 2, pixels));
+  const RunResult r = Check({"--json", dir / "out.bmp", dir / "ref.bmp"});
+  EXPECT_EQ(r.exit_status, 0);
+  const Json k = Json::parse(r.out)["cases"][0];
+  EXPECT_EQ(k["output_layout"], "packed");
+  EXPECT_EQ(k["reference_layout"], "padded");
+  EXPECT_EQ(k["note"], "output rows packed, reference rows padded");
+  const std::string table = Check({dir / "out.bmp", dir / "ref.bmp"}).out;
+  EXPECT_NE(table.find("0 (0%)  output rows packed, reference rows padded\n"), std::string::npos);
+  Files(dir, Ramp(4, 2), Ramp(4, 2));
+  const Json same = Json::parse(Check({"--json", dir / "out.bmp", dir / "ref.bmp"}).out);
+  EXPECT_EQ(same["cases"][0]["output_layout"], "either");
+  EXPECT_TRUE(same["cases"][0]["note"].is_null());
+}
+
+TEST(MaeCheck, PrintsTheDigitsItTakesToTellAnMaeFromTheThreshold) {
+  TempDir dir;
+  Files(dir, MakeBmp(1, 1, {0, 0, 0}), MakeBmp(1, 1, {1, 0, 0}));  // MAE 1/3
+  const std::string pair[] = {dir / "out.bmp", dir / "ref.bmp"};
+  const std::string fail = Check({"--max", "0.333333", pair[0], pair[1]}).out;
+  EXPECT_NE(fail.find("fail     0.3333333  "), std::string::npos) << fail;
+  EXPECT_NE(fail.find("MAE above 0.333333\n0 of 1 case passes"), std::string::npos) << fail;
+  EXPECT_NE(fail.find("(MAE at most 0.333333)"), std::string::npos) << fail;
+  const std::string pass = Check({"--max", "0.3333334", pair[0], pair[1]}).out;
+  EXPECT_NE(pass.find("pass     0.3333333  "), std::string::npos) << pass;
+  EXPECT_NE(pass.find("(MAE at most 0.3333334)"), std::string::npos) << pass;
+}
+
+TEST(MaeCheck, ShowsEveryCaseOnOneLineWithColumnsAlignedByCharacters) {
+  TempDir dir;
+  const std::string output = dir / "ééééé\n\t\x1b\\\xff.bmp";
+  WriteFile(output, Ramp(2, 2));
+  WriteFile(dir / "ref.bmp", Ramp(2, 2));
+  const std::string shown = "ééééé\\n\\t\\x1b\\\\\\xff";
+  const RunResult r = Check({output, dir / "ref.bmp"});
+  EXPECT_EQ(r.out.substr(0, r.out.find("reason")),
+            "case" + std::string(ShownWidth(shown) - 4 + 2, ' ') +
+                "verdict  MAE  max diff  differing pixels  ");
+  EXPECT_EQ(r.out.substr(r.out.find('\n') + 1, shown.size() + 8), shown + "  pass  ");
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
+  EXPECT_EQ(Shown("a\xc2\x85z\xed\xa0\x80"), "a\\xc2\\x85z\\xed\\xa0\\x80");  // C1, a surrogate
+}
+
+TEST(MaeCheck, ReplacesAPictureOrReportWholeOrNotAtAll) {
+  TempDir dir;
+  const Bytes noise = MakeBmp(
+      64, 64, bmptest::MakePixels(64, 64, [](std::size_t i) { return (i * 2654435761u) >> 13; }));
+  Files(dir, noise, Ramp(64, 64));
+  WriteFile(dir / "report.html", Bytes{'o', 'l', 'd'});
+  ::chmod((dir / "report.html").c_str(), 0640);
+  ASSERT_EQ(::symlink("report.html", (dir / "link.html").c_str()), 0);
+  // Through the link: the file it names is replaced, with its permissions.
+  EXPECT_EQ(Check({"--report", dir / "link.html", dir / "out.bmp", dir / "ref.bmp"}).exit_status,
+            1);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.html"));
+  const Bytes page = ReadFile(dir / "report.html");
+  EXPECT_EQ(std::string(page.begin(), page.begin() + 9), "<!DOCTYPE");
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "report.html").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  // Over a file-size limit the write fails: the old files stay, no others.
+  ::mkdir((dir / "pictures").c_str(), 0700);
+  WriteFile(dir / "pictures/out.png", Bytes{'o', 'l', 'd'});
+  const auto names = [&dir] {
+    std::vector<std::string> all;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(dir.path())) {
+      all.push_back(e.path().filename().string());
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+  };
+  const std::vector<std::string> before = names();
+  struct rlimit old_limit {};
+  ::getrlimit(RLIMIT_FSIZE, &old_limit);
+  struct rlimit small = old_limit;
+  small.rlim_cur = 4096;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  const RunResult r = Check({"--report", dir / "report.html", "--diff", dir / "pictures",
+                             dir / "out.bmp", dir / "ref.bmp"});
+  ::setrlimit(RLIMIT_FSIZE, &old_limit);
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_NE(r.err.find("File too large"), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir / "report.html"), page);
+  EXPECT_EQ(ReadFile(dir / "pictures/out.png"), (Bytes{'o', 'l', 'd'}));
+  EXPECT_EQ(names(), before);
+}
+
+TEST(MaeCheck, PicturesWhatDiffersWhereverTheRowsComeFrom) {
+  TempDir dir;
+  // An empty common area: nothing to draw, and nothing wrong with that.
+  Files(dir, MakeHeader(0, 3), MakeHeader(0, 3));
+  for (const char* option : {"--diff", "--report"}) {
+    const RunResult r = Check({option, dir / option, dir / "out.bmp", dir / "ref.bmp"});
+    EXPECT_EQ(r.exit_status, 1);
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("nothing to compare"), std::string::npos);
+  }
+  struct Drawn {
+    Bytes out, ref;
+    std::uint32_t red_x, red_y;  // the differing pixel, top row first
+  };
+  const Bytes wide(90000 * 3, 0);
+  Bytes wide_off = wide;
+  wide_off[89990 * 3 + 1] = 1;
+  const Bytes small = bmptest::MakePixels(5, 3, [](std::size_t i) { return i; });
+  Bytes small_off = small;
+  small_off[2 * 15 + 4 * 3] = 200;  // the last pixel of the last file row
+  const Drawn cases[] = {
+      {MakeBmp(90000, 1, wide_off), MakeBmp(90000, 1, wide), 89990, 0},
+      {bmptest::MakePaddedBmp(5, 3, small_off, 0, false), bmptest::MakePaddedBmp(5, 3, small), 4,
+       0},
+  };
+  for (const Drawn& c : cases) {
+    Files(dir, c.out, c.ref);
+    EXPECT_EQ(Check({"--diff", dir / "p", dir / "out.bmp", dir / "ref.bmp"}).exit_status, 1);
+    const Decoded png = DecodePng(ReadFile(dir / "p/out.png"));
+    for (std::size_t i = 0; i < png.rgb.size(); i += 3) {
+      const bool red = i / 3 == std::size_t{c.red_y} * png.width + c.red_x;
+      ASSERT_EQ(png.rgb[i] == 255 && png.rgb[i + 1] < 200, red) << "pixel " << i / 3;
+    }
+  }
+  // The report's whole pictures are RGB: a pure-blue output shows blue.
+  const Bytes blue = MakeBmp(2, 1, {255, 0, 0, 255, 0, 0});
+  Files(dir, blue, blue);
+  ASSERT_EQ(Check({"--report", dir / "r.html", dir / "out.bmp", dir / "ref.bmp"}).exit_status, 0);
+  const Bytes html = ReadFile(dir / "r.html");
+  const std::string page(html.begin(), html.end());
+  const std::string marker = "data:image/png;base64,";
+  const std::size_t start = page.find(marker) + marker.size();
+  const std::string base64 = page.substr(start, page.find('"', start) - start);
+  Bytes png(base64.size());
+  std::size_t length = 0;
+  ASSERT_EQ(sodium_base642bin(png.data(), png.size(), base64.c_str(), base64.size(), nullptr,
+                              &length, nullptr, sodium_base64_VARIANT_ORIGINAL),
+            0);
+  png.resize(length);
+  EXPECT_EQ(DecodePng(png).rgb, (std::vector<unsigned char>{0, 0, 255, 0, 0, 255}));
 }
 
 }  // namespace

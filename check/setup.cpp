@@ -1,0 +1,55 @@
+#include "setup.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// "" when `path` is a folder, else why not, starting with the path.
+std::string NotAFolder(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    return path + ": " + std::strerror(errno);
+  }
+  if (S_ISDIR(st.st_mode)) {
+    return {};
+  }
+  return path + (S_ISREG(st.st_mode) ? " is a file, not a folder" : " is not a folder");
+}
+
+}  // namespace
+
+Setup PlanCases(const CheckOptions& o) {
+  Setup setup;
+  if (o.operands.size() == 2) {
+    setup.cases.push_back(OnePair(o.operands[0], o.operands[1]));
+    return setup;
+  }
+  const std::string dir = o.operands.empty() ? "." : o.operands[0];
+  std::string problem = NotAFolder(dir);
+  if (!problem.empty()) {
+    struct stat st {};
+    const bool file = ::stat(dir.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    setup.problem = problem + (file ? "; to check one pair, give OUTPUT and REFERENCE"
+                                    : "; expected the folder of the ten outputs (Blur1.bmp ...)");
+    return setup;
+  }
+  if (o.ans_folder) {
+    problem = NotAFolder(*o.ans_folder);
+    if (!problem.empty()) {
+      setup.problem = "--ans " + problem + "; expected the folder of the ten references";
+      return setup;
+    }
+  } else {
+    const std::string ans = dir == "." ? "ANS" : dir + (dir.back() == '/' ? "ANS" : "/ANS");
+    if (!NotAFolder(ans).empty()) {
+      setup.problem = dir + " has no ANS folder; expected the ten references in " + ans +
+                      " (Blur1.bmp ...), or their folder named with --ans";
+      return setup;
+    }
+  }
+  setup.cases = TenCases(dir, o.ans_folder);
+  return setup;
+}

@@ -1,0 +1,18 @@
+// Text from outside (paths, names) as the table and the messages on
+// standard error show it: always on one line, always valid UTF-8.
+#ifndef MAE_CHECK_SHOWN_TEXT_H
+#define MAE_CHECK_SHOWN_TEXT_H
+
+#include <cstddef>
+#include <string>
+
+// `text` with control characters (C0, DEL, C1), backslashes and bytes that
+// are not valid UTF-8 escaped: "\n", "\t", "\\", "\x1b", "\xff"; a C1
+// character is shown as the escapes of its two bytes ("\xc2\x85").
+std::string Shown(const std::string& text);
+
+// The characters a terminal shows for valid UTF-8 `text` (Shown's output):
+// its code points.
+std::size_t ShownWidth(const std::string& text);
+
+#endif  // MAE_CHECK_SHOWN_TEXT_H
