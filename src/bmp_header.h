@@ -44,10 +44,10 @@ constexpr std::size_t kComparedPixelBytes = kComparedBitCount / 8;
 enum class RowLayout { kNone, kEither, kPadded, kPacked };
 
 struct BmpHeader {
-  bool signature = false;  // the file starts with "BM"
-  std::uint32_t size_field = 0;   // the file size the header states
-  std::uint32_t image_size = 0;   // the image size it states (0 when absent)
-  std::uint32_t info_size = 0;    // the information header's size
+  bool signature = false;        // the file starts with "BM"
+  std::uint32_t size_field = 0;  // the file size the header states
+  std::uint32_t image_size = 0;  // the image size it states (0 when absent)
+  std::uint32_t info_size = 0;   // the information header's size
   std::uint32_t offset = 0;
   std::uint32_t width = 0;
   std::uint32_t height = 0;

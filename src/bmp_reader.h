@@ -6,12 +6,12 @@
 // height at 22, bits per pixel at 28) and loads height rows of width x
 // (bits per pixel / 8) bytes each, the bytes in file order.
 //
-// Rows are found by the file's size. A standard BMP file pads every row to a
-// multiple of 4 bytes: when the file holds every row at its padded place
-// (the last row's padding may be missing), the rows are read from there and
-// the padding is left out. Otherwise the rows are taken as packed, one
-// straight after the other, which is how WriteBMP writes them. Either way
-// the block handed back holds packed rows.
+// A standard BMP file pads every row to a multiple of 4 bytes; WriteBMP
+// writes packed rows, one straight after the other. The header's file-size
+// and image-size fields say which the writer meant (bmp_header.h gives the
+// rule; when they say neither, the file's size decides), and a file that
+// holds less than its layout needs is refused. Either way the block handed
+// back holds packed rows, without the padding.
 //
 // Messages go to standard output, one line per failure; success is silent.
 #ifndef MAE_BMP_READER_H
@@ -55,10 +55,11 @@ class BmpReader {
   //   " Error: PATH not exist."           the file cannot be opened
   //   " Error: PATH is not a regular file."  a directory, FIFO, device...
   //   " Error: PATH is too short to be a BMP file."  fewer than 30 bytes
+  //   " Error: PATH has an OS/2 header, which is not supported."
   //   " Error: PATH is a top-down BMP, which is not supported."  height < 0
   //   " Error: PATH is wider than 2147483647 pixels, which is not supported."
   //   " Error: PATH holds less pixel data than its header declares."
-  //   " Error: PATH is not a BMP file."    in place of the three lines above
+  //   " Error: PATH is not a BMP file."    in place of the four lines above
   //                                        for a file that lacks "BM"
   //   "malloc images_s error"              the block cannot be allocated
   //   " Error: PATH could not be read."    an I/O error or a file that shrank
