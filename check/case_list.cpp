@@ -23,8 +23,11 @@ std::vector<Case> TenCases(const std::string& dir, const std::optional<std::stri
   for (std::size_t i = 0; i < kCaseCount; ++i) {
     std::string name = output_name[i];
     name.erase(name.rfind(".bmp"));
-    cases.push_back({name, Join(dir, output_name[i]),
-                     refs ? Join(*refs, output_name[i]) : Join(dir, ans_name[i])});
+    Case c;
+    c.name = name;
+    c.output = Join(dir, output_name[i]);
+    c.reference = refs ? Join(*refs, output_name[i]) : Join(dir, ans_name[i]);
+    cases.push_back(c);
   }
   return cases;
 }
@@ -34,5 +37,9 @@ Case OnePair(const std::string& output, const std::string& reference) {
   if (name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0) {
     name.erase(name.size() - 4);
   }
-  return {name.empty() ? "output" : name, output, reference};
+  Case c;
+  c.name = name.empty() ? "output" : name;
+  c.output = output;
+  c.reference = reference;
+  return c;
 }

@@ -11,6 +11,14 @@ struct Case {
   std::string name;    // "Blur1"; for one pair, the output's base name without .bmp
   std::string output;  // paths as opened
   std::string reference;
+  // Set when the output was looked for rather than given (a class run):
+  std::string found_as;  // where it was found, when not under its own name
+  std::string hint;      // said after the reason when the output cannot be opened
+  // When set, the case is an error without a comparison: this reason, and
+  // this code for the output's status (the output is null in JSON when
+  // `output` is empty).
+  std::string problem;
+  std::string problem_code;
 };
 
 // The ten test cases under `dir`: dir/Blur1.bmp against dir/ANS/Blur1.bmp

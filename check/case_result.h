@@ -29,6 +29,7 @@ struct CaseResult {
   std::string output_png;
   std::string reference_png;
   std::string picture_error;  // why a picture asked for could not be made
+  std::string diff_path;      // where diff_png was written, once it was
 };
 
 #endif  // MAE_CHECK_CASE_RESULT_H

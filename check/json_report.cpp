@@ -8,11 +8,6 @@
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
-// Raised when a key changes meaning or goes; new keys keep the version.
-constexpr int kJsonVersion = 1;
-
 Json SizeJson(const std::optional<Size>& size) {
   return size ? Json::array({size->first, size->second}) : Json(nullptr);
 }
@@ -22,12 +17,14 @@ Json LayoutJson(RowLayout layout) {
   return word != nullptr ? Json(word) : Json(nullptr);
 }
 
-Json CaseJson(const CaseResult& r, const std::string& diff_path) {
+}  // namespace
+
+Json CaseJson(const CaseResult& r) {
   const Comparison& c = r.comparison;
   const bool figures = c.has_figures();
   Json j;
   j["name"] = r.test_case.name;
-  j["output"] = r.test_case.output;
+  j["output"] = r.test_case.output.empty() ? Json(nullptr) : Json(r.test_case.output);
   j["reference"] = r.test_case.reference;
   j["verdict"] = VerdictWord(r.verdict);
   j["reason"] = r.reason.empty() ? Json(nullptr) : Json(r.reason);
@@ -38,19 +35,23 @@ Json CaseJson(const CaseResult& r, const std::string& diff_path) {
   j["compared_pixels"] = figures ? Json(c.compared_pixels()) : Json(nullptr);
   j["output_size"] = SizeJson(r.output_size);
   j["reference_size"] = SizeJson(r.reference_size);
-  j["output_status"] = BmpStatusCode(c.a.status);
-  j["reference_status"] = BmpStatusCode(c.b.status);
+  // A case that was never compared (a class run's missing submission) has
+  // its own code for the output and an unknown reference.
+  const bool compared = r.test_case.problem.empty();
+  j["output_status"] = compared ? BmpStatusCode(c.a.status) : r.test_case.problem_code;
+  j["reference_status"] = compared ? Json(BmpStatusCode(c.b.status)) : Json(nullptr);
   j["output_layout"] = LayoutJson(c.a.header.layout);
   j["reference_layout"] = LayoutJson(c.b.header.layout);
   j["note"] = r.note.empty() ? Json(nullptr) : Json(r.note);
-  j["diff"] = diff_path.empty() ? Json(nullptr) : Json(diff_path);
+  j["diff"] = r.diff_path.empty() ? Json(nullptr) : Json(r.diff_path);
   return j;
 }
 
-}  // namespace
+std::string JsonText(const Json& doc) {
+  return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
 
-std::string JsonReport(const std::vector<CaseResult>& results, double max,
-                       const std::vector<std::string>& diff_paths) {
+std::string JsonReport(const std::vector<CaseResult>& results, double max) {
   const Summary summary = Summarise(results);
   Json doc;
   doc["version"] = kJsonVersion;
@@ -59,10 +60,8 @@ std::string JsonReport(const std::vector<CaseResult>& results, double max,
   doc["failed"] = summary.failed;
   doc["errors"] = summary.errors;
   doc["cases"] = Json::array();
-  for (std::size_t i = 0; i < results.size(); ++i) {
-    doc["cases"].push_back(CaseJson(results[i], i < diff_paths.size() ? diff_paths[i] : ""));
+  for (const CaseResult& r : results) {
+    doc["cases"].push_back(CaseJson(r));
   }
-  // Paths are bytes from the command line and may not be UTF-8: replace
-  // what is not, rather than fail.
-  return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+  return JsonText(doc);
 }

@@ -2,13 +2,24 @@
 #ifndef MAE_CHECK_JSON_REPORT_H
 #define MAE_CHECK_JSON_REPORT_H
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "case_result.h"
 
-// `diff_paths[i]` is the difference picture written for case i, or empty.
-std::string JsonReport(const std::vector<CaseResult>& results, double max,
-                       const std::vector<std::string>& diff_paths);
+using Json = nlohmann::ordered_json;
+
+// Raised when a key changes meaning or goes; new keys keep the version.
+constexpr int kJsonVersion = 1;
+
+// One case as an object.
+Json CaseJson(const CaseResult& r);
+
+// The document as text: paths are bytes from the command line and may not
+// be UTF-8, so what is not is replaced (U+FFFD) rather than refused.
+std::string JsonText(const Json& doc);
+
+std::string JsonReport(const std::vector<CaseResult>& results, double max);
 
 #endif  // MAE_CHECK_JSON_REPORT_H

@@ -1,55 +1,23 @@
 #include "options.h"
 
 #include <CLI/CLI.hpp>
-#include <cctype>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
+#include <utility>
 
+#include "option_checks.h"
 #include "shown_text.h"
 
 namespace {
 
-// CLI11 would list the operands as one vector; say the two forms instead.
+// CLI11 would list the operands as one vector; say the forms instead.
 class UsageFormatter : public CLI::Formatter {
  public:
   std::string make_usage(const CLI::App*, std::string) const override {
-    return "Usage: mae-check [OPTIONS] [DIR]\n       mae-check [OPTIONS] OUTPUT REFERENCE\n";
+    return "Usage: mae-check [OPTIONS] [DIR]\n       mae-check [OPTIONS] OUTPUT REFERENCE\n"
+           "       mae-check [OPTIONS] --class ROOT --ans FOLDER\n";
   }
 };
-
-std::size_t SkipDigits(const std::string& text, std::size_t i) {
-  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0) {
-    ++i;
-  }
-  return i;
-}
-
-bool IsPlainDecimal(const std::string& text) {
-  const std::size_t start = !text.empty() && text[0] == '+' ? 1 : 0;
-  std::size_t end = SkipDigits(text, start);
-  std::size_t digits = end - start;
-  if (end < text.size() && text[end] == '.') {
-    const std::size_t fraction = end + 1;
-    end = SkipDigits(text, fraction);
-    digits += end - fraction;
-  }
-  if (digits == 0) {
-    return false;  // "", "+", "."
-  }
-  if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
-    std::size_t exponent = end + 1;
-    if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) {
-      ++exponent;
-    }
-    end = SkipDigits(text, exponent);
-    if (end == exponent) {
-      return false;
-    }
-  }
-  return end == text.size();
-}
 
 ParsedOptions UsageError(const std::string& message) {
   std::fprintf(stderr, "mae-check: %s\nTry 'mae-check --help'.\n", Shown(message).c_str());
@@ -58,96 +26,100 @@ ParsedOptions UsageError(const std::string& message) {
   return parsed;
 }
 
-// What is wrong with the options CLI11 accepted, in our words; "" if nothing.
-std::string Problem(const CheckOptions& o, const std::string& max_text,
-                    const std::vector<std::string>& extras) {
-  for (const std::string& extra : extras) {
-    if (extra.size() > 1 && extra[0] == '-') {
-      return "unknown option '" + extra + "'";
+// The options as given, before they are checked.
+struct Given {
+  std::string max = "0";
+  std::string ans;
+  std::string class_root;
+};
+
+// The options and what each is for, as --help lists them.
+void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
+  app->add_option("--max", given->max, "a case passes when its MAE is at most X (default 0)")
+      ->type_name("X");
+  app->add_option("--ans", given->ans, "the folder of the ten references, in place of DIR/ANS")
+      ->type_name("FOLDER");
+  app->add_option("--diff", o->diff_folder,
+                  "write a difference picture of every compared case, FOLDER/NAME.png "
+                  "(the folder is created)")
+      ->type_name("FOLDER");
+  app->add_option("--report", o->report_file, "write one self-contained HTML page with every case")
+      ->type_name("FILE");
+  app->add_flag("--json", o->json, "print the results as JSON instead of the table");
+  app->add_option("--class", given->class_root,
+                  "grade a class: every sub-folder of ROOT is one student's submission "
+                  "(needs --ans)")
+      ->type_name("ROOT");
+  app->add_option("--roster", o->roster_file, "with --class: the students, one name a line")
+      ->type_name("FILE");
+  app->add_option("--csv", o->csv_file, "with --class: write the grades as CSV")->type_name("FILE");
+  app->add_option("--reports", o->reports_folder,
+                  "with --class: write FOLDER/index.html and a report per student")
+      ->type_name("FOLDER");
+  app->add_option("operands", o->operands, "DIR, or OUTPUT REFERENCE");
+  app->set_version_flag("--version", "mae-check " MAE_VERSION);
+}
+
+// The first option given with an empty name, or nullptr.
+const char* EmptyName(const CLI::App& app, const CheckOptions& o, const Given& given) {
+  const std::pair<const char*, const std::string*> names[] = {
+      {"--diff", &o.diff_folder},      {"--report", &o.report_file}, {"--ans", &given.ans},
+      {"--class", &given.class_root},  {"--roster", &o.roster_file}, {"--csv", &o.csv_file},
+      {"--reports", &o.reports_folder}};
+  for (const auto& [name, value] : names) {
+    if (app.count(name) > 0 && value->empty()) {
+      return name;
     }
   }
-  if (!extras.empty() || o.operands.size() > 2) {
-    return "too many operands: give DIR, or OUTPUT REFERENCE";
-  }
-  if (!ParseThreshold(max_text)) {
-    return "--max needs a plain number of at least 0 (such as 0.5 or 1e-3), not '" + max_text + "'";
-  }
-  if (o.ans_folder && o.operands.size() == 2) {
-    return "--ans names the folder of the ten references; a pair gives its REFERENCE itself";
-  }
-  return {};
+  return nullptr;
 }
 
 }  // namespace
-
-std::optional<double> ParseThreshold(const std::string& text) {
-  if (!IsPlainDecimal(text)) {
-    return std::nullopt;
-  }
-  const double value = std::strtod(text.c_str(), nullptr);
-  if (!std::isfinite(value)) {
-    return std::nullopt;
-  }
-  return value;
-}
 
 ParsedOptions ParseOptions(int argc, char** argv) {
   CLI::App app{
       "Checks image-processing outputs against their reference images by the mean absolute\n"
       "error of their bytes (the value MAE prints), with a verdict for every case.\n"
       "With DIR (default .): the ten test cases, DIR/Blur1.bmp against DIR/ANS/Blur1.bmp,\n"
-      "... DIR/Sobel5.bmp against DIR/ANS/Sobel5.bmp. With OUTPUT REFERENCE: that pair.",
+      "... DIR/Sobel5.bmp against DIR/ANS/Sobel5.bmp. With OUTPUT REFERENCE: that pair.\n"
+      "With --class ROOT: the ten cases of every student's sub-folder of ROOT.",
       "mae-check"};
   app.formatter(std::make_shared<UsageFormatter>());
   app.footer(
       "A case fails when its MAE is above --max, when the sizes differ, or when there is\n"
       "nothing to compare; it has an error when a file cannot be read.\n"
       "Exit status: 0 every case passes, 1 a case fails or has an error, 2 usage error,\n"
-      "a folder that is not there, or a picture or report that cannot be written.");
-  app.allow_extras();
+      "a folder that is not there, or a file that cannot be written.");
+  app.allow_extras();  // said in our own words below
   CheckOptions o;
-  std::string max_text = "0";
-  std::string ans;
-  app.add_option("--max", max_text, "a case passes when its MAE is at most X (default 0)")
-      ->type_name("X");
-  app.add_option("--ans", ans, "the folder of the ten references, in place of DIR/ANS")
-      ->type_name("FOLDER");
-  app.add_option("--diff", o.diff_folder,
-                 "write a difference picture of every compared case, FOLDER/NAME.png "
-                 "(the folder is created)")
-      ->type_name("FOLDER");
-  app.add_option("--report", o.report_file, "write one self-contained HTML page with every case")
-      ->type_name("FILE");
-  app.add_flag("--json", o.json, "print the results as JSON instead of the table");
-  app.add_option("operands", o.operands, "DIR, or OUTPUT REFERENCE");
-  app.set_version_flag("--version", "mae-check " MAE_VERSION);
+  Given given;
+  AddOptions(&app, &o, &given);
+  ParsedOptions parsed;
   try {
     app.parse(argc, argv);
   } catch (const CLI::Success& e) {
     app.exit(e);  // --help or --version, on standard output
-    return {};
+    return parsed;
   } catch (const CLI::ArgumentMismatch& e) {
     const std::string what = e.what();
     return UsageError(what.substr(0, what.find(':')) + " needs a value");
   } catch (const CLI::ParseError& e) {
     return UsageError(e.what());
   }
-  for (const auto& [name, value] : {std::pair<const char*, std::string*>{"--diff", &o.diff_folder},
-                                    {"--report", &o.report_file},
-                                    {"--ans", &ans}}) {
-    if (app.count(name) > 0 && value->empty()) {
-      return UsageError(std::string(name) + " needs a name, not an empty one");
-    }
+  if (const char* name = EmptyName(app, o, given)) {
+    return UsageError(std::string(name) + " needs a name, not an empty one");
   }
   if (app.count("--ans") > 0) {
-    o.ans_folder = ans;
+    o.ans_folder = given.ans;
   }
-  const std::string problem = Problem(o, max_text, app.remaining());
+  if (app.count("--class") > 0) {
+    o.class_root = given.class_root;
+  }
+  const std::string problem = OptionProblem(o, given.max, app.remaining());
   if (!problem.empty()) {
     return UsageError(problem);
   }
-  o.max_mae = *ParseThreshold(max_text);
-  ParsedOptions parsed;
+  o.max_mae = *ParseThreshold(given.max);
   parsed.options = o;
   return parsed;
 }

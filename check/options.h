@@ -13,6 +13,11 @@ struct CheckOptions {
   std::optional<std::string> ans_folder;  // the references, in place of DIR/ANS
   bool json = false;
   std::vector<std::string> operands;  // none, DIR, or OUTPUT REFERENCE
+  // A class run: one sub-folder per student under class_root.
+  std::optional<std::string> class_root;
+  std::string roster_file;     // "" without a roster
+  std::string csv_file;        // "" when no CSV is asked for
+  std::string reports_folder;  // "" when no per-student pages are asked for
 };
 
 // The options, or the exit status when the run ends here: --help and
@@ -24,10 +29,5 @@ struct ParsedOptions {
 };
 
 ParsedOptions ParseOptions(int argc, char** argv);
-
-// A plain decimal number of at least 0: an optional '+', digits with at
-// most one point ("5", ".5", "5."), an optional exponent ("1e-3", "1E3");
-// nothing else (no hexadecimal, inf or nan), and finite.
-std::optional<double> ParseThreshold(const std::string& text);
 
 #endif  // MAE_CHECK_OPTIONS_H

@@ -22,6 +22,11 @@ std::optional<Size> SizeOf(const FileOutcome& file) {
 CaseResult RunCase(const Case& c, const RunOptions& options) {
   CaseResult r;
   r.test_case = c;
+  if (!c.problem.empty()) {
+    r.verdict = Verdict::kError;
+    r.reason = c.problem;
+    return r;
+  }
   CompareOptions compare;
   compare.figures = true;
   std::optional<DiffPainter> painter;

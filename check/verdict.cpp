@@ -55,10 +55,17 @@ std::string LayoutNote(const Comparison& cmp) {
 
 void Judge(double max_mae, CaseResult* r) {
   const Comparison& cmp = r->comparison;
-  r->note = LayoutNote(cmp);
+  r->note = r->test_case.found_as.empty() ? "" : "found as " + r->test_case.found_as;
+  const std::string layout = LayoutNote(cmp);
+  if (!layout.empty()) {
+    r->note += (r->note.empty() ? "" : "; ") + layout;
+  }
   std::string reasons;
   if (cmp.a.status != BmpStatus::kOk) {
     AddReason(&reasons, FileProblem("output", r->test_case.output, cmp.a));
+    if (cmp.a.status == BmpStatus::kCannotOpen && !r->test_case.hint.empty()) {
+      AddReason(&reasons, r->test_case.hint);
+    }
   }
   if (cmp.b.status != BmpStatus::kOk) {
     AddReason(&reasons, FileProblem("reference", r->test_case.reference, cmp.b));

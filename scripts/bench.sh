@@ -5,7 +5,9 @@
 # ImageMagick / GraphicsMagick when
 # installed, on 512x512, 4096x4096 and 8192x8192 pairs written to a
 # temporary folder, then mae-check on ten 1024x1024 cases against ten MAE
-# runs. Pass sizes to change the pairs: bash scripts/bench.sh 512 2048
+# runs, then mae-check --class on 60 students x 10 cases of 512x512 against
+# cat of every file and a shell loop of single-folder runs. Pass sizes to
+# change the pairs: bash scripts/bench.sh 512 2048
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
@@ -24,3 +26,6 @@ out/bench/bench/compare_tools out/bench/MAE "$@"
 echo
 echo "== mae-check on ten cases against ten MAE runs"
 out/bench/bench/check_cases out/bench/MAE out/bench/check/mae-check
+echo
+echo "== mae-check --class on 60 students against cat and a shell loop"
+out/bench/bench/class_run out/bench/check/mae-check

@@ -94,7 +94,11 @@ inline Bytes WithInfoSize(Bytes file, std::uint32_t size) {
   return file;
 }
 
+// Writes the file, creating the folders it is in.
 inline void WriteFile(const std::filesystem::path& path, const Bytes& bytes) {
+  if (path.has_parent_path()) {
+    std::filesystem::create_directories(path.parent_path());
+  }
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()),
             static_cast<std::streamsize>(bytes.size()));

@@ -49,5 +49,27 @@ if command -v identify >/dev/null; then
   colours=$(identify -format '%k' "$dir/shot.png")
   [ "$colours" -gt 1000 ] || { echo "FAILED: the screenshot has $colours colours"; failed=$((failed + 1)); }
 fi
+# The class overview: every student and case on the page, and every
+# student's link opening that student's own report.
+mkdir -p "$dir/class/ann" "$dir/class/b b" "$dir/class/c%c"
+cp "$source_dir"/examples/cases/*.bmp "$dir/class/ann/"
+cp "$source_dir"/examples/cases/ANS/*.bmp "$dir/class/b b/"
+cp "$source_dir"/examples/cases/ANS/Blur1.bmp "$dir/class/c%c/"
+"$check" --class "$dir/class" --ans "$source_dir/examples/cases/ANS" --reports "$dir/reports" \
+  >/dev/null || true
+headless_chromium --dump-dom "file://$dir/reports/index.html" >"$dir/dom.html"
+for cell in '>ann</a>' '>b b</a>' '>c%c</a>' '>Blur1</th>' '>Sobel5</th>' '>10/10</td>'; do
+  expect "$cell"
+done
+links=$(grep -o 'href="students/[^"]*"' "$dir/dom.html" | sed 's/^href="//; s/"$//')
+[ "$(echo "$links" | wc -l)" -eq 3 ] || { echo "FAILED: links: $links"; failed=$((failed + 1)); }
+for link in $links; do
+  headless_chromium --dump-dom "file://$dir/reports/$link" >"$dir/student.html"
+  if ! grep -q '<h1>mae-check report</h1>' "$dir/student.html"; then
+    echo "FAILED: $link does not open a student's report"
+    failed=$((failed + 1))
+  fi
+done
+
 echo "browser: $failed failed"
 [ "$failed" -eq 0 ]

@@ -1,0 +1,53 @@
+// Grading a whole class: every student's ten cases, and per-case figures
+// over the class.
+#ifndef MAE_CHECK_CLASS_GRADE_H
+#define MAE_CHECK_CLASS_GRADE_H
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "case_result.h"
+#include "class_folder.h"
+#include "run_cases.h"
+
+struct StudentResult {
+  Student student;
+  std::vector<CaseResult> cases;  // kept without their pictures
+  std::size_t passed = 0;
+  std::size_t failed = 0;
+  std::size_t errors = 0;
+};
+
+// Called once per student, in order, with the cases' pictures still there
+// (to write them); false when something could not be written.
+using StudentDone = std::function<bool(StudentResult& result)>;
+
+// Grades every student against the references in `ans`, one student at a
+// time, the cases of each on all processors. Returns the results; *trouble
+// is set when `done` returned false for a student.
+std::vector<StudentResult> GradeClass(const std::vector<Student>& students, const std::string& ans,
+                                      const RunOptions& options, const StudentDone& done,
+                                      bool* trouble);
+
+struct CaseSummary {
+  std::string name;
+  std::size_t passed = 0;
+  std::size_t failed = 0;
+  std::size_t errors = 0;  // no-submission rows included
+  double pass_rate = 0.0;  // passed / students, from 0 to 1
+  // Over the students whose case has an MAE (size-differs fails included,
+  // errors and empty areas not); the mean of the middle two for an even
+  // count.
+  std::optional<double> median_mae;
+};
+
+std::vector<CaseSummary> SummariseCases(const std::vector<StudentResult>& students);
+
+// The case with the lowest pass rate (the first on a tie), or null when
+// every case of every student passes.
+const CaseSummary* Weakest(const std::vector<CaseSummary>& cases);
+
+#endif  // MAE_CHECK_CLASS_GRADE_H

@@ -1,0 +1,117 @@
+#include "class_html.h"
+
+#include <cstdint>
+#include <cstdio>
+
+#include "class_reports.h"
+#include "html_report.h"
+#include "summary.h"
+#include "verdict.h"
+
+namespace {
+
+constexpr std::size_t kMaxFileName = 200;  // bytes, below every file system's 255
+
+const char kClassStyle[] = R"(<style>
+body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; }
+h1 { font-size: 1.5em; margin: 0 0 .3em; }
+table { border-collapse: collapse; margin: 0 0 1.5em; }
+th, td { border: 1px solid #ccc; padding: .2em .6em; text-align: center; }
+th[scope=row] { text-align: left; font-weight: normal; white-space: nowrap; }
+td.pass { background: #c8e6c9; }
+td.fail { background: #ffcdd2; }
+td.error { background: #ffe0b2; }
+td.none { background: #eee; color: #777; }
+.roster { color: #777; font-size: .85em; }
+</style>
+)";
+
+std::string CellClass(const CaseResult& r) {
+  const std::string mark = Mark(r);
+  return mark == "-" ? "none" : VerdictWord(r.verdict);
+}
+
+std::uint64_t Fnv1a(const std::string& text) {
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const char ch : text) {
+    hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
+  }
+  return hash;
+}
+
+std::string StudentRow(const StudentResult& s, bool links) {
+  std::string name = EscapeHtml(s.student.name);
+  if (links && !s.student.folder.empty()) {
+    name = "<a href=\"students/" + PercentEncoded(StudentFileName(s.student.name)) + ".html\">" +
+           name + "</a>";
+  }
+  if (!s.student.on_roster) {
+    name += " <span class=\"roster\">(not on the roster)</span>";
+  }
+  std::string row = "<tr><th scope=\"row\">" + name + "</th><td>" + std::to_string(s.passed) + "/" +
+                    std::to_string(s.cases.size()) + "</td>";
+  for (const CaseResult& c : s.cases) {
+    const std::string title = c.reason.empty() ? VerdictWord(c.verdict) : c.reason;
+    row += "<td class=\"" + CellClass(c) + "\" title=\"" + EscapeHtml(title) + "\">" + Mark(c) +
+           "</td>";
+  }
+  return row + "</tr>\n";
+}
+
+}  // namespace
+
+std::string StudentFileName(const std::string& name) {
+  if (name.size() <= kMaxFileName) {
+    return name;
+  }
+  char hash[20];
+  std::snprintf(hash, sizeof hash, "-%016llx", static_cast<unsigned long long>(Fnv1a(name)));
+  std::size_t cut = kMaxFileName - 17;
+  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
+    --cut;  // not inside a UTF-8 character
+  }
+  return name.substr(0, cut) + hash;
+}
+
+std::string PercentEncoded(const std::string& text) {
+  std::string out;
+  for (const char ch : text) {
+    const auto byte = static_cast<unsigned char>(ch);
+    if ((byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+        (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' || byte == '~') {
+      out += ch;
+    } else {
+      char hex[4];
+      std::snprintf(hex, sizeof hex, "%%%02X", byte);
+      out += hex;
+    }
+  }
+  return out;
+}
+
+std::string ClassOverviewHtml(const std::vector<StudentResult>& students, double max, bool links) {
+  const std::vector<CaseSummary> cases = SummariseCases(students);
+  std::string html =
+      "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<title>mae-check: class of " +
+      std::to_string(students.size()) + "</title>\n" + kClassStyle +
+      "</head>\n<body>\n<h1>mae-check: class of " + std::to_string(students.size()) +
+      "</h1>\n<p>A case passes (P) when its MAE is at most " + EscapeHtml(SixDigits(max)) +
+      "; F fails, E has an error, - was not handed in.</p>\n<table>\n"
+      "<caption>Students and their cases</caption>\n<tr><th scope=\"col\">student</th>"
+      "<th scope=\"col\">score</th>";
+  for (const CaseSummary& c : cases) {
+    html += "<th scope=\"col\">" + EscapeHtml(c.name) + "</th>";
+  }
+  html += "</tr>\n";
+  for (const StudentResult& s : students) {
+    html += StudentRow(s, links);
+  }
+  html += "<tr><th scope=\"row\">pass rate</th><td></td>";
+  for (const CaseSummary& c : cases) {
+    char rate[16];
+    std::snprintf(rate, sizeof rate, "%.0f%%", 100.0 * c.pass_rate);
+    html += std::string("<td>") + rate + "</td>";
+  }
+  return html + "</tr>\n</table>\n</body>\n</html>\n";
+}

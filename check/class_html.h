@@ -1,0 +1,22 @@
+// The class overview page, and the file names students' pages get.
+#ifndef MAE_CHECK_CLASS_HTML_H
+#define MAE_CHECK_CLASS_HTML_H
+
+#include <string>
+#include <vector>
+
+#include "class_grade.h"
+
+// One self-contained page: a row per student (with `links`, the name links
+// to students/FILE.html for each student who handed in), a cell per case
+// coloured by verdict and marked in text, and the per-case pass rates.
+std::string ClassOverviewHtml(const std::vector<StudentResult>& students, double max, bool links);
+
+// The name a student's page and picture folder get: the name itself, or,
+// when it is too long for a file name, its start and a short hash of it.
+std::string StudentFileName(const std::string& name);
+
+// `text` with every byte but A-Z a-z 0-9 - . _ ~ percent-encoded, for a link.
+std::string PercentEncoded(const std::string& text);
+
+#endif  // MAE_CHECK_CLASS_HTML_H

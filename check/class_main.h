@@ -1,0 +1,12 @@
+// mae-check --class: grading every submission under a folder at once.
+#ifndef MAE_CHECK_CLASS_MAIN_H
+#define MAE_CHECK_CLASS_MAIN_H
+
+#include "options.h"
+
+// Runs the class, prints its table or JSON, writes what was asked for, and
+// returns the exit status: 0 when every case of every student passes, 1
+// otherwise, 2 for a setup mistake or an output that cannot be written.
+int RunClass(const CheckOptions& options);
+
+#endif  // MAE_CHECK_CLASS_MAIN_H

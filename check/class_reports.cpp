@@ -1,0 +1,163 @@
+#include "class_reports.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "json_report.h"
+#include "shown_text.h"
+#include "summary.h"
+#include "verdict.h"
+
+namespace {
+
+bool NoSubmission(const CaseResult& r) {
+  return r.test_case.problem_code == "no_submission";
+}
+
+std::string Padded(const std::string& text, std::size_t width, bool right) {
+  const std::string pad(width - std::min(width, ShownWidth(text)), ' ');
+  return right ? pad + text : text + pad;
+}
+
+std::string Score(const StudentResult& s) {
+  return std::to_string(s.passed) + "/" + std::to_string(s.cases.size());
+}
+
+// "B1" for Blur1: the first letter and the number, for a column header.
+std::string Abbreviation(const std::string& name) {
+  const std::size_t digits = name.find_last_not_of("0123456789") + 1;
+  return name.substr(0, 1) + name.substr(digits);
+}
+
+std::string CsvField(std::string text) {
+  if (!text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos) {
+    text.insert(0, "'");  // a spreadsheet would run it as a formula
+  }
+  if (text.find_first_of(",\"\r\n") == std::string::npos) {
+    return text;
+  }
+  std::string quoted = "\"";
+  for (const char ch : text) {
+    quoted += ch == '"' ? "\"\"" : std::string(1, ch);
+  }
+  return quoted + "\"";
+}
+
+}  // namespace
+
+const char* Mark(const CaseResult& r) {
+  if (NoSubmission(r)) {
+    return "-";
+  }
+  return r.verdict == Verdict::kPass ? "P" : r.verdict == Verdict::kFail ? "F" : "E";
+}
+
+std::string ShortestText(double value) {
+  char text[32];
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (std::strtod(text, nullptr) == value) {
+      break;
+    }
+  }
+  return text;
+}
+
+std::string ClassText(const std::vector<StudentResult>& students, double max) {
+  std::size_t name_width = 7;  // "student"
+  for (const StudentResult& s : students) {
+    name_width = std::max(name_width, ShownWidth(Shown(s.student.name)));
+  }
+  std::string text = Padded("student", name_width, false) + "  score ";
+  const std::vector<CaseSummary> cases = SummariseCases(students);
+  for (const CaseSummary& c : cases) {
+    text += " " + Padded(Abbreviation(c.name), 2, false);
+  }
+  text += "\n";
+  for (const StudentResult& s : students) {
+    std::string line =
+        Padded(Shown(s.student.name), name_width, false) + "  " + Padded(Score(s), 5, true) + " ";
+    for (const CaseResult& c : s.cases) {
+      line += " " + Padded(Mark(c), 2, false);
+    }
+    if (!s.student.on_roster) {
+      line += " not on the roster";
+    }
+    line.erase(line.find_last_not_of(' ') + 1);
+    text += line + "\n";
+  }
+  text += "\ncase    pass rate  median MAE\n";
+  for (const CaseSummary& c : cases) {
+    char rate[16];
+    std::snprintf(rate, sizeof rate, "%.3g", c.pass_rate);
+    text += Padded(c.name, 6, false) + "  " + Padded(rate, 9, true) + "  " +
+            Padded(c.median_mae ? SixDigits(*c.median_mae) : "-", 10, true) + "\n";
+  }
+  const CaseSummary* weakest = Weakest(cases);
+  const std::string threshold = "MAE at most " + SixDigits(max);
+  if (weakest == nullptr) {
+    text += "Every case of every student passes (" + threshold + ")\n";
+  } else {
+    text += "Lowest pass rate: " + weakest->name + ", " + std::to_string(weakest->passed) + " of " +
+            std::to_string(students.size()) + " students pass (" + threshold + ")\n";
+  }
+  return text;
+}
+
+std::string ClassJson(const std::vector<StudentResult>& students, double max) {
+  Json doc;
+  doc["version"] = kJsonVersion;
+  doc["max"] = max;
+  doc["students"] = Json::array();
+  for (const StudentResult& s : students) {
+    Json j;
+    j["name"] = s.student.name;
+    j["on_roster"] = s.student.on_roster;
+    j["submitted"] = !s.student.folder.empty();
+    j["score"] = s.passed;
+    j["max_score"] = s.cases.size();
+    j["passed"] = s.passed;
+    j["failed"] = s.failed;
+    j["errors"] = s.errors;
+    j["cases"] = Json::array();
+    for (const CaseResult& c : s.cases) {
+      j["cases"].push_back(CaseJson(c));
+    }
+    doc["students"].push_back(std::move(j));
+  }
+  doc["case_summary"] = Json::array();
+  for (const CaseSummary& c : SummariseCases(students)) {
+    doc["case_summary"].push_back(
+        Json{{"name", c.name},
+             {"passed", c.passed},
+             {"failed", c.failed},
+             {"errors", c.errors},
+             {"pass_rate", c.pass_rate},
+             {"median_mae", c.median_mae ? Json(*c.median_mae) : Json()}});
+  }
+  return JsonText(doc);
+}
+
+std::string ClassCsv(const std::vector<StudentResult>& students) {
+  std::string csv = "\xEF\xBB\xBFstudent,score,max_score,passed,failed,errors";
+  if (!students.empty()) {
+    for (const CaseResult& c : students[0].cases) {
+      csv += "," + c.test_case.name + "_verdict," + c.test_case.name + "_mae";
+    }
+  }
+  csv += "\r\n";
+  for (const StudentResult& s : students) {
+    csv += CsvField(s.student.name) + "," + std::to_string(s.passed) + "," +
+           std::to_string(s.cases.size()) + "," + std::to_string(s.passed) + "," +
+           std::to_string(s.failed) + "," + std::to_string(s.errors);
+    for (const CaseResult& c : s.cases) {
+      csv += std::string(",") + VerdictWord(c.verdict) + ",";
+      if (c.comparison.state == CompareState::kCompared) {
+        csv += ShortestText(c.comparison.mae());
+      }
+    }
+    csv += "\r\n";
+  }
+  return csv;
+}

@@ -1,0 +1,22 @@
+// Checks of the command line that CLI11 does not make: numbers in the
+// form the tool takes, and options that do not go together.
+#ifndef MAE_CHECK_OPTION_CHECKS_H
+#define MAE_CHECK_OPTION_CHECKS_H
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "options.h"
+
+// A plain decimal number of at least 0: an optional '+', digits with at
+// most one point ("5", ".5", "5."), an optional exponent ("1e-3", "1E3");
+// nothing else (no hexadecimal, inf or nan), and finite.
+std::optional<double> ParseThreshold(const std::string& text);
+
+// What is wrong with options CLI11 accepted, in the tool's words ("" when
+// nothing): `extras` are the arguments it did not recognise.
+std::string OptionProblem(const CheckOptions& o, const std::string& max_text,
+                          const std::vector<std::string>& extras);
+
+#endif  // MAE_CHECK_OPTION_CHECKS_H

@@ -1,0 +1,184 @@
+// mae-check --class as a teaching assistant meets it: a class folder with
+// a roster, a missing student, one not on the roster, misnamed and hostile
+// files, and shared references; the table, JSON and CSV checked against
+// figures worked out by hand.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "testkit/bmp_bytes.h"
+#include "testkit/run_process.h"
+#include "testkit/temp_dir.h"
+
+namespace {
+
+using bmptest::Bytes;
+using bmptest::Ramp;
+using bmptest::RunResult;
+using bmptest::TempDir;
+using bmptest::WriteFile;
+using Json = nlohmann::json;
+
+const char* const kNames[] = {"Blur1",  "Blur2",  "Blur3",  "Blur4",  "Blur5",
+                              "Sobel1", "Sobel2", "Sobel3", "Sobel4", "Sobel5"};
+
+// The reference with one byte of its 4 x 3 pixels (36 bytes) raised by
+// `by`: an MAE of by / 36.
+Bytes Off(int by) {
+  Bytes b = Ramp(4, 3);
+  b[54 + 5] = static_cast<unsigned char>(b[54 + 5] + by);
+  return b;
+}
+
+void Hand(const TempDir& root, const std::string& student, const std::string& skip = "") {
+  for (const char* name : kNames) {
+    if (skip.find(std::string(name) + ",") == std::string::npos) {
+      WriteFile(root / (student + "/" + name + ".bmp"), Ramp(4, 3));
+    }
+  }
+}
+
+TEST(Class, GradesEverySubmissionAgainstSharedReferences) {
+  TempDir root;
+  Hand(root, "refs");  // the references, inside ROOT: not a student
+  Hand(root, "alice");
+  // bob: Blur1 under another name and folder, Blur2 off by 9, two files
+  // that could be Blur3, a FIFO for Blur4, a near miss for Blur5, and a
+  // Sobel1 only in his own ANS folder, which is never searched.
+  Hand(root, "bob", "Blur1,Blur3,Blur4,Blur5,Sobel1,");
+  WriteFile(root / "bob/out/blur1.BMP", Ramp(4, 3));
+  WriteFile(root / "bob/Blur2.bmp", Off(9));
+  WriteFile(root / "bob/a/blur3.bmp", Ramp(4, 3));
+  WriteFile(root / "bob/b/BLUR3.bmp", Ramp(4, 3));
+  ASSERT_EQ(::mkfifo((root / "bob/Blur4.bmp").c_str(), 0600), 0);
+  WriteFile(root / "bob/Blurr5.bmp", Ramp(4, 3));
+  WriteFile(root / "bob/ANS/Sobel1.bmp", Ramp(4, 3));
+  Hand(root, "zed");  // not on the roster
+  WriteFile(root / "zed/Blur2.bmp", Off(18));
+  WriteFile(root / "notes.txt", Bytes{'x'});
+  Hand(root, ".git");
+  WriteFile(root / "roster.txt", Bytes{});
+  const std::string roster =
+      "\xEF\xBB\xBF# class of 2026\r\nalice\r\n  bob \r\n\r\ncarol\r\nalice\r\n";
+  WriteFile(root / "roster.txt", Bytes(roster.begin(), roster.end()));
+  const std::vector<std::string> args = {"--class",     root.path().string(), "--ans",
+                                         root / "refs", "--roster",           root / "roster.txt"};
+
+  std::vector<std::string> table_args = args;
+  table_args.insert(table_args.end(), {"--csv", root / "grades.csv"});
+  const RunResult table = bmptest::Run(MAE_CHECK_EXE, table_args);
+  EXPECT_EQ(table.exit_status, 1);
+  EXPECT_EQ(table.err, "mae-check: alice is on the roster more than once; counted once\n");
+  EXPECT_EQ(table.out,
+            "student  score  B1 B2 B3 B4 B5 S1 S2 S3 S4 S5\n"
+            "alice    10/10  P  P  P  P  P  P  P  P  P  P\n"
+            "bob       5/10  P  F  E  E  E  E  P  P  P  P\n"
+            "carol     0/10  -  -  -  -  -  -  -  -  -  -\n"
+            "zed       9/10  P  F  P  P  P  P  P  P  P  P  not on the roster\n"
+            "\n"
+            "case    pass rate  median MAE\n"
+            "Blur1        0.75           0\n"
+            "Blur2        0.25        0.25\n"
+            "Blur3         0.5           0\n"
+            "Blur4         0.5           0\n"
+            "Blur5         0.5           0\n"
+            "Sobel1        0.5           0\n"
+            "Sobel2       0.75           0\n"
+            "Sobel3       0.75           0\n"
+            "Sobel4       0.75           0\n"
+            "Sobel5       0.75           0\n"
+            "Lowest pass rate: Blur2, 1 of 4 students pass (MAE at most 0)\n");
+
+  std::vector<std::string> json_args = args;
+  json_args.push_back("--json");
+  const Json j = Json::parse(bmptest::Run(MAE_CHECK_EXE, json_args).out);
+  ASSERT_EQ(j["students"].size(), 4u);
+  const Json& bob = j["students"][1];
+  EXPECT_EQ(bob["score"], 5);
+  EXPECT_EQ(bob["errors"], 4);
+  EXPECT_EQ(bob["cases"][0]["note"], "found as out/blur1.BMP");
+  EXPECT_EQ(bob["cases"][0]["output"], root / "bob/out/blur1.BMP");
+  EXPECT_EQ(bob["cases"][1]["mae"], 0.25);
+  EXPECT_EQ(bob["cases"][2]["output_status"], "several_candidates");
+  EXPECT_EQ(bob["cases"][2]["reason"], "2 files could be Blur3.bmp: a/blur3.bmp, b/BLUR3.bmp");
+  EXPECT_EQ(bob["cases"][3]["output_status"], "not_regular_file");
+  EXPECT_NE(bob["cases"][4]["reason"].get<std::string>().find("the closest name there is "
+                                                              "Blurr5.bmp"),
+            std::string::npos);
+  EXPECT_EQ(bob["cases"][5]["output_status"], "cannot_open");
+  const Json& carol = j["students"][2];
+  EXPECT_EQ(carol["submitted"], false);
+  EXPECT_TRUE(carol["cases"][0]["output"].is_null());
+  EXPECT_EQ(carol["cases"][0]["output_status"], "no_submission");
+  EXPECT_EQ(j["students"][3]["on_roster"], false);
+  EXPECT_EQ(j["case_summary"][1], (Json{{"name", "Blur2"},
+                                        {"passed", 1},
+                                        {"failed", 2},
+                                        {"errors", 1},
+                                        {"pass_rate", 0.25},
+                                        {"median_mae", 0.25}}));
+
+  // The CSV through Python's own reader: the same fields, one row each.
+  const RunResult csv = bmptest::Run(
+      "/usr/bin/env", {"python3", "-c",
+                       "import csv, json, sys; print(json.dumps(list(csv.reader(open(sys.argv[1], "
+                       "encoding='utf-8-sig', newline='')))))",
+                       root / "grades.csv"});
+  ASSERT_EQ(csv.exit_status, 0) << csv.err;
+  const Json rows = Json::parse(csv.out);
+  ASSERT_EQ(rows.size(), 5u);
+  EXPECT_EQ(rows[0][6], "Blur1_verdict");
+  EXPECT_EQ(rows[2], (Json{"bob",   "5", "10",    "5", "1",     "4", "pass",  "0", "fail", "0.25",
+                           "error", "",  "error", "",  "error", "",  "error", "",  "pass", "0",
+                           "pass",  "0", "pass",  "0", "pass",  "0"}));
+  EXPECT_EQ(rows[3][6], "error");
+  EXPECT_EQ(rows[3][7], "");
+}
+
+TEST(Class, WritesNamesSafelyAndSaysWhatIsWrongWithTheSetup) {
+  TempDir root;
+  Hand(root, "refs");
+  Hand(root, "=1+1, \"x\"");  // a formula, a comma and quotes
+  const RunResult r = bmptest::Run(MAE_CHECK_EXE, {"--class", root.path().string(), "--ans",
+                                                   root / "refs", "--csv", root / "g.csv"});
+  EXPECT_EQ(r.exit_status, 0);
+  const Bytes csv = bmptest::ReadFile(root / "g.csv");
+  const std::string text(csv.begin(), csv.end());
+  EXPECT_NE(text.find("\r\n\"'=1+1, \"\"x\"\"\",10,10,10,0,0,pass,0,"), std::string::npos);
+  struct Wrong {
+    std::vector<std::string> args;
+    const char* line;
+  };
+  const Wrong cases[] = {
+      {{"--class", "@r"},
+       "--class needs --ans FOLDER, the references every submission is "
+       "checked against\nTry 'mae-check --help'.\n"},
+      {{"--class", "@r", "--ans", "@r/none"},
+       "--ans @r/none: No such file or directory; expected the folder of the ten references\n"},
+      {{"--class", "@r", "--ans", "@r/refs", "--roster", "@r/none"},
+       "cannot read the roster @r/none: No such file or directory\n"},
+      {{"--csv", "x", "@r"}, "--csv goes with --class ROOT\nTry 'mae-check --help'.\n"},
+  };
+  const auto in_root = [&root](std::string s) {
+    for (std::size_t at = s.find("@r"); at != std::string::npos; at = s.find("@r")) {
+      s.replace(at, 2, root.path().string());
+    }
+    return s;
+  };
+  for (const Wrong& c : cases) {
+    std::vector<std::string> args;
+    for (const std::string& arg : c.args) {
+      args.push_back(in_root(arg));
+    }
+    const std::string line = in_root(c.line);
+    const RunResult wrong = bmptest::Run(MAE_CHECK_EXE, args);
+    EXPECT_EQ(wrong.exit_status, 2);
+    EXPECT_EQ(wrong.out, "");
+    EXPECT_EQ(wrong.err, "mae-check: " + line);
+  }
+}
+
+}  // namespace
