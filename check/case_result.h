@@ -10,6 +10,7 @@
 
 #include "case_list.h"
 #include "compare.h"
+#include "picture.h"
 
 enum class Verdict { kPass, kFail, kError };
 
@@ -18,8 +19,11 @@ using Size = std::pair<std::uint32_t, std::uint32_t>;  // width, height
 struct CaseResult {
   Case test_case;
   Verdict verdict = Verdict::kError;
-  std::string reason;  // empty on pass
-  std::string note;    // said whatever the verdict ("output rows packed, ..."); may be empty
+  std::string reason;    // empty on pass
+  std::string note;      // said whatever the verdict ("output rows packed, ..."); may be empty
+  double max_mae = 0.0;  // the threshold this case was held to
+  double points = 1.0;   // what it is worth when it passes
+  double earned = 0.0;   // points on pass, else 0
   Comparison comparison;
   std::optional<Size> output_size;  // when that file's header could be read
   std::optional<Size> reference_size;
@@ -30,6 +34,7 @@ struct CaseResult {
   std::string reference_png;
   std::string picture_error;  // why a picture asked for could not be made
   std::string diff_path;      // where diff_png was written, once it was
+  Picture diff_picture;       // the difference picture itself, when kept
 };
 
 #endif  // MAE_CHECK_CASE_RESULT_H

@@ -15,6 +15,8 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
       ++(c.verdict == Verdict::kPass   ? r.passed
          : c.verdict == Verdict::kFail ? r.failed
                                        : r.errors);
+      r.score += c.earned;
+      r.max_score += c.points;
     }
     if (done && !done(r)) {
       *trouble = true;

@@ -19,6 +19,8 @@ struct StudentResult {
   std::size_t passed = 0;
   std::size_t failed = 0;
   std::size_t errors = 0;
+  double score = 0.0;      // the points of the cases passed
+  double max_score = 0.0;  // the points of every case
 };
 
 // Called once per student, in order, with the cases' pictures still there

@@ -48,8 +48,8 @@ std::string StudentRow(const StudentResult& s, bool links) {
   if (!s.student.on_roster) {
     name += " <span class=\"roster\">(not on the roster)</span>";
   }
-  std::string row = "<tr><th scope=\"row\">" + name + "</th><td>" + std::to_string(s.passed) + "/" +
-                    std::to_string(s.cases.size()) + "</td>";
+  std::string row = "<tr><th scope=\"row\">" + name + "</th><td>" + SixDigits(s.score) + "/" +
+                    SixDigits(s.max_score) + "</td>";
   for (const CaseResult& c : s.cases) {
     const std::string title = c.reason.empty() ? VerdictWord(c.verdict) : c.reason;
     row += "<td class=\"" + CellClass(c) + "\" title=\"" + EscapeHtml(title) + "\">" + Mark(c) +
@@ -89,14 +89,18 @@ std::string PercentEncoded(const std::string& text) {
   return out;
 }
 
-std::string ClassOverviewHtml(const std::vector<StudentResult>& students, double max, bool links) {
+std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const CaseRules& rules,
+                              bool links) {
   const std::vector<CaseSummary> cases = SummariseCases(students);
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<title>mae-check: class of " +
       std::to_string(students.size()) + "</title>\n" + kClassStyle +
       "</head>\n<body>\n<h1>mae-check: class of " + std::to_string(students.size()) +
-      "</h1>\n<p>A case passes (P) when its MAE is at most " + EscapeHtml(SixDigits(max)) +
+      "</h1>\n<p>A case passes (P) when its MAE is at most " +
+      EscapeHtml(SixDigits(rules.default_max)) +
+      (rules.max_patterns.empty() ? "" : " (or its own threshold)") +
+      (rules.border == 0 ? "" : ", a border of " + std::to_string(rules.border) + " left out") +
       "; F fails, E has an error, - was not handed in.</p>\n<table>\n"
       "<caption>Students and their cases</caption>\n<tr><th scope=\"col\">student</th>"
       "<th scope=\"col\">score</th>";

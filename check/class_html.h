@@ -5,12 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "case_rules.h"
 #include "class_grade.h"
 
 // One self-contained page: a row per student (with `links`, the name links
 // to students/FILE.html for each student who handed in), a cell per case
 // coloured by verdict and marked in text, and the per-case pass rates.
-std::string ClassOverviewHtml(const std::vector<StudentResult>& students, double max, bool links);
+std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const CaseRules& rules,
+                              bool links);
 
 // The name a student's page and picture folder get: the name itself, or,
 // when it is too long for a file name, its start and a short hash of it.

@@ -12,6 +12,7 @@
 #include "class_html.h"
 #include "class_reports.h"
 #include "html_report.h"
+#include "platform_docs.h"
 #include "write_outputs.h"
 
 namespace {
@@ -59,17 +60,19 @@ class Progress {
 
 // Writes one student's pictures and page, as asked for.
 bool WriteStudent(const CheckOptions& o, StudentResult& r) {
-  if (r.student.folder.empty()) {
-    return true;  // nothing handed in, nothing to show
-  }
   const std::string file = StudentFileName(r.student.name);
-  bool ok = true;
+  bool ok =
+      WritePlatformDocs(o, r.cases, o.gradescope.empty() ? "" : o.gradescope + "/" + file + ".json",
+                        o.prairielearn.empty() ? "" : o.prairielearn + "/" + file + ".json");
+  if (r.student.folder.empty()) {
+    return ok;  // nothing handed in: no pictures or page
+  }
   if (!o.diff_folder.empty()) {
     ok = WriteDiffPictures(o.diff_folder + "/" + file, &r.cases) && ok;
   }
   if (!o.reports_folder.empty()) {
     ok = WriteOrSay(o.reports_folder + "/students/" + file + ".html",
-                    HtmlReport(r.cases, o.max_mae)) &&
+                    HtmlReport(r.cases, o.rules)) &&
          ok;
   }
   return ok;
@@ -93,11 +96,11 @@ std::string SetupProblem(const CheckOptions& o, Roster* roster) {
       return "cannot read the roster " + o.roster_file + ": " + why;
     }
   }
-  if (!o.reports_folder.empty()) {
+  for (const std::string& folder : {o.reports_folder.empty() ? "" : o.reports_folder + "/students",
+                                    o.gradescope, o.prairielearn}) {
     std::error_code error;
-    std::filesystem::create_directories(o.reports_folder + "/students", error);
-    if (error) {
-      return "cannot create " + o.reports_folder + "/students: " + error.message();
+    if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error) {
+      return "cannot create " + folder + ": " + error.message();
     }
   }
   return {};
@@ -107,18 +110,24 @@ std::string SetupProblem(const CheckOptions& o, Roster* roster) {
 // false when one of them cannot be written.
 bool ShowClass(const CheckOptions& o, const std::vector<StudentResult>& results) {
   bool ok = true;
-  const std::string text = o.json ? ClassJson(results, o.max_mae) : ClassText(results, o.max_mae);
+  const std::string text = o.json ? ClassJson(results, o.rules) : ClassText(results, o.rules);
   std::fwrite(text.data(), 1, text.size(), stdout);
   if (!o.csv_file.empty()) {
     ok = WriteOrSay(o.csv_file, ClassCsv(results)) && ok;
   }
   if (!o.report_file.empty()) {
-    ok = WriteOrSay(o.report_file, ClassOverviewHtml(results, o.max_mae, false)) && ok;
+    ok = WriteOrSay(o.report_file, ClassOverviewHtml(results, o.rules, false)) && ok;
   }
   if (!o.reports_folder.empty()) {
-    ok =
-        WriteOrSay(o.reports_folder + "/index.html", ClassOverviewHtml(results, o.max_mae, true)) &&
-        ok;
+    ok = WriteOrSay(o.reports_folder + "/index.html", ClassOverviewHtml(results, o.rules, true)) &&
+         ok;
+  }
+  if (!o.junit.empty()) {
+    std::vector<Suite> suites;
+    for (const StudentResult& r : results) {
+      suites.push_back({r.student.name, &r.cases});
+    }
+    ok = WriteOrSay(o.junit, JUnitXml(suites)) && ok;
   }
   if (std::fflush(stdout) != 0) {
     Say(std::string("cannot write the results: ") + std::strerror(errno));
@@ -146,10 +155,7 @@ int RunClass(const CheckOptions& o) {
     Say("cannot read --class " + *o.class_root + ": " + why);
     return kTrouble;
   }
-  RunOptions run;
-  run.max_mae = o.max_mae;
-  run.diff_pictures = !o.diff_folder.empty() || !o.reports_folder.empty();
-  run.whole_pictures = !o.reports_folder.empty();
+  const RunOptions run = RunOptionsFor(o);
   bool trouble = false;
   std::vector<StudentResult> results;
   {

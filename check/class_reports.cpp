@@ -1,6 +1,7 @@
 #include "class_reports.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -21,7 +22,7 @@ std::string Padded(const std::string& text, std::size_t width, bool right) {
 }
 
 std::string Score(const StudentResult& s) {
-  return std::to_string(s.passed) + "/" + std::to_string(s.cases.size());
+  return SixDigits(s.score) + "/" + SixDigits(s.max_score);
 }
 
 // "B1" for Blur1: the first letter and the number, for a column header.
@@ -31,6 +32,7 @@ std::string Abbreviation(const std::string& name) {
 }
 
 std::string CsvField(std::string text) {
+  text = Normalised(text);
   if (!text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos) {
     text.insert(0, "'");  // a spreadsheet would run it as a formula
   }
@@ -55,6 +57,10 @@ const char* Mark(const CaseResult& r) {
 
 std::string ShortestText(double value) {
   char text[32];
+  if (value == std::floor(value) && std::fabs(value) < 1e15) {
+    std::snprintf(text, sizeof text, "%.0f", value);  // whole numbers as such: 10, not 1e+01
+    return text;
+  }
   for (int digits = 1; digits <= 17; ++digits) {
     std::snprintf(text, sizeof text, "%.*g", digits, value);
     if (std::strtod(text, nullptr) == value) {
@@ -64,7 +70,7 @@ std::string ShortestText(double value) {
   return text;
 }
 
-std::string ClassText(const std::vector<StudentResult>& students, double max) {
+std::string ClassText(const std::vector<StudentResult>& students, const CaseRules& rules) {
   std::size_t name_width = 7;  // "student"
   for (const StudentResult& s : students) {
     name_width = std::max(name_width, ShownWidth(Shown(s.student.name)));
@@ -95,7 +101,13 @@ std::string ClassText(const std::vector<StudentResult>& students, double max) {
             Padded(c.median_mae ? SixDigits(*c.median_mae) : "-", 10, true) + "\n";
   }
   const CaseSummary* weakest = Weakest(cases);
-  const std::string threshold = "MAE at most " + SixDigits(max);
+  std::vector<CaseResult> all;
+  for (const StudentResult& s : students) {
+    all.insert(all.end(), s.cases.begin(), s.cases.end());
+  }
+  // The rules as the one-folder summary says them: "MAE at most 0.5, ...".
+  const std::string line = SummaryLine(all, rules);
+  const std::string threshold = line.substr(line.find('(') + 1, line.size() - line.find('(') - 2);
   if (weakest == nullptr) {
     text += "Every case of every student passes (" + threshold + ")\n";
   } else {
@@ -105,18 +117,19 @@ std::string ClassText(const std::vector<StudentResult>& students, double max) {
   return text;
 }
 
-std::string ClassJson(const std::vector<StudentResult>& students, double max) {
+std::string ClassJson(const std::vector<StudentResult>& students, const CaseRules& rules) {
   Json doc;
   doc["version"] = kJsonVersion;
-  doc["max"] = max;
+  doc["max"] = rules.default_max;
+  AddRulesJson(rules, &doc);
   doc["students"] = Json::array();
   for (const StudentResult& s : students) {
     Json j;
-    j["name"] = s.student.name;
+    j["name"] = Normalised(s.student.name);
     j["on_roster"] = s.student.on_roster;
     j["submitted"] = !s.student.folder.empty();
-    j["score"] = s.passed;
-    j["max_score"] = s.cases.size();
+    j["score"] = s.score;
+    j["max_score"] = s.max_score;
     j["passed"] = s.passed;
     j["failed"] = s.failed;
     j["errors"] = s.errors;
@@ -148,8 +161,8 @@ std::string ClassCsv(const std::vector<StudentResult>& students) {
   }
   csv += "\r\n";
   for (const StudentResult& s : students) {
-    csv += CsvField(s.student.name) + "," + std::to_string(s.passed) + "," +
-           std::to_string(s.cases.size()) + "," + std::to_string(s.passed) + "," +
+    csv += CsvField(s.student.name) + "," + ShortestText(s.score) + "," +
+           ShortestText(s.max_score) + "," + std::to_string(s.passed) + "," +
            std::to_string(s.failed) + "," + std::to_string(s.errors);
     for (const CaseResult& c : s.cases) {
       csv += std::string(",") + VerdictWord(c.verdict) + ",";

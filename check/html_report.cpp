@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "shown_text.h"
 #include "summary.h"
 #include "verdict.h"
 
@@ -51,7 +52,7 @@ std::string SizeAsHtmlText(const std::optional<Size>& size) {
   return size ? std::to_string(size->first) + " × " + std::to_string(size->second) : "";
 }
 
-std::string CaseSection(const CaseResult& r, double max) {
+std::string CaseSection(const CaseResult& r) {
   const Comparison& c = r.comparison;
   const char* verdict = VerdictWord(r.verdict);
   std::string html = std::string("<section class=\"case ") + verdict + "\">\n<h2>" +
@@ -69,7 +70,7 @@ std::string CaseSection(const CaseResult& r, double max) {
   html +=
       "<table class=\"figures\"><tr><th>MAE</th><th>largest difference</th>"
       "<th>differing pixels</th><th>compared pixels</th></tr>\n<tr><td>" +
-      MaeText(r, max) + "</td><td>" + std::to_string(c.max_difference) + "</td><td>" +
+      MaeText(r) + "</td><td>" + std::to_string(c.max_difference) + "</td><td>" +
       std::to_string(c.differing_pixels) + " (" +
       PercentText(c.differing_pixels, c.compared_pixels()) + ")</td><td>" +
       std::to_string(c.compared_pixels()) + "</td></tr></table>\n<div class=\"pictures\">\n";
@@ -82,9 +83,14 @@ std::string CaseSection(const CaseResult& r, double max) {
   html += Figure(r.reference_png, "reference",
                  r.test_case.reference + " (" + SizeAsHtmlText(r.reference_size) + ")", ref.first,
                  ref.second, scale);
+  // The picture covers the whole common area, a border left out included.
+  const Size common{std::min(out.first, ref.first), std::min(out.second, ref.second)};
+  const bool framed = common.first != c.width || common.second != c.height;
   html += Figure(r.diff_png, "difference",
-                 "grey: equal; red: different (" + SizeAsHtmlText(Size{c.width, c.height}) + ")",
-                 c.width, c.height, scale);
+                 std::string("grey: equal; red: different") +
+                     (framed ? "; blue-grey: the border left out" : "") + " (" +
+                     SizeAsHtmlText(common) + ")",
+                 common.first, common.second, scale);
   return html + "</div>\n</section>\n";
 }
 
@@ -116,7 +122,8 @@ figcaption { display: table-caption; caption-side: bottom; font-size: .85em; ove
 
 }  // namespace
 
-std::string EscapeHtml(const std::string& text) {
+std::string EscapeHtml(const std::string& raw) {
+  const std::string text = Normalised(raw);
   std::string out;
   out.reserve(text.size());
   for (const char ch : text) {
@@ -152,9 +159,9 @@ std::string Base64(const std::string& bytes) {
   return text;
 }
 
-std::string HtmlReport(const std::vector<CaseResult>& results, double max) {
+std::string HtmlReport(const std::vector<CaseResult>& results, const CaseRules& rules) {
   const Summary summary = Summarise(results);
-  const std::string line = EscapeHtml(SummaryLine(results, max));
+  const std::string line = EscapeHtml(SummaryLine(results, rules));
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
@@ -163,9 +170,10 @@ std::string HtmlReport(const std::vector<CaseResult>& results, double max) {
       "<h1>mae-check report</h1>\n<p class=\"summary\">" + line + " — " +
       std::to_string(summary.failed) + " failed, " + std::to_string(summary.errors) +
       " with errors. A case passes when its MAE is at most " +
-      EscapeHtml(NumberText(max, ThresholdDigits(results, max))) + ".</p>\n";
+      EscapeHtml(NumberText(rules.default_max, ThresholdDigits(results, rules.default_max))) +
+      (rules.max_patterns.empty() ? "" : " (or its own threshold, where one is set)") + ".</p>\n";
   for (const CaseResult& r : results) {
-    html += CaseSection(r, max);
+    html += CaseSection(r);
   }
   return html + "</body>\n</html>\n";
 }

@@ -8,8 +8,9 @@
 #include <vector>
 
 #include "case_result.h"
+#include "case_rules.h"
 
-std::string HtmlReport(const std::vector<CaseResult>& results, double max);
+std::string HtmlReport(const std::vector<CaseResult>& results, const CaseRules& rules);
 
 // Text made safe inside HTML elements and quoted attributes.
 std::string EscapeHtml(const std::string& text);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "shown_text.h"
 #include "summary.h"
 #include "verdict.h"
 
@@ -23,11 +24,11 @@ Json CaseJson(const CaseResult& r) {
   const Comparison& c = r.comparison;
   const bool figures = c.has_figures();
   Json j;
-  j["name"] = r.test_case.name;
-  j["output"] = r.test_case.output.empty() ? Json(nullptr) : Json(r.test_case.output);
-  j["reference"] = r.test_case.reference;
+  j["name"] = Normalised(r.test_case.name);
+  j["output"] = r.test_case.output.empty() ? Json(nullptr) : Json(Normalised(r.test_case.output));
+  j["reference"] = Normalised(r.test_case.reference);
   j["verdict"] = VerdictWord(r.verdict);
-  j["reason"] = r.reason.empty() ? Json(nullptr) : Json(r.reason);
+  j["reason"] = r.reason.empty() ? Json(nullptr) : Json(Normalised(r.reason));
   // An empty area has no mean: JSON has no NaN, so it is null like an error.
   j["mae"] = figures && !std::isnan(c.mae()) ? Json(c.mae()) : Json(nullptr);
   j["max_difference"] = figures ? Json(c.max_difference) : Json(nullptr);
@@ -42,8 +43,10 @@ Json CaseJson(const CaseResult& r) {
   j["reference_status"] = compared ? Json(BmpStatusCode(c.b.status)) : Json(nullptr);
   j["output_layout"] = LayoutJson(c.a.header.layout);
   j["reference_layout"] = LayoutJson(c.b.header.layout);
-  j["note"] = r.note.empty() ? Json(nullptr) : Json(r.note);
-  j["diff"] = r.diff_path.empty() ? Json(nullptr) : Json(r.diff_path);
+  j["note"] = r.note.empty() ? Json(nullptr) : Json(Normalised(r.note));
+  j["max"] = r.max_mae;
+  j["points"] = r.points;
+  j["diff"] = r.diff_path.empty() ? Json(nullptr) : Json(Normalised(r.diff_path));
   return j;
 }
 
@@ -51,11 +54,34 @@ std::string JsonText(const Json& doc) {
   return doc.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
-std::string JsonReport(const std::vector<CaseResult>& results, double max) {
+void AddRulesJson(const CaseRules& rules, Json* doc) {
+  Json& d = *doc;
+  d["border"] = rules.border;
+  if (rules.max_difference) {
+    d["max_difference"] = *rules.max_difference;
+  }
+  const auto patterns = [](const std::vector<CaseRules::Pattern>& list, const char* key) {
+    Json all = Json::array();
+    for (const CaseRules::Pattern& p : list) {
+      all.push_back(Json{{"pattern", p.glob}, {key, p.value}});
+    }
+    return all;
+  };
+  if (!rules.max_patterns.empty()) {
+    d["max_patterns"] = patterns(rules.max_patterns, "max");
+  }
+  if (rules.default_points != 1.0 || !rules.point_patterns.empty()) {
+    d["points"] = rules.default_points;
+    d["point_patterns"] = patterns(rules.point_patterns, "points");
+  }
+}
+
+std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& rules) {
   const Summary summary = Summarise(results);
   Json doc;
   doc["version"] = kJsonVersion;
-  doc["max"] = max;
+  doc["max"] = rules.default_max;
+  AddRulesJson(rules, &doc);
   doc["passed"] = summary.passed;
   doc["failed"] = summary.failed;
   doc["errors"] = summary.errors;

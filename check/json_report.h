@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "case_result.h"
+#include "case_rules.h"
 
 using Json = nlohmann::ordered_json;
 
@@ -20,6 +21,10 @@ Json CaseJson(const CaseResult& r);
 // be UTF-8, so what is not is replaced (U+FFFD) rather than refused.
 std::string JsonText(const Json& doc);
 
-std::string JsonReport(const std::vector<CaseResult>& results, double max);
+std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& rules);
+
+// The rules a run used, as the top-level keys after "max": "border", and
+// "max_difference", "max_patterns", "points" and "point_patterns" when set.
+void AddRulesJson(const CaseRules& rules, Json* doc);
 
 #endif  // MAE_CHECK_JSON_REPORT_H

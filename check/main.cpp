@@ -19,6 +19,7 @@
 #include "html_report.h"
 #include "json_report.h"
 #include "options.h"
+#include "platform_docs.h"
 #include "run_cases.h"
 #include "setup.h"
 #include "text_report.h"
@@ -30,25 +31,44 @@ constexpr int kAllPass = 0;
 constexpr int kNotAllPass = 1;
 constexpr int kTrouble = 2;
 
+// The JUnit suite's name: the folder's base name, or for one pair the
+// output's folder's.
+std::string SuiteName(const CheckOptions& o) {
+  namespace fs = std::filesystem;
+  fs::path folder = o.operands.size() == 2 ? fs::path(o.operands[0]).parent_path()
+                                           : fs::path(o.operands.empty() ? "." : o.operands[0]);
+  std::error_code error;
+  const fs::path absolute = fs::absolute(folder, error).lexically_normal();
+  std::string name = (error ? folder : absolute).filename().string();
+  if (name.empty()) {
+    name = (error ? folder : absolute).parent_path().filename().string();
+  }
+  return name.empty() ? "mae-check" : name;
+}
+
 int Run(const CheckOptions& o) {
   const Setup setup = PlanCases(o);
   if (!setup.problem.empty()) {
     Say(setup.problem);
     return kTrouble;
   }
-  RunOptions run;
-  run.max_mae = o.max_mae;
-  run.diff_pictures = !o.diff_folder.empty() || !o.report_file.empty();
-  run.whole_pictures = !o.report_file.empty();
-  std::vector<CaseResult> results = RunCases(setup.cases, run);
+  std::vector<CaseResult> results = RunCases(setup.cases, RunOptionsFor(o));
 
   bool trouble = false;
   if (!o.diff_folder.empty() && !WriteDiffPictures(o.diff_folder, &results)) {
     trouble = true;
   }
-  const std::string text = o.json ? JsonReport(results, o.max_mae) : TextReport(results, o.max_mae);
+  const std::string text = o.github_classroom ? GitHubClassroomLine(results)
+                           : o.json           ? JsonReport(results, o.rules)
+                                              : TextReport(results, o.rules);
   std::fwrite(text.data(), 1, text.size(), stdout);
-  if (!o.report_file.empty() && !WriteOrSay(o.report_file, HtmlReport(results, o.max_mae))) {
+  if (!o.report_file.empty() && !WriteOrSay(o.report_file, HtmlReport(results, o.rules))) {
+    trouble = true;
+  }
+  if (!WritePlatformDocs(o, results, o.gradescope, o.prairielearn)) {
+    trouble = true;
+  }
+  if (!o.junit.empty() && !WriteOrSay(o.junit, JUnitXml({{SuiteName(o), &results}}))) {
     trouble = true;
   }
   if (std::fflush(stdout) != 0) {

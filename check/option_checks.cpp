@@ -52,8 +52,7 @@ std::optional<double> ParseThreshold(const std::string& text) {
 }
 
 // What is wrong with the options CLI11 accepted, in our words; "" if nothing.
-std::string OptionProblem(const CheckOptions& o, const std::string& max_text,
-                          const std::vector<std::string>& extras) {
+std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras) {
   for (const std::string& extra : extras) {
     if (extra.size() > 1 && extra[0] == '-') {
       return "unknown option '" + extra + "'";
@@ -62,8 +61,10 @@ std::string OptionProblem(const CheckOptions& o, const std::string& max_text,
   if (!extras.empty() || o.operands.size() > 2) {
     return "too many operands: give DIR, or OUTPUT REFERENCE";
   }
-  if (!ParseThreshold(max_text)) {
-    return "--max needs a plain number of at least 0 (such as 0.5 or 1e-3), not '" + max_text + "'";
+  if (o.github_classroom && (o.json || o.class_root)) {
+    return o.json ? "--github-classroom prints its own result line; it does not go with --json"
+                  : "--github-classroom grades one repository, one student; it does not go "
+                    "with --class";
   }
   if (o.ans_folder && o.operands.size() == 2) {
     return "--ans names the folder of the ten references; a pair gives its REFERENCE itself";

@@ -15,8 +15,8 @@
 std::optional<double> ParseThreshold(const std::string& text);
 
 // What is wrong with options CLI11 accepted, in the tool's words ("" when
-// nothing): `extras` are the arguments it did not recognise.
-std::string OptionProblem(const CheckOptions& o, const std::string& max_text,
-                          const std::vector<std::string>& extras);
+// nothing): `extras` are the arguments it did not recognise. The numbers
+// of the rules are checked apart.
+std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras);
 
 #endif  // MAE_CHECK_OPTION_CHECKS_H

@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "case_rules.h"
 #include "option_checks.h"
 #include "shown_text.h"
 
@@ -28,15 +29,33 @@ ParsedOptions UsageError(const std::string& message) {
 
 // The options as given, before they are checked.
 struct Given {
-  std::string max = "0";
+  std::vector<std::string> max;
+  std::vector<std::string> points;
+  std::string max_difference;
+  std::string border;
   std::string ans;
   std::string class_root;
 };
 
 // The options and what each is for, as --help lists them.
 void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
-  app->add_option("--max", given->max, "a case passes when its MAE is at most X (default 0)")
-      ->type_name("X");
+  app->add_option("--max", given->max,
+                  "a case passes when its MAE is at most X (default 0); PATTERN=X for the cases "
+                  "whose name matches (Sobel*=2); repeatable")
+      ->type_name("X")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app->add_option("--max-difference", given->max_difference,
+                  "a case also fails when any byte differs by more than N (0-255)")
+      ->type_name("N");
+  app->add_option("--border", given->border,
+                  "leave out an N-pixel frame of the compared area from every figure")
+      ->type_name("N");
+  app->add_option("--points", given->points,
+                  "what a passing case is worth (default 1); PATTERN=X for some; repeatable")
+      ->type_name("X")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app->add_option("--ans", given->ans, "the folder of the ten references, in place of DIR/ANS")
       ->type_name("FOLDER");
   app->add_option("--diff", o->diff_folder,
@@ -56,22 +75,73 @@ void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
   app->add_option("--reports", o->reports_folder,
                   "with --class: write FOLDER/index.html and a report per student")
       ->type_name("FOLDER");
+  app->add_option("--gradescope", o->gradescope,
+                  "write Gradescope's results.json (with --class: FOLDER/STUDENT.json)")
+      ->type_name("FILE");
+  app->add_option("--prairielearn", o->prairielearn,
+                  "write PrairieLearn's results.json, pictures included, under 1 MB (with "
+                  "--class: FOLDER/STUDENT.json)")
+      ->type_name("FILE");
+  app->add_option("--junit", o->junit, "write JUnit XML, a test suite per student or folder")
+      ->type_name("FILE");
+  app->add_flag("--github-classroom", o->github_classroom,
+                "print only GitHub Classroom's base64 result line");
   app->add_option("operands", o->operands, "DIR, or OUTPUT REFERENCE");
   app->set_version_flag("--version", "mae-check " MAE_VERSION);
 }
 
 // The first option given with an empty name, or nullptr.
 const char* EmptyName(const CLI::App& app, const CheckOptions& o, const Given& given) {
-  const std::pair<const char*, const std::string*> names[] = {
-      {"--diff", &o.diff_folder},      {"--report", &o.report_file}, {"--ans", &given.ans},
-      {"--class", &given.class_root},  {"--roster", &o.roster_file}, {"--csv", &o.csv_file},
-      {"--reports", &o.reports_folder}};
+  const std::pair<const char*, const std::string*> names[] = {{"--diff", &o.diff_folder},
+                                                              {"--report", &o.report_file},
+                                                              {"--ans", &given.ans},
+                                                              {"--class", &given.class_root},
+                                                              {"--roster", &o.roster_file},
+                                                              {"--csv", &o.csv_file},
+                                                              {"--reports", &o.reports_folder},
+                                                              {"--gradescope", &o.gradescope},
+                                                              {"--prairielearn", &o.prairielearn},
+                                                              {"--junit", &o.junit}};
   for (const auto& [name, value] : names) {
     if (app.count(name) > 0 && value->empty()) {
       return name;
     }
   }
   return nullptr;
+}
+
+// The thresholds, points, largest difference and border; "" or what is
+// wrong with them.
+std::string ReadRules(const CLI::App& app, const Given& given, CaseRules* rules) {
+  for (const std::string& text : given.max) {
+    const std::string problem = AddRule("--max", text, &rules->default_max, &rules->max_patterns);
+    if (!problem.empty()) {
+      return problem;
+    }
+  }
+  for (const std::string& text : given.points) {
+    const std::string problem =
+        AddRule("--points", text, &rules->default_points, &rules->point_patterns);
+    if (!problem.empty()) {
+      return problem;
+    }
+  }
+  if (app.count("--max-difference") > 0) {
+    const auto n = ParseCount(given.max_difference, 255);
+    if (!n) {
+      return "--max-difference needs a whole number from 0 to 255, not '" + given.max_difference +
+             "'";
+    }
+    rules->max_difference = static_cast<unsigned>(*n);
+  }
+  if (app.count("--border") > 0) {
+    const auto n = ParseCount(given.border, 0x7FFFFFFF);
+    if (!n) {
+      return "--border needs a whole number of pixels, not '" + given.border + "'";
+    }
+    rules->border = static_cast<std::uint32_t>(*n);
+  }
+  return {};
 }
 
 }  // namespace
@@ -115,11 +185,13 @@ ParsedOptions ParseOptions(int argc, char** argv) {
   if (app.count("--class") > 0) {
     o.class_root = given.class_root;
   }
-  const std::string problem = OptionProblem(o, given.max, app.remaining());
+  std::string problem = OptionProblem(o, app.remaining());
+  if (problem.empty()) {
+    problem = ReadRules(app, given, &o.rules);
+  }
   if (!problem.empty()) {
     return UsageError(problem);
   }
-  o.max_mae = *ParseThreshold(given.max);
   parsed.options = o;
   return parsed;
 }

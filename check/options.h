@@ -6,8 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "case_rules.h"
+
 struct CheckOptions {
-  double max_mae = 0.0;
+  CaseRules rules;                        // thresholds, points, largest difference, border
   std::string diff_folder;                // "" when no pictures are asked for
   std::string report_file;                // "" when no report is asked for
   std::optional<std::string> ans_folder;  // the references, in place of DIR/ANS
@@ -18,6 +20,12 @@ struct CheckOptions {
   std::string roster_file;     // "" without a roster
   std::string csv_file;        // "" when no CSV is asked for
   std::string reports_folder;  // "" when no per-student pages are asked for
+  // Documents for grading platforms ("" when not asked for): a file each, or
+  // with --class a folder of one per student (a file for JUnit).
+  std::string gradescope;
+  std::string prairielearn;
+  std::string junit;
+  bool github_classroom = false;  // the base64 result line instead of the table
 };
 
 // The options, or the exit status when the run ends here: --help and

@@ -51,14 +51,22 @@ unsigned char RedShade(unsigned difference) {
   return static_cast<unsigned char>(100u - (100u * (d - 1u) + 127u) / 254u);
 }
 
-DiffPainter::DiffPainter(std::uint32_t width, std::uint32_t height) {
+DiffPainter::DiffPainter(std::uint32_t width, std::uint32_t height, std::uint32_t border)
+    : border_(border) {
   picture_.width = width;
   picture_.height = height;
   picture_.rgb.resize(std::size_t{width} * height * kChannels);
+  if (border != 0) {
+    for (std::size_t i = 0; i < picture_.rgb.size(); i += kChannels) {
+      std::copy_n(kBorderRgb, kChannels, picture_.rgb.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+  }
 }
 
 void DiffPainter::Paint(std::uint64_t row, std::uint64_t start, const unsigned char* output,
                         const unsigned char* reference, std::size_t n) {
+  row += border_;
+  start += std::uint64_t{border_} * kChannels;
   if (row >= picture_.height || start + n > std::uint64_t{picture_.width} * kChannels) {
     return;  // outside the area this painter was made for
   }
@@ -77,6 +85,49 @@ void DiffPainter::Paint(std::uint64_t row, std::uint64_t start, const unsigned c
       out[i + 1] = out[i + 2] = RedShade(difference);
     }
   }
+}
+
+namespace {
+
+// Red marks a difference; greys (the unchanged pixels) never fall below 128.
+bool IsMarked(const unsigned char* rgb) {
+  return rgb[0] == 255 && rgb[1] <= 100 && rgb[1] == rgb[2];
+}
+
+}  // namespace
+
+Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor) {
+  Picture small;
+  if (factor <= 1 || picture.empty()) {
+    return picture;
+  }
+  small.width = (picture.width + factor - 1) / factor;
+  small.height = (picture.height + factor - 1) / factor;
+  small.rgb.resize(std::size_t{small.width} * small.height * kChannels);
+  for (std::uint32_t by = 0; by < small.height; ++by) {
+    for (std::uint32_t bx = 0; bx < small.width; ++bx) {
+      const unsigned char* deepest = nullptr;
+      std::uint64_t sum[kChannels] = {};
+      std::uint64_t count = 0;
+      for (std::uint32_t y = by * factor; y < std::min(picture.height, (by + 1) * factor); ++y) {
+        for (std::uint32_t x = bx * factor; x < std::min(picture.width, (bx + 1) * factor); ++x) {
+          const unsigned char* p = &picture.rgb[(std::size_t{y} * picture.width + x) * kChannels];
+          if (IsMarked(p) && (deepest == nullptr || p[1] < deepest[1])) {
+            deepest = p;
+          }
+          for (std::size_t k = 0; k < kChannels; ++k) {
+            sum[k] += p[k];
+          }
+          ++count;
+        }
+      }
+      unsigned char* out = &small.rgb[(std::size_t{by} * small.width + bx) * kChannels];
+      for (std::size_t k = 0; k < kChannels; ++k) {
+        out[k] = deepest != nullptr ? deepest[k] : static_cast<unsigned char>(sum[k] / count);
+      }
+    }
+  }
+  return small;
 }
 
 std::string EncodePng(const Picture& picture, std::string* error) {

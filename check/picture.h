@@ -26,12 +26,15 @@ Picture PictureFromBmp(const unsigned char* block, std::uint32_t width, std::uin
 // white so that the picture stays recognisable; a pixel with any difference
 // is red: red 255, green and blue 100 for a difference of 1 down to 0 for
 // 255, so that the smallest difference is as easy to spot as the largest.
+//
+// With a border, the picture covers the whole common area and the frame
+// left out of the comparison is drawn in a neutral blue-grey.
 class DiffPainter {
  public:
-  DiffPainter(std::uint32_t width, std::uint32_t height);
+  DiffPainter(std::uint32_t width, std::uint32_t height, std::uint32_t border = 0);
 
   // `output` and `reference` hold `n` bytes (whole BGR pixels) of compared
-  // row `row`, from byte `start` of the row.
+  // row `row`, from byte `start` of the row, counted inside the border.
   void Paint(std::uint64_t row, std::uint64_t start, const unsigned char* output,
              const unsigned char* reference, std::size_t n);
 
@@ -39,7 +42,17 @@ class DiffPainter {
 
  private:
   Picture picture_;
+  std::uint32_t border_;
 };
+
+// The colour of the frame left out of the comparison.
+constexpr unsigned char kBorderRgb[3] = {176, 190, 214};
+
+// The picture shrunk by a whole `factor` on each side (rounded up), each
+// block of pixels drawn as its most different pixel (the deepest red), so
+// that a single differing pixel or row stays marked at any size; a block
+// with no difference as its mean colour.
+Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor);
 
 // The grey of an unchanged pixel and the green and blue of a changed one.
 unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char red);

@@ -25,15 +25,19 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
   if (!c.problem.empty()) {
     r.verdict = Verdict::kError;
     r.reason = c.problem;
+    r.max_mae = options.rules.MaxFor(c.name);
+    r.points = options.rules.PointsFor(c.name);
     return r;
   }
   CompareOptions compare;
   compare.figures = true;
+  compare.border = options.rules.border;
   std::optional<DiffPainter> painter;
   if (options.diff_pictures) {
     // Both sides are below 2^31: the header check refuses wider images.
-    compare.on_area = [&painter](std::uint64_t width, std::uint64_t height) {
-      painter.emplace(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height));
+    compare.on_area = [&painter, &options](std::uint64_t width, std::uint64_t height) {
+      painter.emplace(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
+                      options.rules.border);
     };
     compare.visit = [&painter](std::uint64_t row, std::uint64_t start, const unsigned char* a,
                                const unsigned char* b,
@@ -42,9 +46,12 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
   r.comparison = CompareFiles(c.output.c_str(), c.reference.c_str(), compare);
   r.output_size = SizeOf(r.comparison.a);
   r.reference_size = SizeOf(r.comparison.b);
-  Judge(options.max_mae, &r);
+  Judge(options.rules, &r);
   if (painter && r.comparison.state == CompareState::kCompared) {
     r.diff_png = CasePng(painter->picture(), &r);
+    if (options.keep_diff_picture) {
+      r.diff_picture = painter->picture();
+    }
   }
   if (options.whole_pictures) {
     r.output_png = WholePicturePng(c.output, &r);

@@ -6,12 +6,14 @@
 #include <vector>
 
 #include "case_result.h"
+#include "case_rules.h"
 
 struct RunOptions {
-  double max_mae = 0.0;         // a case passes when its MAE is at most this
-  bool diff_pictures = false;   // make diff_png
-  bool whole_pictures = false;  // make output_png and reference_png
-  unsigned threads = 0;         // 0: one per processor
+  CaseRules rules;                 // thresholds, points, border
+  bool keep_diff_picture = false;  // keep diff_picture too
+  bool diff_pictures = false;      // make diff_png
+  bool whole_pictures = false;     // make output_png and reference_png
+  unsigned threads = 0;            // 0: one per processor
 };
 
 // Runs every case; the results come in the cases' order.

@@ -91,6 +91,32 @@ std::string Shown(const std::string& text) {
   return out;
 }
 
+std::string Normalised(const std::string& text) {
+  static const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size();) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x80) {
+      const bool allowed = byte >= 0x20 || byte == '\t' || byte == '\n' || byte == '\r';
+      out += allowed ? std::string(1, text[i]) : std::string(kReplacement);
+      ++i;
+      continue;
+    }
+    const std::size_t length = Utf8Length(text, i);
+    const bool nonchar = length == 3 && text.compare(i, 2, "\xEF\xBF") == 0 &&
+                         static_cast<unsigned char>(text[i + 2]) >= 0xBE;
+    if (length == 0 || nonchar) {
+      out += kReplacement;
+      i += length == 0 ? 1 : length;
+      continue;
+    }
+    out.append(text, i, length);
+    i += length;
+  }
+  return out;
+}
+
 std::size_t ShownWidth(const std::string& text) {
   std::size_t width = 0;
   for (const char ch : text) {

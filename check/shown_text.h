@@ -11,6 +11,12 @@
 // character is shown as the escapes of its two bytes ("\xc2\x85").
 std::string Shown(const std::string& text);
 
+// `text` as every document mae-check writes holds it (JSON, CSV, HTML,
+// XML): each byte that is not part of valid UTF-8, each control character
+// XML 1.0 cannot hold (C0 but tab, line feed and carriage return), and
+// U+FFFE and U+FFFF are replaced by U+FFFD; everything else is kept.
+std::string Normalised(const std::string& text);
+
 // The characters a terminal shows for valid UTF-8 `text` (Shown's output):
 // its code points.
 std::size_t ShownWidth(const std::string& text);

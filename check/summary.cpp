@@ -22,11 +22,22 @@ Summary Summarise(const std::vector<CaseResult>& results) {
   return s;
 }
 
-std::string SummaryLine(const std::vector<CaseResult>& results, double max) {
+std::string SummaryLine(const std::vector<CaseResult>& results, const CaseRules& rules) {
   const Summary summary = Summarise(results);
   const char* noun = summary.total() == 1 ? " case passes" : " cases pass";
-  return std::to_string(summary.passed) + " of " + std::to_string(summary.total()) + noun +
-         " (MAE at most " + NumberText(max, ThresholdDigits(results, max)) + ")";
+  const double max = rules.default_max;
+  std::string line = std::to_string(summary.passed) + " of " + std::to_string(summary.total()) +
+                     noun + " (MAE at most " + NumberText(max, ThresholdDigits(results, max));
+  if (!rules.max_patterns.empty()) {
+    line += ", per-case thresholds";
+  }
+  if (rules.max_difference) {
+    line += ", largest difference at most " + std::to_string(*rules.max_difference);
+  }
+  if (rules.border != 0) {
+    line += ", border " + std::to_string(rules.border) + " left out";
+  }
+  return line + ")";
 }
 
 std::string SixDigits(double value) {
@@ -56,18 +67,18 @@ int DigitsToTell(double mae, double max) {
 int ThresholdDigits(const std::vector<CaseResult>& results, double max) {
   int digits = DigitsToTell(max, max);
   for (const CaseResult& r : results) {
-    if (r.comparison.state == CompareState::kCompared) {
+    if (r.comparison.state == CompareState::kCompared && r.max_mae == max) {
       digits = std::max(digits, DigitsToTell(r.comparison.mae(), max));
     }
   }
   return digits;
 }
 
-std::string MaeText(const CaseResult& r, double max) {
+std::string MaeText(const CaseResult& r) {
   if (r.comparison.state != CompareState::kCompared) {
     return "-";
   }
-  return NumberText(r.comparison.mae(), DigitsToTell(r.comparison.mae(), max));
+  return NumberText(r.comparison.mae(), DigitsToTell(r.comparison.mae(), r.max_mae));
 }
 
 std::string PercentText(std::uint64_t part, std::uint64_t whole) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "case_result.h"
+#include "case_rules.h"
 
 struct Summary {
   std::size_t passed = 0;
@@ -18,9 +19,10 @@ struct Summary {
 
 Summary Summarise(const std::vector<CaseResult>& results);
 
-// "8 of 10 cases pass (MAE at most 0.5)", the threshold with the digits of
-// ThresholdDigits.
-std::string SummaryLine(const std::vector<CaseResult>& results, double max);
+// "8 of 10 cases pass (MAE at most 0.5)", the default threshold with the
+// digits of ThresholdDigits; ", per-case thresholds" and ", border N" when
+// they were used.
+std::string SummaryLine(const std::vector<CaseResult>& results, const CaseRules& rules);
 
 // A value as MAE prints it: six significant digits ("2.06912", "3.33333e-07").
 std::string SixDigits(double value);
@@ -30,12 +32,13 @@ std::string NumberText(double value, int digits);
 // The significant digits that tell `mae` from `max` apart: 6, or as many
 // more as it takes when six would print two different values alike.
 int DigitsToTell(double mae, double max);
-// The threshold's digits: enough to tell it from every case's MAE.
+// A threshold's digits: enough to tell it from the MAE of every case held
+// to it.
 int ThresholdDigits(const std::vector<CaseResult>& results, double max);
 
-// The MAE of a case for people, with the digits that tell it from `max`,
-// or "-" when none was computed (an error, or an empty area).
-std::string MaeText(const CaseResult& r, double max);
+// The MAE of a case for people, with the digits that tell it from its
+// threshold, or "-" when none was computed (an error, or an empty area).
+std::string MaeText(const CaseResult& r);
 
 // The share of differing pixels: "0%", "<0.01%", "12.34%".
 std::string PercentText(std::uint64_t part, std::uint64_t whole);

@@ -13,12 +13,12 @@ namespace {
 enum Column { kCase, kVerdict, kMae, kMaxDiff, kDiffering, kReason, kColumns };
 using Row = std::array<std::string, kColumns>;
 
-Row RowOf(const CaseResult& r, double max) {
+Row RowOf(const CaseResult& r) {
   const Comparison& c = r.comparison;
   Row row;
   row[kCase] = Shown(r.test_case.name);
   row[kVerdict] = VerdictWord(r.verdict);
-  row[kMae] = MaeText(r, max);
+  row[kMae] = MaeText(r);
   if (c.has_figures()) {
     row[kMaxDiff] = std::to_string(c.max_difference);
     row[kDiffering] = std::to_string(c.differing_pixels) + " (" +
@@ -33,10 +33,10 @@ Row RowOf(const CaseResult& r, double max) {
 
 }  // namespace
 
-std::string TextReport(const std::vector<CaseResult>& results, double max) {
+std::string TextReport(const std::vector<CaseResult>& results, const CaseRules& rules) {
   std::vector<Row> rows = {{"case", "verdict", "MAE", "max diff", "differing pixels", "reason"}};
   for (const CaseResult& r : results) {
-    rows.push_back(RowOf(r, max));
+    rows.push_back(RowOf(r));
   }
   std::array<std::size_t, kColumns> width{};
   for (const Row& row : rows) {
@@ -60,6 +60,6 @@ std::string TextReport(const std::vector<CaseResult>& results, double max) {
     line.erase(line.find_last_not_of(' ') + 1);
     text += line + "\n";
   }
-  text += SummaryLine(results, max) + "\n";
+  text += SummaryLine(results, rules) + "\n";
   return text;
 }

@@ -6,7 +6,8 @@
 #include <vector>
 
 #include "case_result.h"
+#include "case_rules.h"
 
-std::string TextReport(const std::vector<CaseResult>& results, double max);
+std::string TextReport(const std::vector<CaseResult>& results, const CaseRules& rules);
 
 #endif  // MAE_CHECK_TEXT_REPORT_H

@@ -53,8 +53,11 @@ std::string LayoutNote(const Comparison& cmp) {
   return std::string("output rows ") + LayoutWord(out) + ", reference rows " + LayoutWord(ref);
 }
 
-void Judge(double max_mae, CaseResult* r) {
+void Judge(const CaseRules& rules, CaseResult* r) {
   const Comparison& cmp = r->comparison;
+  const double max_mae = rules.MaxFor(r->test_case.name);
+  r->max_mae = max_mae;
+  r->points = rules.PointsFor(r->test_case.name);
   r->note = r->test_case.found_as.empty() ? "" : "found as " + r->test_case.found_as;
   const std::string layout = LayoutNote(cmp);
   if (!layout.empty()) {
@@ -79,13 +82,24 @@ void Judge(double max_mae, CaseResult* r) {
     AddReason(&reasons, "sizes differ: output " + SizeAsPlainText(*r->output_size) +
                             ", reference " + SizeAsPlainText(*r->reference_size));
   }
-  if (cmp.state == CompareState::kEmptyArea) {
+  if (cmp.emptied_by_border) {
+    AddReason(&reasons, "nothing left inside the border");
+  } else if (cmp.state == CompareState::kEmptyArea) {
     AddReason(&reasons, "nothing to compare: a width or height is 0");
-  } else if (!(cmp.mae() <= max_mae)) {
-    AddReason(&reasons, "MAE above " + NumberText(max_mae, DigitsToTell(cmp.mae(), max_mae)));
+  } else {
+    const int digits = DigitsToTell(cmp.mae(), max_mae);
+    if (!(cmp.mae() <= max_mae)) {
+      AddReason(&reasons, "MAE " + NumberText(cmp.mae(), digits) + " above " +
+                              NumberText(max_mae, digits) + " (0–255 scale)");
+    }
+    if (rules.max_difference && cmp.max_difference > *rules.max_difference) {
+      AddReason(&reasons, "largest difference " + std::to_string(cmp.max_difference) + " above " +
+                              std::to_string(*rules.max_difference) + " (0–255 scale)");
+    }
   }
   r->verdict = reasons.empty() ? Verdict::kPass : Verdict::kFail;
   r->reason = reasons;
+  r->earned = r->verdict == Verdict::kPass ? r->points : 0.0;
 }
 
 const char* VerdictWord(Verdict verdict) {

@@ -3,12 +3,15 @@
 #define MAE_CHECK_VERDICT_H
 
 #include "case_result.h"
+#include "case_rules.h"
 
 // Sets r->verdict and r->reason from r->comparison and the sizes: an error
-// when a file cannot be used, a fail when the sizes differ, the area is
-// empty or the MAE is above `max_mae`, else a pass. Sets r->note when the
+// when a file cannot be used; a fail when the sizes differ, nothing is
+// left to compare, the MAE is above the case's threshold or a byte differs
+// by more than the rules allow; else a pass. Sets the case's threshold and
+// points, and r->note when the output was found under another name or the
 // two files' rows were read in different layouts.
-void Judge(double max_mae, CaseResult* r);
+void Judge(const CaseRules& rules, CaseResult* r);
 
 const char* VerdictWord(Verdict verdict);
 

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "output_file.h"
+#include "platform_docs.h"
 #include "shown_text.h"
 
 void Say(const std::string& problem) {
@@ -43,4 +44,35 @@ bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* resul
     }
   }
   return ok;
+}
+
+bool WritePlatformDocs(const CheckOptions& o, const std::vector<CaseResult>& results,
+                       const std::string& gradescope, const std::string& prairielearn) {
+  bool ok = true;
+  if (!gradescope.empty()) {
+    ok = WriteOrSay(gradescope, GradescopeJson(results)) && ok;
+  }
+  if (!prairielearn.empty()) {
+    for (const CaseResult& r : results) {
+      if (r.test_case.problem.empty() && r.comparison.b.status == BmpStatus::kCannotOpen) {
+        Say("no PrairieLearn results written: the reference " + r.test_case.reference +
+            " cannot be opened");
+        return false;
+      }
+    }
+    ok = WriteOrSay(prairielearn, PrairieLearnJson(results)) && ok;
+  }
+  (void)o;
+  return ok;
+}
+
+RunOptions RunOptionsFor(const CheckOptions& o) {
+  RunOptions run;
+  run.rules = o.rules;
+  run.diff_pictures = !o.diff_folder.empty() || !o.report_file.empty() ||
+                      !o.reports_folder.empty() || !o.prairielearn.empty();
+  run.whole_pictures = !o.report_file.empty() && !o.class_root;
+  run.whole_pictures = run.whole_pictures || !o.reports_folder.empty();
+  run.keep_diff_picture = !o.prairielearn.empty();
+  return run;
 }

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "case_result.h"
+#include "options.h"
+#include "run_cases.h"
 
 // "mae-check: PROBLEM" on standard error, what came from outside escaped.
 void Say(const std::string& problem);
@@ -18,5 +20,17 @@ bool WriteOrSay(const std::string& path, const std::string& bytes);
 // (created) as NAME.png, noting each path in the case's diff_path; false
 // when the folder or any picture cannot be written.
 bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* results);
+
+// Writes the grading platforms' documents asked for in `o` for one set of
+// cases (--gradescope, --prairielearn and --junit, a test suite named
+// `suite`); false after saying what could not be written. A PrairieLearn
+// document is not written when a reference is missing: that is the
+// grader's mistake, not the student's.
+bool WritePlatformDocs(const CheckOptions& o, const std::vector<CaseResult>& results,
+                       const std::string& gradescope, const std::string& prairielearn);
+
+// The run options `o` asks for: the rules, and the pictures the outputs
+// asked for need.
+RunOptions RunOptionsFor(const CheckOptions& o);
 
 #endif  // MAE_CHECK_WRITE_OUTPUTS_H

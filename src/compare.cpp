@@ -76,14 +76,19 @@ bool SumRows(BmpFile& file_a, BmpFile& file_b, const CompareOptions& options, Co
   std::uint64_t rows = result->height;
   std::uint64_t stride_a = ha.stride;
   std::uint64_t stride_b = hb.stride;
+  // The compared area starts `border` rows and pixels in; every offset
+  // fits, as it lies inside a file already checked to hold its rows.
+  const std::uint64_t skip = options.border;
+  const std::uint64_t base_a = ha.offset + skip * stride_a + skip * kComparedPixelBytes;
+  const std::uint64_t base_b = hb.offset + skip * stride_b + skip * kComparedPixelBytes;
   if (!options.figures && !options.visit && stride_a == row_bytes && stride_b == row_bytes) {
     // The compared bytes are one run in each file: read them as one row.
     row_bytes *= rows;
     stride_a = stride_b = row_bytes;
     rows = 1;
   }
-  RowReader a(file_a, ha.offset, stride_a);
-  RowReader b(file_b, hb.offset, stride_b);
+  RowReader a(file_a, base_a, stride_a);
+  RowReader b(file_b, base_b, stride_b);
   Pass pass{&a, &b, row_bytes, rows, &options, result, false};
   // Mapped files are read in place. Where a file cannot be mapped, or a
   // visitor (whose code may hold what a jump out of a SIGBUS would skip)
@@ -146,9 +151,18 @@ Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOpt
     result.state = CompareState::kEmptyArea;
     return result;
   }
+  const std::uint64_t frame = std::uint64_t{options.border} * 2;
+  if (result.width <= frame || result.height <= frame) {
+    result.width = result.height = 0;
+    result.emptied_by_border = true;
+    result.state = CompareState::kEmptyArea;
+    return result;
+  }
   if (options.on_area) {
     options.on_area(result.width, result.height);
   }
+  result.width -= frame;
+  result.height -= frame;
   if (!SumRows(file_a, file_b, options, &result)) {
     result.state = CompareState::kFailedWhileComparing;
     result.sum = 0;

@@ -19,18 +19,23 @@ using RowVisitor =
 
 struct CompareOptions {
   bool figures = false;  // also find the largest difference and the differing pixels
-  // Optional: told the compared area (width, height in pixels) once both
-  // files are accepted and before any row is read; not called for an empty
-  // area.
+  // Leave out a frame this many pixels wide, inside the area both images
+  // cover, from every figure: only the area inside it is compared.
+  std::uint32_t border = 0;
+  // Optional: told the area both images cover (width, height in pixels,
+  // the border included) once both files are accepted and before any row is
+  // read; not called when nothing is left to compare.
   std::function<void(std::uint64_t width, std::uint64_t height)> on_area;
-  RowVisitor visit;  // optional: sees every compared piece
+  // Optional: sees every compared piece; its rows and bytes count from the
+  // compared area's first row and byte (inside the border).
+  RowVisitor visit;
 };
 
 // How far a comparison got.
 enum class CompareState {
   kRefused,               // a file was refused before any pixel was read
   kFailedWhileComparing,  // both accepted, then a read failed during the pass
-  kEmptyArea,             // both accepted, and the area they share is empty
+  kEmptyArea,             // both accepted, and nothing is left to compare
   kCompared,              // the shared area was summed
 };
 
@@ -38,9 +43,10 @@ struct Comparison {
   FileOutcome a;
   FileOutcome b;
   CompareState state = CompareState::kRefused;
-  std::uint64_t width = 0;   // the compared area: min(widths) x min(heights)
-  std::uint64_t height = 0;  // (0 x 0 when either is empty)
-  std::uint64_t sum = 0;     // sum of absolute byte differences
+  std::uint64_t width = 0;         // the compared area: min(widths) x min(heights), less the
+  std::uint64_t height = 0;        // border on each side (0 x 0 when that leaves nothing)
+  bool emptied_by_border = false;  // the images share pixels, all within the border
+  std::uint64_t sum = 0;           // sum of absolute byte differences
   // With CompareOptions::figures:
   unsigned max_difference = 0;         // the largest byte difference, 0-255
   std::uint64_t differing_pixels = 0;  // pixels with at least one differing byte

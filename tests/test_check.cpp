@@ -126,11 +126,11 @@ TEST(MaeCheck, GivesEveryPairItsVerdictFiguresAndExitStatus) {
   const char* const missing = "out.bmp cannot be opened: No such file or directory";
   const PairCase cases[] = {
       Passes("identical", Pair(ramp, ramp), {0.0, 0, 0, 8}),
-      Fails("one channel of one pixel", Pair(one_off, ramp), "MAE above 0", {7.0 / 24, 7, 1, 8}),
+      Fails("one channel of one pixel", Pair(one_off, ramp), "above 0 (0–255", {7.0 / 24, 7, 1, 8}),
       Passes("within the threshold", Pair(one_off, ramp), {7.0 / 24, 7, 1, 8}, {"--max", "0.3"}),
       Passes("at the threshold", Pair(RampWith(4, 1, 0, 6), Ramp(4, 1)), {0.5, 6, 1, 4},
              {"--max", "0.5"}),  //
-      Fails("off by one along the border", Pair(Bordered(5, 4), Ramp(5, 4)), "MAE above 0",
+      Fails("off by one along the border", Pair(Bordered(5, 4), Ramp(5, 4)), "0.233333 above 0 (",
             {14.0 / 60, 1, 14, 20}),  //
       Fails("one column narrower", Pair(narrow, Ramp(4, 1)), "sizes differ: output 3x1, reference",
             {0.0, 0, 0, 3}),  //
@@ -230,7 +230,8 @@ TEST(MaeCheck, SaysWhatIsWrongWithTheCommandLineOrTheFoldersInOneLine) {
   TempDir dir;
   WriteFile(dir / "out.bmp", Ramp(2, 2));
   const std::string kTry = "Try 'mae-check --help'.\n";
-  const std::string kMax = "--max needs a plain number of at least 0 (such as 0.5 or 1e-3), not '";
+  const std::string kMax =
+      "--max needs a plain number of at least 0 (such as 0.5 or 1e-3), or PATTERN=NUMBER, not '";
   const std::string kOutputs = "; expected the folder of the ten outputs (Blur1.bmp ...)";
   struct Wrong {
     std::vector<std::string> args;
@@ -309,7 +310,8 @@ TEST(MaeCheck, ChecksTheTenSampleCasesLikeMaeItself) {
             "Sobel1  pass             0         0            0 (0%)\n"
             "Sobel2  pass             0         0            0 (0%)\n"
             "Sobel3  pass             0         0            0 (0%)\n"
-            "Sobel4  fail       10.7994       225    36064 (93.92%)  MAE above 0.5\n"
+            "Sobel4  fail       10.7994       225    36064 (93.92%)  MAE 10.7994 above 0.5 (0–255 "
+            "scale)\n"
             "Sobel5  error            -         -                 -  output " +
                 missing +
                 " cannot be opened: No such file or directory\n"
@@ -532,7 +534,9 @@ TEST(MaeCheck, PrintsTheDigitsItTakesToTellAnMaeFromTheThreshold) {
   const std::string pair[] = {dir / "out.bmp", dir / "ref.bmp"};
   const std::string fail = Check({"--max", "0.333333", pair[0], pair[1]}).out;
   EXPECT_NE(fail.find("fail     0.3333333  "), std::string::npos) << fail;
-  EXPECT_NE(fail.find("MAE above 0.333333\n0 of 1 case passes"), std::string::npos) << fail;
+  EXPECT_NE(fail.find("MAE 0.3333333 above 0.333333 (0–255 scale)\n0 of 1 case passes"),
+            std::string::npos)
+      << fail;
   EXPECT_NE(fail.find("(MAE at most 0.333333)"), std::string::npos) << fail;
   const std::string pass = Check({"--max", "0.3333334", pair[0], pair[1]}).out;
   EXPECT_NE(pass.find("pass     0.3333333  "), std::string::npos) << pass;

@@ -1,0 +1,35 @@
+// What each case is held to and worth: its MAE threshold, its points, the
+// largest byte difference allowed, and the border left out.
+#ifndef MAE_CHECK_CASE_RULES_H
+#define MAE_CHECK_CASE_RULES_H
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct CaseRules {
+  struct Pattern {
+    std::string glob;  // a shell pattern on the case's name: "Sobel*"
+    double value;
+  };
+  double default_max = 0.0;
+  std::vector<Pattern> max_patterns;  // the last that matches wins
+  double default_points = 1.0;
+  std::vector<Pattern> point_patterns;
+  std::optional<unsigned> max_difference;  // 0-255
+  std::uint32_t border = 0;
+
+  double MaxFor(const std::string& name) const;
+  double PointsFor(const std::string& name) const;
+};
+
+// Adds one --max or --points value: "X" sets the default, "PATTERN=X" (split
+// at the last '=') adds a pattern. Returns "" or what is wrong with it.
+std::string AddRule(const std::string& option, const std::string& text, double* default_value,
+                    std::vector<CaseRules::Pattern>* patterns);
+
+// A whole number from 0 to `most`, in plain digits; nothing otherwise.
+std::optional<std::uint64_t> ParseCount(const std::string& text, std::uint64_t most);
+
+#endif  // MAE_CHECK_CASE_RULES_H
