@@ -29,7 +29,8 @@ has() {  # has PACKAGE PATH
 }
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)
 for path in usr/bin/MAE usr/bin/mae-check usr/share/man/man1/MAE.1.gz \
-  usr/share/man/man1/mae-check.1.gz usr/share/doc/mae/copyright usr/share/doc/mae/changelog.gz; do
+  usr/share/man/man1/mae-check.1.gz usr/share/doc/mae/copyright usr/share/doc/mae/changelog.gz \
+  usr/share/bash-completion/completions/MAE usr/share/bash-completion/completions/mae-check; do
   has "$runtime" "$path"
 done
 for path in "usr/lib/$multiarch/libmae.a" "usr/lib/$multiarch/pkgconfig/mae.pc" \
