@@ -156,7 +156,8 @@ std::string ClassCsv(const std::vector<StudentResult>& students) {
   std::string csv = "\xEF\xBB\xBFstudent,score,max_score,passed,failed,errors";
   if (!students.empty()) {
     for (const CaseResult& c : students[0].cases) {
-      csv += "," + c.test_case.name + "_verdict," + c.test_case.name + "_mae";
+      csv +=
+          "," + CsvField(c.test_case.name + "_verdict") + "," + CsvField(c.test_case.name + "_mae");
     }
   }
   csv += "\r\n";

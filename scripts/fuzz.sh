@@ -7,17 +7,22 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make clang libclang-rt-14-dev
+need_packages cmake make clang libclang-rt-14-dev pkg-config libcli11-dev nlohmann-json3-dev \
+  libspng-dev libsodium-dev libpugixml-dev
 seconds=${FUZZ_SECONDS:-60}
 cmake -S . -B out/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMAE_BUILD_FUZZ=ON -DMAE_BUILD_TESTS=OFF >/dev/null
 cmake --build out/fuzz -j"$(jobs)" >/dev/null
 mkdir -p out/fuzz/findings
 pids=()
-for target in fuzz_read fuzz_mae fuzz_write; do
+for target in fuzz_read fuzz_mae fuzz_write fuzz_writers; do
   corpus=out/fuzz/corpus/$target
   mkdir -p "$corpus"
-  cp -n tests/data/hostile/*.bmp tests/data/found/* examples/*.bmp "$corpus"/ 2>/dev/null || true
+  if [ "$target" = fuzz_writers ]; then
+    cp -n tests/data/writers/* "$corpus"/
+  else
+    cp -n tests/data/hostile/*.bmp tests/data/found/* examples/*.bmp "$corpus"/ 2>/dev/null || true
+  fi
   out/fuzz/fuzz/$target "$corpus" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 \
     -timeout=10 -print_final_stats=1 -artifact_prefix=out/fuzz/findings/"$target"- \
     >out/fuzz/"$target".log 2>&1 &
@@ -27,7 +32,7 @@ status=0
 for i in "${!pids[@]}"; do
   wait "${pids[$i]}" || status=1
 done
-for target in fuzz_read fuzz_mae fuzz_write; do
+for target in fuzz_read fuzz_mae fuzz_write fuzz_writers; do
   echo "== $target"
   grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)|ERROR|Done' \
     out/fuzz/"$target".log | tail -n 4 || true
