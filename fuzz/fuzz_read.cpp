@@ -1,7 +1,9 @@
 // Arbitrary bytes as a file, read with ReadBMP. When the read succeeds the
-// block holds exactly width x height x bytes-per-pixel bytes: the rows at
-// their padded places when the file holds them there (a standard BMP),
-// packed rows otherwise, each worked out here again in 128-bit arithmetic.
+// block holds exactly width x height x bytes-per-pixel bytes: the rows in
+// the layout the header's size fields declare, or, when they declare
+// neither or both, at their padded places when the file holds them there
+// (a standard BMP) and packed otherwise; each worked out here again in
+// 128-bit arithmetic.
 // The allocation is never larger than the file, and a failed read leaves
 // the outputs alone.
 #include <malloc.h>
@@ -35,8 +37,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Wide padded_stride = (row + 3) / 4 * 4;
   const Wide h = reader.height;
   const Wide offset = reader.offset;
+  const auto field = [data, size](std::size_t at) -> std::uint32_t {
+    return at + 4 > size
+               ? 0
+               : static_cast<std::uint32_t>(data[at] | data[at + 1] << 8 | data[at + 2] << 16 |
+                                            std::uint32_t{data[at + 3]} << 24);
+  };
+  const std::uint32_t size_field = field(2);
+  const std::uint32_t image_size = field(34);
+  const auto low32 = [](Wide v) { return static_cast<std::uint32_t>(v & 0xFFFFFFFFu); };
+  const bool says_padded = size_field == low32(offset + padded_stride * h) ||
+                           (image_size != 0 && image_size == low32(padded_stride * h));
+  const bool says_packed =
+      size_field == low32(offset + row * h) && (image_size == 0 || image_size == low32(row * h));
   Wide stride = row;
-  if (padded_stride > row && h > 0 && offset + padded_stride * (h - 1) + row <= size) {
+  if (padded_stride > row && says_padded && !says_packed) {
+    stride = padded_stride;
+  } else if (padded_stride > row && !(says_packed && !says_padded) && h > 0 &&
+             offset + padded_stride * (h - 1) + row <= size) {
     stride = padded_stride;
   }
   if (width < 0 || height < 0 || width != static_cast<std::int32_t>(reader.width) ||

@@ -45,23 +45,27 @@ Bytes Grey(std::uint32_t w, std::uint32_t h, Change change) {
 TEST(Rules, HoldEachCaseToItsThresholdLargestDifferenceAndBorder) {
   TempDir dir;
   const auto none = [](std::uint32_t, std::uint32_t, unsigned char*) {};
-  // One black row of 40 x 30: 40 pixels off by 100, MAE 100 / 30.
-  WriteFile(dir / "row.bmp", Grey(40, 30, [](std::uint32_t, std::uint32_t y, unsigned char* p) {
-              if (y == 29)
+  // One black row of 40 x 300: 40 pixels off by 100, MAE 1/3.
+  WriteFile(dir / "row.bmp", Grey(40, 300, [](std::uint32_t, std::uint32_t y, unsigned char* p) {
+              if (y == 299) {
                 p[0] = p[1] = p[2] = 0;
+              }
             }));
   // Off by 9 along the outermost pixels only.
   WriteFile(dir / "edge.bmp", Grey(40, 30, [](std::uint32_t x, std::uint32_t y, unsigned char* p) {
-              if (x == 0 || y == 0 || x == 39 || y == 29)
+              if (x == 0 || y == 0 || x == 39 || y == 29) {
                 p[1] = 109;
+              }
             }));
   WriteFile(dir / "ref.bmp", Grey(40, 30, none));
+  WriteFile(dir / "tall.bmp", Grey(40, 300, none));
   const std::string row = dir / "row.bmp", edge = dir / "edge.bmp", ref = dir / "ref.bmp";
-  EXPECT_EQ(Check({"--max", "4", row, ref})["verdict"], "pass");
-  const Json strict = Check({"--max", "4", "--max-difference", "5", row, ref});
+  const std::string tall = dir / "tall.bmp";
+  EXPECT_EQ(Check({"--max", "0.5", row, tall})["verdict"], "pass");
+  const Json strict = Check({"--max", "0.5", "--max-difference", "5", row, tall});
   EXPECT_EQ(strict["verdict"], "fail");
   EXPECT_EQ(strict["reason"], "largest difference 100 above 5 (0–255 scale)");
-  EXPECT_EQ(strict["mae"], 40.0 * 300 / (40 * 30 * 3));
+  EXPECT_EQ(strict["mae"], 40.0 * 300 / (40 * 300 * 3));
   // The frame holds 2 x 40 + 2 x 28 = 136 pixels, off by 9 in one byte.
   EXPECT_EQ(Check({edge, ref})["mae"], 136.0 * 9 / (40 * 30 * 3));
   const Json inside = Check({"--border", "1", edge, ref});
@@ -70,10 +74,10 @@ TEST(Rules, HoldEachCaseToItsThresholdLargestDifferenceAndBorder) {
   EXPECT_EQ(Check({"--border", "15", edge, ref})["reason"], "nothing left inside the border");
   // A plain --max wherever it stands; among patterns the last that matches.
   const Json c =
-      Check({"--max", "r*=9", "--max", "2", "--max", "ro*=5", "--points", "o*=3", row, ref});
+      Check({"--max", "r*=9", "--max", "2", "--max", "ro*=5", "--points", "o*=3", row, tall});
   EXPECT_EQ(c["max"], 5.0);
   EXPECT_EQ(c["points"], 1.0);
-  EXPECT_EQ(Check({"--points", "r*=3", row, ref})["points"], 3.0);
+  EXPECT_EQ(Check({"--points", "r*=3", row, tall})["points"], 3.0);
 }
 
 // True when every key of `ours` is in `published` with the same JSON
