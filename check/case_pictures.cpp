@@ -1,6 +1,18 @@
 #include "case_pictures.h"
 
-#include "load_bmp.h"
+#include <algorithm>
+#include <memory>
+#include <new>
+
+#include "bmp_file.h"
+
+namespace {
+
+std::uint32_t StepFor(std::uint64_t side) {
+  return static_cast<std::uint32_t>((side + kLargestDrawnSide - 1) / kLargestDrawnSide);
+}
+
+}  // namespace
 
 std::string CasePng(const Picture& picture, CaseResult* r) {
   std::string error;
@@ -11,12 +23,74 @@ std::string CasePng(const Picture& picture, CaseResult* r) {
   return png;
 }
 
-std::string WholePicturePng(const std::string& path, CaseResult* r) {
-  const LoadedBmp loaded = LoadBmp(path.c_str());
-  if (loaded.file.status != BmpStatus::kOk || loaded.file.header.bit_count != kComparedBitCount) {
-    return {};
+Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                    std::uint32_t height, std::uint32_t step) {
+  BmpFile file;
+  const FileOutcome& outcome = file.Open(path.c_str());
+  const BmpHeader& h = outcome.header;
+  Picture picture;
+  if (outcome.status != BmpStatus::kOk || h.bit_count != kComparedBitCount || step == 0 ||
+      std::uint64_t{x} + width > h.width || std::uint64_t{y} + height > h.height) {
+    return picture;
   }
-  const Picture picture =
-      PictureFromBmp(loaded.pixels.get(), loaded.file.header.width, loaded.file.header.height);
-  return picture.empty() ? std::string() : CasePng(picture, r);
+  picture.width = (width + step - 1) / step;
+  picture.height = (height + step - 1) / step;
+  picture.rgb.resize(std::size_t{picture.width} * picture.height * 3);
+  const std::size_t span = std::size_t{width} * 3;
+  const std::unique_ptr<unsigned char[]> row(
+      new (std::nothrow) unsigned char[span == 0 ? 1 : span]);
+  if (!row) {
+    return Picture();
+  }
+  for (std::uint32_t out_y = 0; out_y < picture.height; ++out_y) {
+    // Picture rows run from the top; the file's from the bottom.
+    const std::uint64_t file_row = h.height - 1 - (std::uint64_t{y} + std::uint64_t{out_y} * step);
+    if (!file.ReadAt(h.offset + file_row * h.stride + std::uint64_t{x} * 3, row.get(), span)) {
+      return Picture();
+    }
+    unsigned char* out = &picture.rgb[std::size_t{out_y} * picture.width * 3];
+    for (std::uint32_t out_x = 0; out_x < picture.width; ++out_x) {
+      const unsigned char* in = &row[std::size_t{out_x} * step * 3];
+      out[out_x * 3] = in[2];  // BGR in the file, RGB in the picture
+      out[out_x * 3 + 1] = in[1];
+      out[out_x * 3 + 2] = in[0];
+    }
+  }
+  return picture;
+}
+
+void MakeReportPictures(CaseResult* r) {
+  const Size out = r->output_size.value_or(Size{0, 0});
+  const Size ref = r->reference_size.value_or(Size{0, 0});
+  const std::uint32_t step = StepFor(std::max({out.first, out.second, ref.first, ref.second}));
+  r->picture_step = step;
+  const auto whole = [step, r](const std::string& path, const Size& size) {
+    const Picture picture = ReadPicture(path, 0, 0, size.first, size.second, step);
+    return picture.empty() ? std::string() : CasePng(picture, r);
+  };
+  r->output_png = whole(r->test_case.output, out);
+  r->reference_png = whole(r->test_case.reference, ref);
+  if (!r->diff_picture.empty()) {
+    r->report_diff_png = step == 1 && !r->diff_png.empty()
+                             ? r->diff_png
+                             : CasePng(ShrinkKeepingDifferences(r->diff_picture, step), r);
+  }
+  const DiffMarks& m = r->diff_marks;
+  if (step == 1 || m.largest == 0) {
+    return;
+  }
+  // A crop of the common area around the largest difference, and the same
+  // part of each picture: the common area is their lower-left corner.
+  const std::uint32_t common_w = std::min(out.first, ref.first);
+  const std::uint32_t common_h = std::min(out.second, ref.second);
+  const std::uint32_t w = std::min(kCropSide, common_w);
+  const std::uint32_t h = std::min(kCropSide, common_h);
+  const std::uint32_t x = std::min(common_w - w, m.largest_x - std::min(m.largest_x, w / 2));
+  const std::uint32_t y = std::min(common_h - h, m.largest_y - std::min(m.largest_y, h / 2));
+  r->crop_x = x;
+  r->crop_y = y;
+  r->crop_output_png =
+      CasePng(ReadPicture(r->test_case.output, x, y + (out.second - common_h), w, h, 1), r);
+  r->crop_reference_png =
+      CasePng(ReadPicture(r->test_case.reference, x, y + (ref.second - common_h), w, h, 1), r);
 }

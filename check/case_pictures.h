@@ -1,19 +1,35 @@
 // The PNG pictures of a case: its difference picture and, for the report,
-// both whole pictures.
+// both whole pictures, drawn no larger than the report shows them, and
+// full-resolution crops around the largest difference of large ones.
 #ifndef MAE_CHECK_CASE_PICTURES_H
 #define MAE_CHECK_CASE_PICTURES_H
 
+#include <cstdint>
 #include <string>
 
 #include "case_result.h"
 #include "picture.h"
 
+// Pictures with a side longer than this are drawn scaled down to fit it.
+constexpr std::uint32_t kLargestDrawnSide = 2048;
+// The side of the full-resolution crops around a large case's largest
+// difference.
+constexpr std::uint32_t kCropSide = 256;
+
 // The picture as PNG bytes; empty when it cannot be made, with the first
 // such reason kept in r->picture_error.
 std::string CasePng(const Picture& picture, CaseResult* r);
 
-// The whole 24-bit picture at `path` as PNG bytes, or empty when it cannot
-// be read.
-std::string WholePicturePng(const std::string& path, CaseResult* r);
+// A part of the 24-bit picture at `path`, top-left origin, read row by row
+// (the file is never held whole): every `step`th pixel of every `step`th
+// row from (x, y), `width` x `height` pixels of the file. Empty when the
+// file cannot be read as such.
+Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+                    std::uint32_t height, std::uint32_t step);
+
+// Fills the report's pictures of a compared case: both whole pictures
+// (scaled to fit kLargestDrawnSide, r->picture_step saying by how much)
+// and, for a scaled case with a difference, crops around the largest.
+void MakeReportPictures(CaseResult* r);
 
 #endif  // MAE_CHECK_CASE_PICTURES_H

@@ -29,12 +29,22 @@ struct CaseResult {
   std::optional<Size> reference_size;
   // PNG files' bytes, when asked for: the difference picture of the
   // compared area, and (for the report) both whole pictures.
-  std::string diff_png;
+  std::string diff_png;  // full size, for --diff
   std::string output_png;
   std::string reference_png;
-  std::string picture_error;  // why a picture asked for could not be made
-  std::string diff_path;      // where diff_png was written, once it was
-  Picture diff_picture;       // the difference picture itself, when kept
+  std::string report_diff_png;  // as the report draws it
+  std::string picture_error;    // why a picture asked for could not be made
+  std::string diff_path;        // where diff_png was written, once it was
+  Picture diff_picture;         // the difference picture itself, when kept
+  DiffMarks diff_marks;         // where it differs, with the pictures
+  // For the report: 1, or the step the pictures were scaled down by to fit
+  // kLargestDrawnSide; then full-resolution crops of both pictures around
+  // the largest difference, from (crop_x, crop_y) of the common area.
+  std::uint32_t picture_step = 1;
+  std::string crop_output_png;
+  std::string crop_reference_png;
+  std::uint32_t crop_x = 0;
+  std::uint32_t crop_y = 0;
 };
 
 #endif  // MAE_CHECK_CASE_RESULT_H

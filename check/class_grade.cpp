@@ -26,6 +26,11 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
       std::string().swap(c.diff_png);
       std::string().swap(c.output_png);
       std::string().swap(c.reference_png);
+      std::string().swap(c.report_diff_png);
+      std::string().swap(c.crop_output_png);
+      std::string().swap(c.crop_reference_png);
+      c.diff_marks = DiffMarks();
+      c.diff_picture = Picture();
     }
     results.push_back(std::move(r));
   }

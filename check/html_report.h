@@ -1,6 +1,8 @@
-// One self-contained HTML page with every case: pictures embedded as
-// data: URIs, styles inline, no script, nothing outside the file, and no
-// clock, so that the same files always give the same bytes.
+// One self-contained HTML page with every case: an overview table first,
+// a legend, then a section per case with its pictures embedded as data:
+// URIs; styles and script inline, nothing outside the file, and no clock,
+// so that the same files always give the same bytes. Without script it
+// shows everything but the compare views and the zoom.
 #ifndef MAE_CHECK_HTML_REPORT_H
 #define MAE_CHECK_HTML_REPORT_H
 
@@ -11,6 +13,9 @@
 #include "case_rules.h"
 
 std::string HtmlReport(const std::vector<CaseResult>& results, const CaseRules& rules);
+
+// "240 × 160", or "" for no size.
+std::string SizeAsHtmlText(const std::optional<Size>& size);
 
 // Text made safe inside HTML elements and quoted attributes.
 std::string EscapeHtml(const std::string& text);

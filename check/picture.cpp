@@ -56,6 +56,11 @@ DiffPainter::DiffPainter(std::uint32_t width, std::uint32_t height, std::uint32_
   picture_.width = width;
   picture_.height = height;
   picture_.rgb.resize(std::size_t{width} * height * kChannels);
+  marks_.rows.assign(height, 0);
+  marks_.columns.assign(width, 0);
+  marks_.cells_across = (width + DiffMarks::kMarkCell - 1) / DiffMarks::kMarkCell;
+  marks_.cells_down = (height + DiffMarks::kMarkCell - 1) / DiffMarks::kMarkCell;
+  marks_.cells.assign(std::size_t{marks_.cells_across} * marks_.cells_down, 0);
   if (border != 0) {
     for (std::size_t i = 0; i < picture_.rgb.size(); i += kChannels) {
       std::copy_n(kBorderRgb, kChannels, picture_.rgb.begin() + static_cast<std::ptrdiff_t>(i));
@@ -83,6 +88,8 @@ void DiffPainter::Paint(std::uint64_t row, std::uint64_t start, const unsigned c
     } else {
       out[i] = 255;
       out[i + 1] = out[i + 2] = RedShade(difference);
+      Mark(static_cast<std::uint32_t>((start + i) / kChannels),
+           picture_.height - 1 - static_cast<std::uint32_t>(row), difference);
     }
   }
 }
@@ -128,6 +135,22 @@ Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor) {
     }
   }
   return small;
+}
+
+void DiffPainter::Mark(std::uint32_t x, std::uint32_t y, unsigned difference) {
+  marks_.rows[y] = 1;
+  marks_.columns[x] = 1;
+  marks_.cells[std::size_t{y / DiffMarks::kMarkCell} * marks_.cells_across +
+               x / DiffMarks::kMarkCell] = 1;
+  // Rows are painted bottom first: a later equal difference higher up is
+  // the first in reading order.
+  if (difference > marks_.largest ||
+      (difference == marks_.largest &&
+       (y < marks_.largest_y || (y == marks_.largest_y && x < marks_.largest_x)))) {
+    marks_.largest = difference;
+    marks_.largest_x = x;
+    marks_.largest_y = y;
+  }
 }
 
 std::string EncodePng(const Picture& picture, std::string* error) {

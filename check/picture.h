@@ -29,6 +29,23 @@ Picture PictureFromBmp(const unsigned char* block, std::uint32_t width, std::uin
 //
 // With a border, the picture covers the whole common area and the frame
 // left out of the comparison is drawn in a neutral blue-grey.
+//
+// It also notes where the differences are, for marks that keep them
+// visible when the picture is drawn small: the rows and columns with any
+// difference, cells of kMarkCell x kMarkCell pixels with any difference,
+// and the first pixel with the largest difference.
+struct DiffMarks {
+  static constexpr std::uint32_t kMarkCell = 16;
+  std::vector<unsigned char> rows;     // per picture row, top first: 1 when any pixel differs
+  std::vector<unsigned char> columns;  // per column
+  std::uint32_t cells_across = 0;
+  std::uint32_t cells_down = 0;
+  std::vector<unsigned char> cells;  // cells_across x cells_down, top first
+  unsigned largest = 0;              // the largest byte difference, 0 when none
+  std::uint32_t largest_x = 0;       // where it is first, top-left (0, 0)
+  std::uint32_t largest_y = 0;
+};
+
 class DiffPainter {
  public:
   DiffPainter(std::uint32_t width, std::uint32_t height, std::uint32_t border = 0);
@@ -39,10 +56,14 @@ class DiffPainter {
              const unsigned char* reference, std::size_t n);
 
   const Picture& picture() const { return picture_; }
+  const DiffMarks& marks() const { return marks_; }
 
  private:
+  void Mark(std::uint32_t x, std::uint32_t y, unsigned difference);
+
   Picture picture_;
   std::uint32_t border_;
+  DiffMarks marks_;
 };
 
 // The colour of the frame left out of the comparison.

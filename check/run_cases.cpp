@@ -33,7 +33,7 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
   compare.figures = true;
   compare.border = options.rules.border;
   std::optional<DiffPainter> painter;
-  if (options.diff_pictures) {
+  if (options.diff_pictures || options.whole_pictures || options.keep_diff_picture) {
     // Both sides are below 2^31: the header check refuses wider images.
     compare.on_area = [&painter, &options](std::uint64_t width, std::uint64_t height) {
       painter.emplace(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
@@ -48,14 +48,19 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
   r.reference_size = SizeOf(r.comparison.b);
   Judge(options.rules, &r);
   if (painter && r.comparison.state == CompareState::kCompared) {
-    r.diff_png = CasePng(painter->picture(), &r);
-    if (options.keep_diff_picture) {
+    if (options.diff_pictures) {
+      r.diff_png = CasePng(painter->picture(), &r);
+    }
+    r.diff_marks = painter->marks();
+    if (options.keep_diff_picture || options.whole_pictures) {
       r.diff_picture = painter->picture();
     }
   }
-  if (options.whole_pictures) {
-    r.output_png = WholePicturePng(c.output, &r);
-    r.reference_png = WholePicturePng(c.reference, &r);
+  if (options.whole_pictures && r.verdict != Verdict::kError) {
+    MakeReportPictures(&r);
+    if (!options.keep_diff_picture) {
+      r.diff_picture = Picture();
+    }
   }
   return r;
 }

@@ -10,9 +10,9 @@
 
 struct RunOptions {
   CaseRules rules;                 // thresholds, points, border
-  bool keep_diff_picture = false;  // keep diff_picture too
-  bool diff_pictures = false;      // make diff_png
-  bool whole_pictures = false;     // make output_png and reference_png
+  bool keep_diff_picture = false;  // keep diff_picture (PrairieLearn draws from it)
+  bool diff_pictures = false;      // make diff_png, at full size (--diff)
+  bool whole_pictures = false;     // make the report's pictures
   unsigned threads = 0;            // 0: one per processor
 };
 

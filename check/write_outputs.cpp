@@ -69,8 +69,7 @@ bool WritePlatformDocs(const CheckOptions& o, const std::vector<CaseResult>& res
 RunOptions RunOptionsFor(const CheckOptions& o) {
   RunOptions run;
   run.rules = o.rules;
-  run.diff_pictures = !o.diff_folder.empty() || !o.report_file.empty() ||
-                      !o.reports_folder.empty() || !o.prairielearn.empty();
+  run.diff_pictures = !o.diff_folder.empty();
   run.whole_pictures = !o.report_file.empty() && !o.class_root;
   run.whole_pictures = run.whole_pictures || !o.reports_folder.empty();
   run.keep_diff_picture = !o.prairielearn.empty();

@@ -1,0 +1,198 @@
+#include "report_assets.h"
+
+// Red (R 255, G and B at most 100) is kept for the difference picture and
+// its marks: nothing else on the page is that red.
+const char kReportStyle[] = R"PAGE(<style>
+body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; }
+h1 { font-size: 1.5em; margin: 0 0 .3em; }
+.summary { font-size: 1.15em; margin: 0 0 1em; }
+table.overview, table.figures { border-collapse: collapse; margin: 0 0 1em; }
+.overview th, .overview td, .figures th, .figures td { border: 1px solid #ccc; padding: .2em .6em; }
+.overview th, .figures th { background: #f4f4f4; font-weight: 600; text-align: left; }
+.overview td.n, .figures td { text-align: right; }
+.overview tr.fail td, .overview tr.error td { background: #fdebd0; }
+.overview tr.fail td.verdict-cell, .overview tr.error td.verdict-cell { font-weight: 700; }
+.legend { display: flex; flex-wrap: wrap; gap: .4em 1.2em; align-items: center; margin: 0 0 1.5em; font-size: .9em; }
+.swatch { display: inline-block; width: 1.1em; height: 1.1em; border: 1px solid #999; vertical-align: middle; margin-right: .3em; }
+.case { border: 1px solid #ccc; border-left: 8px solid #999; margin: 0 0 1.5em; padding: .6em 1em; }
+.case.pass { border-left-color: #2e7d32; }
+.case.fail { border-left-color: #8e1b1b; }
+.case.error { border-left-color: #b35900; }
+h2 { font-size: 1.2em; margin: .2em 0 .4em; }
+.verdict { font-size: .8em; padding: .1em .6em; border-radius: .8em; color: #fff; vertical-align: middle; }
+.pass .verdict { background: #2e7d32; }
+.fail .verdict { background: #8e1b1b; }
+.error .verdict { background: #b35900; }
+.reason { margin: .2em 0 .6em; }
+.note { margin: .2em 0 .6em; color: #555; }
+.pictures { display: flex; flex-wrap: wrap; gap: 1em; align-items: flex-start; }
+figure { margin: 0; display: table; }
+figure img { display: block; image-rendering: pixelated; border: 1px solid #ddd; cursor: zoom-in; }
+figcaption { display: table-caption; caption-side: bottom; font-size: .85em; overflow-wrap: anywhere; }
+.marked { position: relative; }
+.marked img { position: absolute; }
+.marked svg { position: absolute; left: 0; top: 0; pointer-events: none; }
+.none { width: 160px; height: 60px; border: 1px dashed #bbb; color: #888; display: flex; align-items: center; justify-content: center; }
+.compare { margin: .8em 0 0; }
+.compare fieldset { border: 1px solid #ccc; display: flex; flex-wrap: wrap; gap: .4em 1em; align-items: center; margin: 0 0 .5em; }
+.stack { position: relative; display: inline-block; }
+.stack img { display: block; image-rendering: pixelated; }
+.stack img.top { position: absolute; left: 0; top: 0; }
+dialog.zoom { max-width: 95vw; max-height: 95vh; padding: .5em 1em; }
+dialog.zoom .view { overflow: auto; max-width: 90vw; max-height: 75vh; }
+dialog.zoom canvas { image-rendering: pixelated; display: block; }
+dialog.zoom .where { font-family: ui-monospace, monospace; font-size: .9em; min-height: 2.6em; }
+@media print {
+  .compare, dialog { display: none; }
+  .case { break-inside: avoid; page-break-after: always; }
+  a { color: inherit; text-decoration: none; }
+}
+</style>
+)PAGE";
+
+// Compare views, and the zoom with pixel coordinates and byte values.
+// Without script the page still shows everything but these views.
+const char kReportScript[] = R"PAGE(<script>
+"use strict";
+(function () {
+  function el(tag, attrs, text) {
+    var e = document.createElement(tag);
+    for (var k in attrs) { e.setAttribute(k, attrs[k]); }
+    if (text) { e.textContent = text; }
+    return e;
+  }
+  function pixels(img) {
+    var c = document.createElement("canvas");
+    c.width = img.naturalWidth; c.height = img.naturalHeight;
+    var g = c.getContext("2d");
+    g.drawImage(img, 0, 0);
+    return g.getImageData(0, 0, c.width, c.height);
+  }
+  var dialog = el("dialog", {"class": "zoom", "aria-label": "Zoomed picture"});
+  var title = el("p", {}, "");
+  var bar = el("div", {});
+  var view = el("div", {"class": "view"});
+  var canvas = el("canvas", {});
+  var where = el("p", {"class": "where", "aria-live": "polite"}, "");
+  var close = el("button", {"type": "button"}, "Close");
+  view.appendChild(canvas);
+  dialog.append(title, bar, view, where, close);
+  document.body.appendChild(dialog);
+  close.addEventListener("click", function () { dialog.close(); });
+  var current = null, factor = 4;
+  [1, 2, 4, 8].forEach(function (f) {
+    var b = el("button", {"type": "button"}, f + "\u00d7");
+    b.addEventListener("click", function () { factor = f; draw(); });
+    bar.appendChild(b);
+  });
+  function draw() {
+    var img = current.img;
+    canvas.width = img.naturalWidth * factor;
+    canvas.height = img.naturalHeight * factor;
+    var g = canvas.getContext("2d");
+    g.imageSmoothingEnabled = false;
+    g.drawImage(img, 0, 0, canvas.width, canvas.height);
+  }
+  function value(data, x, y) {
+    if (!data || x < 0 || y < 0 || x >= data.width || y >= data.height) { return "-"; }
+    var i = (y * data.width + x) * 4;
+    return "R " + data.data[i] + " G " + data.data[i + 1] + " B " + data.data[i + 2];
+  }
+  canvas.addEventListener("mousemove", function (ev) {
+    var c = current, r = canvas.getBoundingClientRect();
+    var px = Math.floor((ev.clientX - r.left) / factor);
+    var py = Math.floor((ev.clientY - r.top) / factor);
+    // The pictures of a case share their lower-left corner and are drawn
+    // with one step; the place is the full-size picture's, top-left (0, 0).
+    var text = "(" + (px * c.step + c.x0) + ", " + (py * c.step + c.y0) + ")";
+    if (c.out) {
+      var oy = py + c.outShift - c.shift, ry = py + c.refShift - c.shift;
+      text += "  output " + value(c.out, px, oy) + "  reference " + value(c.ref, px, ry);
+    }
+    where.textContent = text;
+  });
+  function open(img) {
+    var sec = img.closest("section.case");
+    var d = sec.dataset;
+    var role = img.dataset.role;
+    var crop = role.indexOf("crop") === 0;
+    var out = sec.querySelector("img[data-role=" + (crop ? "crop-output" : "output") + "]");
+    var ref = sec.querySelector("img[data-role=" + (crop ? "crop-reference" : "reference") + "]");
+    var step = crop ? 1 : Number(d.step || 1);
+    var commonH = crop ? img.naturalHeight : Math.ceil(Number(d.commonH || 0) / step);
+    var outH = out ? out.naturalHeight : 0, refH = ref ? ref.naturalHeight : 0;
+    current = {
+      img: img, step: step,
+      x0: crop ? Number(d.cropX || 0) : 0, y0: crop ? Number(d.cropY || 0) : 0,
+      out: out ? pixels(out) : null, ref: ref ? pixels(ref) : null,
+      outShift: crop ? 0 : outH - commonH, refShift: crop ? 0 : refH - commonH,
+      shift: role === "output" ? outH - commonH : (role === "reference" ? refH - commonH : 0)
+    };
+    title.textContent = sec.querySelector("h2").firstChild.textContent + "\u2014 " + img.alt +
+        (step > 1 ? " (drawn 1 pixel in " + step + "; the crops hold every pixel)" : "");
+    factor = img.naturalWidth > 1200 ? 1 : 4;
+    draw();
+    where.textContent = "Point at a pixel to see its place and both pictures' values there.";
+    dialog.showModal();
+  }
+  document.querySelectorAll("section.case img[data-role]").forEach(function (img) {
+    img.tabIndex = 0;
+    img.addEventListener("click", function () { open(img); });
+    img.addEventListener("keydown", function (ev) {
+      if (ev.key === "Enter" || ev.key === " ") { ev.preventDefault(); open(img); }
+    });
+  });
+  // Flip, slide and blend: the output and the reference in one place.
+  document.querySelectorAll("section.case[data-compare]").forEach(function (sec) {
+    var out = sec.querySelector("img[data-role=output]");
+    var ref = sec.querySelector("img[data-role=reference]");
+    var id = sec.id;
+    var box = el("div", {"class": "compare"});
+    var fs = el("fieldset", {});
+    fs.appendChild(el("legend", {}, "Compare the output with the reference in one place"));
+    var stack = el("div", {"class": "stack"});
+    var under = el("img", {"alt": "output", "width": out.width, "height": out.height});
+    var over = el("img", {"alt": "reference", "class": "top", "width": ref.width, "height": ref.height});
+    under.src = out.src;  // the same data, not a second copy in the file
+    over.src = ref.src;
+    stack.append(under, over);
+    var mode = "flip", flipped = false;
+    var flip = el("button", {"type": "button", "id": id + "-flip"}, "Show the reference (F)");
+    var slide = el("input", {"type": "range", "min": "0", "max": "100", "value": "50", "id": id + "-slide"});
+    var blend = el("input", {"type": "range", "min": "0", "max": "100", "value": "50", "id": id + "-blend"});
+    function show() {
+      over.style.opacity = 1;
+      over.style.clipPath = "none";
+      if (mode === "flip") { over.style.opacity = flipped ? 1 : 0; }
+      if (mode === "slide") { over.style.clipPath = "inset(0 0 0 " + slide.value + "%)"; }
+      if (mode === "blend") { over.style.opacity = blend.value / 100; }
+      flip.textContent = flipped ? "Show the output (F)" : "Show the reference (F)";
+    }
+    function choose(m) {
+      mode = m;
+      fs.querySelector("input[value=" + m + "]").checked = true;
+      show();
+    }
+    ["flip", "slide", "blend"].forEach(function (m) {
+      var label = el("label", {});
+      var radio = el("input", {"type": "radio", "name": id + "-mode", "value": m});
+      radio.checked = m === mode;
+      radio.addEventListener("change", function () { choose(m); });
+      label.append(radio, " " + m[0].toUpperCase() + m.slice(1));
+      fs.appendChild(label);
+    });
+    flip.addEventListener("click", function () { flipped = !flipped; choose("flip"); });
+    slide.addEventListener("input", function () { choose("slide"); });
+    blend.addEventListener("input", function () { choose("blend"); });
+    fs.append(flip, el("label", {"for": id + "-slide"}, "Divider"), slide,
+              el("label", {"for": id + "-blend"}, "Reference opacity"), blend);
+    sec.addEventListener("keydown", function (ev) {
+      if ((ev.key === "f" || ev.key === "F") && ev.target.tagName !== "INPUT") { flip.click(); }
+    });
+    box.append(fs, stack);
+    sec.appendChild(box);
+    show();
+  });
+})();
+</script>
+)PAGE";

@@ -1,0 +1,214 @@
+#include "report_case.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <vector>
+
+#include "case_pictures.h"
+#include "html_report.h"
+#include "summary.h"
+#include "verdict.h"
+
+namespace {
+
+// Pictures are shown at one scale per case, so that the output, the
+// reference and the difference line up: small ones enlarged by a whole
+// factor (pixelated, so that single pixels show), large ones shrunk.
+constexpr double kTargetSide = 360.0;
+// Room around the difference picture for the tick marks.
+constexpr int kGutter = 8;
+// More regions than this are marked by the ticks alone.
+constexpr std::size_t kMostBoxes = 64;
+const char kMarkRed[] = "#ff0000";
+
+double ScaleFor(const CaseResult& r) {
+  std::uint64_t side = 0;
+  for (const auto& size : {r.output_size, r.reference_size}) {
+    if (size) {
+      side = std::max<std::uint64_t>({side, size->first, size->second});
+    }
+  }
+  if (side == 0) {
+    return 1.0;
+  }
+  const double fit = kTargetSide / static_cast<double>(side);
+  return fit >= 1.0 ? std::floor(fit) : fit;
+}
+
+long long Drawn(std::uint64_t pixels, double scale) {
+  return std::max(1LL, static_cast<long long>(std::lround(static_cast<double>(pixels) * scale)));
+}
+
+std::string Img(const std::string& png, const char* role, const std::string& alt, long long w,
+                long long h, const std::string& style = "") {
+  return "<img data-role=\"" + std::string(role) + "\" alt=\"" + EscapeHtml(alt) + "\" width=\"" +
+         std::to_string(w) + "\" height=\"" + std::to_string(h) + "\"" +
+         (style.empty() ? "" : " style=\"" + style + "\"") + " src=\"data:image/png;base64," +
+         Base64(png) + "\">";
+}
+
+std::string Figure(const std::string& png, const char* role, const std::string& caption,
+                   const std::string& detail, std::uint64_t width, std::uint64_t height,
+                   double scale) {
+  std::string html = "<figure>";
+  html += png.empty()
+              ? "<div class=\"none\">no picture</div>"
+              : Img(png, role, caption + " " + detail, Drawn(width, scale), Drawn(height, scale));
+  return html + "<figcaption><b>" + EscapeHtml(caption) + "</b> " + EscapeHtml(detail) +
+         "</figcaption></figure>\n";
+}
+
+std::string Rect(double x, double y, double w, double h, bool filled) {
+  char text[160];
+  std::snprintf(text, sizeof text,
+                filled ? "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"%s\"/>"
+                       : "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" "
+                         "stroke=\"%s\" stroke-width=\"2\"/>",
+                x, y, w, h, kMarkRed);
+  return text;
+}
+
+// Ticks along one edge at every run of flagged lines, each at least two
+// drawn pixels long, so that one differing row or column shows.
+std::string Ticks(const std::vector<unsigned char>& lines, double scale, bool rows) {
+  std::string svg;
+  for (std::size_t i = 0; i < lines.size();) {
+    if (lines[i] == 0) {
+      ++i;
+      continue;
+    }
+    std::size_t end = i;
+    while (end < lines.size() && lines[end] != 0) {
+      ++end;
+    }
+    const double at = kGutter + static_cast<double>(i) * scale;
+    const double length = std::max(2.0, static_cast<double>(end - i) * scale);
+    svg += rows ? Rect(0, at, kGutter - 2, length, true) : Rect(at, 0, length, kGutter - 2, true);
+    i = end;
+  }
+  return svg;
+}
+
+// Outlines around the differing regions (runs of differing cells along a
+// row of cells), each at least eight drawn pixels wide; none when there
+// are too many to help.
+std::string Boxes(const DiffMarks& m, double scale, long long w, long long h) {
+  std::vector<std::string> boxes;
+  const double cell = DiffMarks::kMarkCell * scale;
+  for (std::uint32_t cy = 0; cy < m.cells_down && boxes.size() <= kMostBoxes; ++cy) {
+    for (std::uint32_t cx = 0; cx < m.cells_across;) {
+      if (m.cells[std::size_t{cy} * m.cells_across + cx] == 0) {
+        ++cx;
+        continue;
+      }
+      std::uint32_t end = cx;
+      while (end < m.cells_across && m.cells[std::size_t{cy} * m.cells_across + end] != 0) {
+        ++end;
+      }
+      const double x = std::max(0.0, cx * cell - 3), y = std::max(0.0, cy * cell - 3);
+      const double bw = std::min(static_cast<double>(w) - x, std::max(8.0, (end - cx) * cell + 6));
+      const double bh = std::min(static_cast<double>(h) - y, std::max(8.0, cell + 6));
+      boxes.push_back(Rect(kGutter + x, kGutter + y, bw, bh, false));
+      cx = end;
+    }
+  }
+  std::string svg;
+  if (boxes.size() <= kMostBoxes) {
+    for (const std::string& box : boxes) {
+      svg += box;
+    }
+  }
+  return svg;
+}
+
+// The difference picture with its marks; the picture may be drawn scaled
+// down by `step` from the marks' full-size coordinates.
+std::string MarkedDifference(const CaseResult& r, std::uint64_t width, std::uint64_t height,
+                             double scale, const std::string& caption) {
+  const long long w = Drawn(width, scale), h = Drawn(height, scale);
+  const double full_scale = scale / r.picture_step;
+  std::string html = "<figure><div class=\"marked\" style=\"width:" + std::to_string(w + kGutter) +
+                     "px;height:" + std::to_string(h + kGutter) + "px\">";
+  html += Img(r.report_diff_png, "difference", "difference: " + caption, w, h,
+              "left:" + std::to_string(kGutter) + "px;top:" + std::to_string(kGutter) + "px");
+  html += "<svg width=\"" + std::to_string(w + kGutter) + "\" height=\"" +
+          std::to_string(h + kGutter) + "\" aria-hidden=\"true\">" +
+          Ticks(r.diff_marks.rows, full_scale, true) +
+          Ticks(r.diff_marks.columns, full_scale, false) + Boxes(r.diff_marks, full_scale, w, h) +
+          "</svg></div>";
+  return html + "<figcaption><b>difference</b> " + EscapeHtml(caption) + "</figcaption></figure>\n";
+}
+
+std::string Figures(const CaseResult& r) {
+  const Comparison& c = r.comparison;
+  std::string where = "-";
+  if (r.diff_marks.largest != 0) {
+    where = "(" + std::to_string(r.diff_marks.largest_x) + ", " +
+            std::to_string(r.diff_marks.largest_y) + ")";
+  }
+  return "<table class=\"figures\"><tr><th scope=\"col\">MAE</th><th scope=\"col\">largest "
+         "difference</th><th scope=\"col\">at (x, y), top-left (0, 0)</th><th scope=\"col\">"
+         "differing pixels</th><th scope=\"col\">compared pixels</th></tr>\n<tr><td>" +
+         MaeText(r) + "</td><td>" + std::to_string(c.max_difference) + "</td><td>" + where +
+         "</td><td>" + std::to_string(c.differing_pixels) + " (" +
+         PercentText(c.differing_pixels, c.compared_pixels()) + ")</td><td>" +
+         std::to_string(c.compared_pixels()) + "</td></tr></table>\n";
+}
+
+std::string Pictures(const CaseResult& r) {
+  const double scale = ScaleFor(r);
+  const Size out = r.output_size.value_or(Size{0, 0});
+  const Size ref = r.reference_size.value_or(Size{0, 0});
+  std::string html = "<div class=\"pictures\">\n";
+  html += Figure(r.output_png, "output", "output",
+                 r.test_case.output + " (" + SizeAsHtmlText(r.output_size) + ")", out.first,
+                 out.second, scale);
+  html += Figure(r.reference_png, "reference", "reference",
+                 r.test_case.reference + " (" + SizeAsHtmlText(r.reference_size) + ")", ref.first,
+                 ref.second, scale);
+  // The picture covers the whole common area, a border left out included.
+  const Size common{std::min(out.first, ref.first), std::min(out.second, ref.second)};
+  const bool framed = common.first != r.comparison.width || common.second != r.comparison.height;
+  const std::string caption = std::string("grey: equal; red: different; red marks: where") +
+                              (framed ? "; blue-grey: the border left out" : "") + " (" +
+                              SizeAsHtmlText(common) + ")";
+  if (!r.report_diff_png.empty()) {
+    html += MarkedDifference(r, common.first, common.second, scale, caption);
+  }
+  if (!r.crop_output_png.empty() && !r.crop_reference_png.empty()) {
+    const std::string at = "at (" + std::to_string(r.crop_x) + ", " + std::to_string(r.crop_y) +
+                           ") of the compared area, every pixel";
+    const std::uint64_t side = std::min<std::uint64_t>({kCropSide, common.first, common.second});
+    html += Figure(r.crop_output_png, "crop-output", "output, around the largest difference", at,
+                   side, side, 1.0);
+    html += Figure(r.crop_reference_png, "crop-reference",
+                   "reference, around the largest difference", at, side, side, 1.0);
+  }
+  return html + "</div>\n";
+}
+
+}  // namespace
+
+std::string CaseSection(const CaseResult& r, std::size_t index) {
+  const char* verdict = VerdictWord(r.verdict);
+  const bool pictures = !r.output_png.empty() && !r.reference_png.empty();
+  std::string html =
+      "<section class=\"case " + std::string(verdict) + "\" id=\"case-" + std::to_string(index) +
+      "\" data-step=\"" + std::to_string(r.picture_step) + "\" data-common-h=\"" +
+      std::to_string(std::min(r.output_size.value_or(Size{0, 0}).second,
+                              r.reference_size.value_or(Size{0, 0}).second)) +
+      "\" data-crop-x=\"" + std::to_string(r.crop_x) + "\" data-crop-y=\"" +
+      std::to_string(r.crop_y) + "\"" + (pictures ? " data-compare" : "") + ">\n<h2>" +
+      EscapeHtml(r.test_case.name) + " <span class=\"verdict\">" + verdict + "</span></h2>\n";
+  if (!r.reason.empty()) {
+    html += "<p class=\"reason\">" + EscapeHtml(r.reason) + "</p>\n";
+  }
+  if (!r.note.empty()) {
+    html += "<p class=\"note\">Note: " + EscapeHtml(r.note) + "</p>\n";
+  }
+  if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
+    html += Figures(r) + Pictures(r);
+  }
+  return html + "</section>\n";
+}

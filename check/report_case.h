@@ -1,0 +1,17 @@
+// One case's section of the HTML report.
+#ifndef MAE_CHECK_REPORT_CASE_H
+#define MAE_CHECK_REPORT_CASE_H
+
+#include <cstddef>
+#include <string>
+
+#include "case_result.h"
+
+// The section of case `index` (its anchor is "case-INDEX"): heading and
+// verdict, reason and note, figures with the place of the largest
+// difference, the output, the reference and the difference picture with
+// red marks at the rows, columns and regions that differ, and crops at
+// full resolution when the pictures are drawn scaled down.
+std::string CaseSection(const CaseResult& r, std::size_t index);
+
+#endif  // MAE_CHECK_REPORT_CASE_H

@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# The report in a real browser, as a student sees it: headless Chromium
+# takes a 1400-pixel-wide screenshot of the report of a case whose only
+# difference is one row, and of one whose only differences are 12
+# scattered pixels each off by 1; the drawn difference picture must show
+# saturated red (R >= 200, G and B <= 100) at each defect's place, and the
+# passing case nothing else that red. Then the page's structure: an
+# overview row per case linking to it, a compare control per compared
+# case, text alternatives, header cells, headings and labelled controls.
+#   report_marks.sh MAE_CHECK_EXECUTABLE PROJECT_SOURCE_DIR
+# Exits 77 (skipped) without Chromium, ImageMagick or python3.
+set -euo pipefail
+check=$1
+source_dir=$2
+. "$source_dir/scripts/lib.sh"
+for tool in chromium convert python3; do
+  command -v $tool >/dev/null || { echo "SKIPPED: $tool is not installed"; exit 77; }
+done
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+cd "$dir"
+failed=0
+fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
+
+# Pictures of a flat blue (not grey), so that the difference picture's
+# faded grey marks where it is drawn. make W H NAME [x,y,...]: each listed
+# pixel (top-left origin) gets 1 added to its blue byte.
+make() {
+  python3 - "$@" <<'PY'
+import struct, sys
+w, h, name = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
+changed = {tuple(map(int, p.split(","))) for p in sys.argv[4:]}
+stride = (w * 3 + 3) // 4 * 4
+rows = []
+for file_row in range(h):
+    y = h - 1 - file_row
+    row = bytearray()
+    for x in range(w):
+        row += bytes([181 if (x, y) in changed else 180, 120, 40])
+    rows.append(bytes(row) + bytes(stride - w * 3))
+pixels = b"".join(rows)
+header = b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54)
+header += struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+open(name, "wb").write(header + pixels)
+PY
+}
+
+# Finds the drawn difference picture (the faded grey of the blue) in the
+# screenshot, and says whether each place (x, y in the picture's own
+# pixels, scaled by the drawn size) has saturated red within 10 pixels,
+# and whether any saturated red lies outside 12 pixels of the picture.
+analyse() {  # analyse SHOT.png WIDTH HEIGHT x,y...
+  convert "$1" ppm:shot.ppm
+  python3 - "$@" <<'PY'
+import sys
+_, _, w, h, *places = sys.argv
+w, h = int(w), int(h)
+data = open("shot.ppm", "rb").read()
+parts = data.split(b"\n", 3)
+W, H = map(int, parts[1].split())
+px = parts[3]
+def at(x, y):
+    i = (y * W + x) * 3
+    return px[i], px[i + 1], px[i + 2]
+# The faded grey of the pictures' blue, in runs too long to be text.
+def grey(x, y):
+    r, g, b = at(x, y)
+    return r == g == b == 179
+xs, ys = [], []
+for y in range(0, H):
+    for x in range(0, W - 16, 2):
+        if all(grey(x + k, y) for k in range(0, 16, 3)):
+            xs.append(x); ys.append(y)
+if not xs:
+    print("no difference picture found"); sys.exit(1)
+left, top, right, bottom = min(xs), min(ys), max(xs) + 15, max(ys)
+sx, sy = (right - left + 1) / w, (bottom - top + 1) / h
+def red(x, y):
+    r, g, b = at(x, y)
+    return r >= 200 and g <= 100 and b <= 100
+bad = 0
+for place in places:
+    x, y = map(int, place.split(","))
+    cx, cy = left + x * sx, top + y * sy
+    found = any(red(int(cx + dx), int(cy + dy)) for dx in range(-10, 11) for dy in range(-10, 11)
+                if 0 <= cx + dx < W and 0 <= cy + dy < H)
+    if not found:
+        print(f"no red near ({x}, {y})"); bad += 1
+# The case's section: the rows about the picture (the legend above it
+# shows the shades, and is no case's).
+stray = [(x, y) for y in range(max(0, top - 120), min(H, bottom + 120)) for x in range(0, W, 2)
+         if red(x, y) and
+         not (left - 12 <= x <= right + 12 and top - 12 <= y <= bottom + 12)]
+if stray:
+    print(f"red away from the picture, e.g. at {stray[0]}"); bad += 1
+sys.exit(1 if bad else 0)
+PY
+}
+
+# One row: the top row of a 961 x 636 picture, drawn about 360 wide.
+make 961 636 ref.bmp
+make 961 636 row.bmp $(for x in $(seq 0 960); do echo "$x,0"; done)
+"$check" --max 1 --report row.html row.bmp ref.bmp >/dev/null || fail "the one-row case does not pass --max 1"
+headless_chromium --window-size=1400,1100 --screenshot="$dir/row.png" "file://$dir/row.html" >/dev/null
+analyse row.png 961 636 0,0 480,0 960,0 || fail "the one row is not marked"
+
+# Twelve scattered pixels of 216 x 144, each off by 1.
+spots="5,7 40,100 77,20 100,130 130,60 150,5 170,140 200,90 210,30 20,70 60,50 190,120"
+make 216 144 ref2.bmp
+make 216 144 spots.bmp $spots
+"$check" --max 1 --report spots.html spots.bmp ref2.bmp >/dev/null || fail "the spots case does not pass"
+headless_chromium --window-size=1400,1100 --screenshot="$dir/spots.png" "file://$dir/spots.html" \
+  >/dev/null
+analyse spots.png 216 144 $spots || fail "a scattered pixel is not marked"
+
+# The structure, on the sample cases.
+"$check" --max 0.5 --report cases.html "$source_dir/examples/cases" >/dev/null || true
+headless_chromium --dump-dom "file://$dir/cases.html" >dom.html
+python3 - <<'PY' || fail "the page's structure"
+import re, sys
+html = open("dom.html", encoding="utf-8").read()
+bad = []
+rows = re.findall(r'<tr class="(pass|fail|error)"><th scope="row"><a href="#(case-\d+)">', html)
+if len(rows) != 10: bad.append(f"{len(rows)} overview rows")
+for _, anchor in rows:
+    if f'id="{anchor}"' not in html: bad.append(f"no section {anchor}")
+sections = re.findall(r'<section class="case[^"]*" id="(case-\d+)"[^>]*>(.*?)</section>', html, re.S)
+for anchor, body in sections:
+    if not re.search(r"<h2>", body): bad.append(f"{anchor} has no heading")
+    compared = "data-role=\"output\"" in body
+    if compared:
+        for m in ("flip", "slide", "blend"):
+            if f'value="{m}"' not in body: bad.append(f"{anchor} has no {m} control")
+        for control in re.findall(r'<input[^>]*id="([^"]+)"', body):
+            if f'for="{control}"' not in body: bad.append(f"{control} has no label")
+if len([s for s in sections if 'data-role="output"' in s[1]]) != 9: bad.append("compared cases")
+if re.search(r"<img(?![^>]*\balt=)", html): bad.append("a picture without alt")
+if '<th scope="col">case</th>' not in html: bad.append("no header cells")
+if bad: print("; ".join(bad)); sys.exit(1)
+PY
+echo "report marks: $failed failed"
+[ "$failed" -eq 0 ]
