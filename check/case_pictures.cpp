@@ -5,6 +5,7 @@
 #include <new>
 
 #include "bmp_file.h"
+#include "html_report.h"
 
 namespace {
 
@@ -14,9 +15,9 @@ std::uint32_t StepFor(std::uint64_t side) {
 
 }  // namespace
 
-std::string CasePng(const Picture& picture, CaseResult* r) {
+std::string CasePng(const Picture& picture, CaseResult* r, bool difference) {
   std::string error;
-  std::string png = EncodePng(picture, &error);
+  std::string png = difference ? EncodeDiffPng(picture, &error) : EncodePng(picture, &error);
   if (png.empty() && r->picture_error.empty()) {
     r->picture_error = "cannot make a PNG picture: " + error;
   }
@@ -73,7 +74,7 @@ void MakeReportPictures(CaseResult* r) {
   if (!r->diff_picture.empty()) {
     r->report_diff_png = step == 1 && !r->diff_png.empty()
                              ? r->diff_png
-                             : CasePng(ShrinkKeepingDifferences(r->diff_picture, step), r);
+                             : CasePng(ShrinkKeepingDifferences(r->diff_picture, step), r, true);
   }
   const DiffMarks& m = r->diff_marks;
   if (step == 1 || m.largest == 0) {
@@ -93,4 +94,15 @@ void MakeReportPictures(CaseResult* r) {
       CasePng(ReadPicture(r->test_case.output, x, y + (out.second - common_h), w, h, 1), r);
   r->crop_reference_png =
       CasePng(ReadPicture(r->test_case.reference, x, y + (ref.second - common_h), w, h, 1), r);
+}
+
+void EncodeReportPictures(CaseResult* r) {
+  // Base64 here, on the case's worker thread, rather than all at once when
+  // the page is put together.
+  for (std::string* png : {&r->output_png, &r->reference_png, &r->report_diff_png,
+                           &r->crop_output_png, &r->crop_reference_png}) {
+    if (!png->empty()) {
+      *png = Base64(*png);
+    }
+  }
 }

@@ -16,9 +16,10 @@ constexpr std::uint32_t kLargestDrawnSide = 2048;
 // difference.
 constexpr std::uint32_t kCropSide = 256;
 
-// The picture as PNG bytes; empty when it cannot be made, with the first
-// such reason kept in r->picture_error.
-std::string CasePng(const Picture& picture, CaseResult* r);
+// The picture as PNG bytes (a difference picture with its palette);
+// empty when it cannot be made, with the first such reason kept in
+// r->picture_error.
+std::string CasePng(const Picture& picture, CaseResult* r, bool difference = false);
 
 // A part of the 24-bit picture at `path`, top-left origin, read row by row
 // (the file is never held whole): every `step`th pixel of every `step`th
@@ -31,5 +32,8 @@ Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, s
 // (scaled to fit kLargestDrawnSide, r->picture_step saying by how much)
 // and, for a scaled case with a difference, crops around the largest.
 void MakeReportPictures(CaseResult* r);
+
+// Turns the report's pictures into the base64 text the page embeds.
+void EncodeReportPictures(CaseResult* r);
 
 #endif  // MAE_CHECK_CASE_PICTURES_H

@@ -27,8 +27,9 @@ struct CaseResult {
   Comparison comparison;
   std::optional<Size> output_size;  // when that file's header could be read
   std::optional<Size> reference_size;
-  // PNG files' bytes, when asked for: the difference picture of the
-  // compared area, and (for the report) both whole pictures.
+  // PNG files, when asked for: the difference picture of the compared
+  // area (bytes), and for the report (as base64 text) both whole pictures,
+  // the difference picture as drawn and the crops.
   std::string diff_png;  // full size, for --diff
   std::string output_png;
   std::string reference_png;

@@ -35,7 +35,7 @@ std::string PictureUrl(const CaseResult& r, std::uint32_t factor) {
     return {};
   }
   std::string error;
-  const std::string png = EncodePng(ShrinkKeepingDifferences(r.diff_picture, factor), &error);
+  const std::string png = EncodeDiffPng(ShrinkKeepingDifferences(r.diff_picture, factor), &error);
   return png.empty() ? std::string() : "data:image/png;base64," + Base64(png);
 }
 

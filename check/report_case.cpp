@@ -40,12 +40,12 @@ long long Drawn(std::uint64_t pixels, double scale) {
   return std::max(1LL, static_cast<long long>(std::lround(static_cast<double>(pixels) * scale)));
 }
 
-std::string Img(const std::string& png, const char* role, const std::string& alt, long long w,
+std::string Img(const std::string& base64, const char* role, const std::string& alt, long long w,
                 long long h, const std::string& style = "") {
   return "<img data-role=\"" + std::string(role) + "\" alt=\"" + EscapeHtml(alt) + "\" width=\"" +
          std::to_string(w) + "\" height=\"" + std::to_string(h) + "\"" +
          (style.empty() ? "" : " style=\"" + style + "\"") + " src=\"data:image/png;base64," +
-         Base64(png) + "\">";
+         base64 + "\">";
 }
 
 std::string Figure(const std::string& png, const char* role, const std::string& caption,
@@ -90,13 +90,18 @@ std::string Ticks(const std::vector<unsigned char>& lines, double scale, bool ro
   return svg;
 }
 
-// Outlines around the differing regions (runs of differing cells along a
-// row of cells), each at least eight drawn pixels wide; none when there
-// are too many to help.
+// Outlines around the differing regions: runs of differing cells along a
+// row of cells, a run joined with the one just above it when they span the
+// same cells; each at least eight drawn pixels wide. None when there are
+// too many to help.
 std::string Boxes(const DiffMarks& m, double scale, long long w, long long h) {
-  std::vector<std::string> boxes;
-  const double cell = DiffMarks::kMarkCell * scale;
+  struct Box {
+    std::uint32_t x0, x1, y0, y1;  // cells [x0, x1) x [y0, y1)
+  };
+  std::vector<Box> boxes;
+  std::vector<std::size_t> above;  // boxes that reach the row above
   for (std::uint32_t cy = 0; cy < m.cells_down && boxes.size() <= kMostBoxes; ++cy) {
+    std::vector<std::size_t> here;
     for (std::uint32_t cx = 0; cx < m.cells_across;) {
       if (m.cells[std::size_t{cy} * m.cells_across + cx] == 0) {
         ++cx;
@@ -106,18 +111,30 @@ std::string Boxes(const DiffMarks& m, double scale, long long w, long long h) {
       while (end < m.cells_across && m.cells[std::size_t{cy} * m.cells_across + end] != 0) {
         ++end;
       }
-      const double x = std::max(0.0, cx * cell - 3), y = std::max(0.0, cy * cell - 3);
-      const double bw = std::min(static_cast<double>(w) - x, std::max(8.0, (end - cx) * cell + 6));
-      const double bh = std::min(static_cast<double>(h) - y, std::max(8.0, cell + 6));
-      boxes.push_back(Rect(kGutter + x, kGutter + y, bw, bh, false));
+      const auto same = std::find_if(above.begin(), above.end(), [&](std::size_t i) {
+        return boxes[i].x0 == cx && boxes[i].x1 == end;
+      });
+      if (same != above.end()) {
+        boxes[*same].y1 = cy + 1;
+        here.push_back(*same);
+      } else {
+        boxes.push_back({cx, end, cy, cy + 1});
+        here.push_back(boxes.size() - 1);
+      }
       cx = end;
     }
+    above = here;
   }
   std::string svg;
-  if (boxes.size() <= kMostBoxes) {
-    for (const std::string& box : boxes) {
-      svg += box;
-    }
+  if (boxes.size() > kMostBoxes) {
+    return svg;
+  }
+  const double cell = DiffMarks::kMarkCell * scale;
+  for (const Box& b : boxes) {
+    const double x = std::max(0.0, b.x0 * cell - 3), y = std::max(0.0, b.y0 * cell - 3);
+    const double bw = std::min(static_cast<double>(w) - x, std::max(8.0, (b.x1 - b.x0) * cell + 6));
+    const double bh = std::min(static_cast<double>(h) - y, std::max(8.0, (b.y1 - b.y0) * cell + 6));
+    svg += Rect(kGutter + x, kGutter + y, bw, bh, false);
   }
   return svg;
 }

@@ -49,7 +49,7 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
   Judge(options.rules, &r);
   if (painter && r.comparison.state == CompareState::kCompared) {
     if (options.diff_pictures) {
-      r.diff_png = CasePng(painter->picture(), &r);
+      r.diff_png = CasePng(painter->picture(), &r, true);
     }
     r.diff_marks = painter->marks();
     if (options.keep_diff_picture || options.whole_pictures) {
@@ -58,6 +58,7 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
   }
   if (options.whole_pictures && r.verdict != Verdict::kError) {
     MakeReportPictures(&r);
+    EncodeReportPictures(&r);
     if (!options.keep_diff_picture) {
       r.diff_picture = Picture();
     }

@@ -561,9 +561,10 @@ TEST(MaeCheck, ShowsEveryCaseOnOneLineWithColumnsAlignedByCharacters) {
 
 TEST(MaeCheck, ReplacesAPictureOrReportWholeOrNotAtAll) {
   TempDir dir;
-  const Bytes noise = MakeBmp(
-      64, 64, bmptest::MakePixels(64, 64, [](std::size_t i) { return (i * 2654435761u) >> 13; }));
-  Files(dir, noise, Ramp(64, 64));
+  const Bytes noise =
+      MakeBmp(128, 128,
+              bmptest::MakePixels(128, 128, [](std::size_t i) { return (i * 2654435761u) >> 13; }));
+  Files(dir, noise, Ramp(128, 128));
   WriteFile(dir / "report.html", Bytes{'o', 'l', 'd'});
   ::chmod((dir / "report.html").c_str(), 0640);
   ASSERT_EQ(::symlink("report.html", (dir / "link.html").c_str()), 0);
