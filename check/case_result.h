@@ -7,9 +7,11 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "case_list.h"
 #include "compare.h"
+#include "diagnosis.h"
 #include "picture.h"
 
 enum class Verdict { kPass, kFail, kError };
@@ -24,6 +26,9 @@ struct CaseResult {
   double max_mae = 0.0;  // the threshold this case was held to
   double points = 1.0;   // what it is worth when it passes
   double earned = 0.0;   // points on pass, else 0
+  std::vector<Diagnosis> diagnosis;          // what looks wrong, for a case that fails
+  std::optional<std::uint64_t> output_hash;  // of the output's pixels, when asked for
+  std::vector<std::string> identical_to;     // others' byte-identical failing outputs
   Comparison comparison;
   std::optional<Size> output_size;  // when that file's header could be read
   std::optional<Size> reference_size;

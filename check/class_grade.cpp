@@ -1,6 +1,7 @@
 #include "class_grade.h"
 
 #include <algorithm>
+#include <map>
 
 std::vector<StudentResult> GradeClass(const std::vector<Student>& students, const std::string& ans,
                                       const RunOptions& options, const StudentDone& done,
@@ -74,4 +75,62 @@ const CaseSummary* Weakest(const std::vector<CaseSummary>& cases) {
     }
   }
   return weakest;
+}
+
+void MarkIdentical(std::vector<StudentResult>* students) {
+  if (students->empty()) {
+    return;
+  }
+  for (std::size_t i = 0; i < (*students)[0].cases.size(); ++i) {
+    // Students by the hash of their failing output's pixels, in order.
+    std::map<std::uint64_t, std::vector<std::size_t>> by_hash;
+    std::vector<std::uint64_t> order;
+    for (std::size_t s = 0; s < students->size(); ++s) {
+      const CaseResult& c = (*students)[s].cases[i];
+      if (c.verdict != Verdict::kPass && c.output_hash) {
+        auto& members = by_hash[*c.output_hash];
+        if (members.empty()) {
+          order.push_back(*c.output_hash);
+        }
+        members.push_back(s);
+      }
+    }
+    for (const std::uint64_t hash : order) {
+      const std::vector<std::size_t>& members = by_hash[hash];
+      if (members.size() < 2) {
+        continue;
+      }
+      for (const std::size_t s : members) {
+        for (const std::size_t other : members) {
+          if (other != s) {
+            (*students)[s].cases[i].identical_to.push_back((*students)[other].student.name);
+          }
+        }
+      }
+    }
+  }
+}
+
+std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& students) {
+  std::vector<IdenticalGroup> groups;
+  if (students.empty()) {
+    return groups;
+  }
+  for (std::size_t i = 0; i < students[0].cases.size(); ++i) {
+    std::vector<std::vector<std::string>> seen;
+    for (const StudentResult& s : students) {
+      const CaseResult& c = s.cases[i];
+      if (c.identical_to.empty()) {
+        continue;
+      }
+      std::vector<std::string> members = c.identical_to;
+      members.push_back(s.student.name);
+      std::sort(members.begin(), members.end());
+      if (std::find(seen.begin(), seen.end(), members) == seen.end()) {
+        seen.push_back(members);
+        groups.push_back({c.test_case.name, members});
+      }
+    }
+  }
+  return groups;
 }

@@ -34,6 +34,21 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
                                       const RunOptions& options, const StudentDone& done,
                                       bool* trouble);
 
+// A group of students whose outputs of one case are identical in their
+// pixels while not passing.
+struct IdenticalGroup {
+  std::string case_name;
+  std::vector<std::string> students;
+};
+
+// Finds the groups, in case order then the first student's, and sets each
+// member case's identical_to to the others' names. Outputs that pass are
+// never grouped: correct outputs are alike.
+void MarkIdentical(std::vector<StudentResult>* students);
+
+// The groups MarkIdentical marked, read back from the cases.
+std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& students);
+
 struct CaseSummary {
   std::string name;
   std::size_t passed = 0;

@@ -117,5 +117,18 @@ std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const 
     std::snprintf(rate, sizeof rate, "%.0f%%", 100.0 * c.pass_rate);
     html += std::string("<td>") + rate + "</td>";
   }
-  return html + "</tr>\n</table>\n</body>\n</html>\n";
+  html += "</tr>\n</table>\n";
+  const std::vector<IdenticalGroup> groups = IdenticalGroups(students);
+  if (!groups.empty()) {
+    html += "<h2>Identical outputs that do not pass</h2>\n<ul>\n";
+    for (const IdenticalGroup& g : groups) {
+      std::string names;
+      for (const std::string& name : g.students) {
+        names += (names.empty() ? "" : ", ") + EscapeHtml(name);
+      }
+      html += "<li>" + EscapeHtml(g.case_name) + ": identical to each other: " + names + "</li>\n";
+    }
+    html += "</ul>\n";
+  }
+  return html + "</body>\n</html>\n";
 }

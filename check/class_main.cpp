@@ -169,6 +169,7 @@ int RunClass(const CheckOptions& o) {
         },
         &trouble);
   }
+  MarkIdentical(&results);
   if (!ShowClass(o, results)) {
     trouble = true;
   }

@@ -100,6 +100,14 @@ std::string ClassText(const std::vector<StudentResult>& students, const CaseRule
     text += Padded(c.name, 6, false) + "  " + Padded(rate, 9, true) + "  " +
             Padded(c.median_mae ? SixDigits(*c.median_mae) : "-", 10, true) + "\n";
   }
+  const std::vector<IdenticalGroup> groups = IdenticalGroups(students);
+  for (const IdenticalGroup& g : groups) {
+    std::string names;
+    for (const std::string& name : g.students) {
+      names += (names.empty() ? "" : ", ") + Shown(name);
+    }
+    text += g.case_name + ": identical outputs that do not pass: " + names + "\n";
+  }
   const CaseSummary* weakest = Weakest(cases);
   std::vector<CaseResult> all;
   for (const StudentResult& s : students) {
@@ -111,7 +119,11 @@ std::string ClassText(const std::vector<StudentResult>& students, const CaseRule
   if (weakest == nullptr) {
     text += "Every case of every student passes (" + threshold + ")\n";
   } else {
-    text += "Lowest pass rate: " + weakest->name + ", " + std::to_string(weakest->passed) + " of " +
+    text += (groups.empty()
+                 ? ""
+                 : std::to_string(groups.size()) + (groups.size() == 1 ? " group" : " groups") +
+                       " of identical failing outputs. ") +
+            "Lowest pass rate: " + weakest->name + ", " + std::to_string(weakest->passed) + " of " +
             std::to_string(students.size()) + " students pass (" + threshold + ")\n";
   }
   return text;
@@ -138,6 +150,14 @@ std::string ClassJson(const std::vector<StudentResult>& students, const CaseRule
       j["cases"].push_back(CaseJson(c));
     }
     doc["students"].push_back(std::move(j));
+  }
+  doc["identical_groups"] = Json::array();
+  for (const IdenticalGroup& g : IdenticalGroups(students)) {
+    Json names = Json::array();
+    for (const std::string& name : g.students) {
+      names.push_back(Normalised(name));
+    }
+    doc["identical_groups"].push_back(Json{{"case", g.case_name}, {"students", names}});
   }
   doc["case_summary"] = Json::array();
   for (const CaseSummary& c : SummariseCases(students)) {

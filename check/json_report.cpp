@@ -44,6 +44,16 @@ Json CaseJson(const CaseResult& r) {
   j["output_layout"] = LayoutJson(c.a.header.layout);
   j["reference_layout"] = LayoutJson(c.b.header.layout);
   j["note"] = r.note.empty() ? Json(nullptr) : Json(Normalised(r.note));
+  j["diagnosis"] = Json::array();
+  for (const Diagnosis& d : r.diagnosis) {
+    j["diagnosis"].push_back(Json{{"code", d.code}, {"text", d.text}});
+  }
+  if (!r.identical_to.empty()) {
+    j["identical_to"] = Json::array();
+    for (const std::string& name : r.identical_to) {
+      j["identical_to"].push_back(Normalised(name));
+    }
+  }
   j["max"] = r.max_mae;
   j["points"] = r.points;
   j["diff"] = r.diff_path.empty() ? Json(nullptr) : Json(Normalised(r.diff_path));

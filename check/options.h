@@ -14,6 +14,7 @@ struct CheckOptions {
   std::string report_file;                // "" when no report is asked for
   std::optional<std::string> ans_folder;  // the references, in place of DIR/ANS
   bool json = false;
+  bool diagnose = true;               // say what looks wrong with failing cases
   std::vector<std::string> operands;  // none, DIR, or OUTPUT REFERENCE
   // A class run: one sub-folder per student under class_root.
   std::optional<std::string> class_root;

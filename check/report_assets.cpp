@@ -25,6 +25,7 @@ h2 { font-size: 1.2em; margin: .2em 0 .4em; }
 .error .verdict { background: #b35900; }
 .reason { margin: .2em 0 .6em; }
 .note { margin: .2em 0 .6em; color: #555; }
+.diagnosis { margin: .2em 0 .6em; font-size: 1.05em; }
 .pictures { display: flex; flex-wrap: wrap; gap: 1em; align-items: flex-start; }
 figure { margin: 0; display: table; }
 figure img { display: block; image-rendering: pixelated; border: 1px solid #ddd; cursor: zoom-in; }

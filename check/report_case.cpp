@@ -218,6 +218,13 @@ std::string CaseSection(const CaseResult& r, std::size_t index) {
       "\" data-crop-x=\"" + std::to_string(r.crop_x) + "\" data-crop-y=\"" +
       std::to_string(r.crop_y) + "\"" + (pictures ? " data-compare" : "") + ">\n<h2>" +
       EscapeHtml(r.test_case.name) + " <span class=\"verdict\">" + verdict + "</span></h2>\n";
+  if (!r.diagnosis.empty()) {
+    html += "<p class=\"diagnosis\"><b>What looks wrong:</b> ";
+    for (std::size_t i = 0; i < r.diagnosis.size(); ++i) {
+      html += (i == 0 ? "" : "; ") + EscapeHtml(r.diagnosis[i].text);
+    }
+    html += ".</p>\n";
+  }
   if (!r.reason.empty()) {
     html += "<p class=\"reason\">" + EscapeHtml(r.reason) + "</p>\n";
   }

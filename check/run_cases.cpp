@@ -2,8 +2,10 @@
 
 #include <optional>
 
+#include "bmp_file.h"
 #include "case_pictures.h"
 #include "picture.h"
+#include "sigbus_guard.h"
 #include "verdict.h"
 #include "worker_pool.h"
 
@@ -17,6 +19,58 @@ std::optional<Size> SizeOf(const FileOutcome& file) {
     return Size{file.header.width, file.header.height};
   }
   return std::nullopt;
+}
+
+// A failing case's two images, looked at in place where they are mapped:
+// what looks wrong, and the hash of the output's pixels. Runs inside
+// RunCatchingSigbus, so it owns nothing that needs a destructor.
+struct CloserLook {
+  ImageView output;
+  ImageView reference;
+  double mae;
+  unsigned largest;
+  bool diagnose;
+  bool hash;
+  Findings findings;
+  std::uint64_t output_hash;
+};
+
+void LookInPlace(void* context) {
+  CloserLook& look = *static_cast<CloserLook*>(context);
+  if (look.diagnose) {
+    FindMistakes(look.output, look.reference, look.mae, look.largest, &look.findings);
+  }
+  if (look.hash) {
+    look.output_hash = PixelHash(look.output);
+  }
+}
+
+ImageView ViewOf(const BmpFile& file) {
+  const BmpHeader& h = file.header();
+  return {file.mapped() + h.offset, h.width, h.height, static_cast<std::size_t>(h.stride)};
+}
+
+void LookCloser(const RunOptions& options, CaseResult* r) {
+  BmpFile out;
+  BmpFile ref;
+  if (out.Open(r->test_case.output.c_str()).status != BmpStatus::kOk ||
+      ref.Open(r->test_case.reference.c_str()).status != BmpStatus::kOk ||
+      out.header().bit_count != kComparedBitCount || ref.header().bit_count != kComparedBitCount ||
+      !out.Map() || !ref.Map()) {
+    return;  // changed since it was compared, or cannot be mapped
+  }
+  CloserLook look{
+      ViewOf(out),      ViewOf(ref),          r->comparison.mae(), r->comparison.max_difference,
+      options.diagnose, options.hash_outputs, Findings(),          0};
+  if (RunCatchingSigbus(LookInPlace, &look) != nullptr) {
+    return;  // a file shrank meanwhile: nothing to say
+  }
+  if (options.diagnose) {
+    r->diagnosis = Describe(look.findings);
+  }
+  if (options.hash_outputs) {
+    r->output_hash = look.output_hash;
+  }
 }
 
 CaseResult RunCase(const Case& c, const RunOptions& options) {
@@ -47,6 +101,10 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
   r.output_size = SizeOf(r.comparison.a);
   r.reference_size = SizeOf(r.comparison.b);
   Judge(options.rules, &r);
+  if (r.verdict == Verdict::kFail && r.comparison.state == CompareState::kCompared &&
+      (options.diagnose || options.hash_outputs)) {
+    LookCloser(options, &r);
+  }
   if (painter && r.comparison.state == CompareState::kCompared) {
     if (options.diff_pictures) {
       r.diff_png = CasePng(painter->picture(), &r, true);

@@ -13,6 +13,8 @@ struct RunOptions {
   bool keep_diff_picture = false;  // keep diff_picture (PrairieLearn draws from it)
   bool diff_pictures = false;      // make diff_png, at full size (--diff)
   bool whole_pictures = false;     // make the report's pictures
+  bool diagnose = true;            // say what looks wrong with a failing case
+  bool hash_outputs = false;       // a failing case's output_hash, to find identical ones
   unsigned threads = 0;            // 0: one per processor
 };
 

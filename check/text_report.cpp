@@ -13,6 +13,18 @@ namespace {
 enum Column { kCase, kVerdict, kMae, kMaxDiff, kDiffering, kReason, kColumns };
 using Row = std::array<std::string, kColumns>;
 
+// The note and what looks wrong, as the reason column adds them.
+std::vector<std::string> Diagnoses(const CaseResult& r) {
+  std::vector<std::string> words;
+  if (!r.note.empty()) {
+    words.push_back(r.note);
+  }
+  for (const Diagnosis& d : r.diagnosis) {
+    words.push_back(d.text);
+  }
+  return words;
+}
+
 Row RowOf(const CaseResult& r) {
   const Comparison& c = r.comparison;
   Row row;
@@ -26,8 +38,11 @@ Row RowOf(const CaseResult& r) {
   } else {
     row[kMaxDiff] = row[kDiffering] = "-";
   }
-  row[kReason] =
-      Shown(r.reason.empty() || r.note.empty() ? r.reason + r.note : r.reason + "; " + r.note);
+  std::string reason = r.reason;
+  for (const std::string& more : Diagnoses(r)) {
+    reason += (reason.empty() ? "" : "; ") + more;
+  }
+  row[kReason] = Shown(reason);
   return row;
 }
 

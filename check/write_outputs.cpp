@@ -73,5 +73,7 @@ RunOptions RunOptionsFor(const CheckOptions& o) {
   run.whole_pictures = !o.report_file.empty() && !o.class_root;
   run.whole_pictures = run.whole_pictures || !o.reports_folder.empty();
   run.keep_diff_picture = !o.prairielearn.empty();
+  run.diagnose = o.diagnose;
+  run.hash_outputs = o.class_root.has_value();
   return run;
 }

@@ -181,4 +181,33 @@ TEST(Class, WritesNamesSafelyAndSaysWhatIsWrongWithTheSetup) {
   }
 }
 
+TEST(Class, MarksIdenticalFailingOutputsButNotIdenticalCorrectOnes) {
+  TempDir root;
+  Hand(root, "refs");
+  for (const char* student : {"ann", "ben", "cat", "dan", "eve"}) {
+    Hand(root, student);
+  }
+  // ann, ben and cat hand in the same wrong Blur1; cat's file has bytes
+  // after its pixels, which the pixel hash ignores. dan and eve pass alike.
+  for (const char* student : {"ann", "ben"}) {
+    WriteFile(root / (std::string(student) + "/Blur1.bmp"), Off(40));
+  }
+  Bytes padded = Off(40);
+  padded.resize(padded.size() + 7, 0);
+  WriteFile(root / "cat/Blur1.bmp", padded);
+  const RunResult r = bmptest::Run(
+      MAE_CHECK_EXE, {"--json", "--class", root.path().string(), "--ans", root / "refs"});
+  const Json j = Json::parse(r.out);
+  EXPECT_EQ(j["identical_groups"],
+            (Json::array({Json{{"case", "Blur1"}, {"students", {"ann", "ben", "cat"}}}})));
+  EXPECT_EQ(j["students"][0]["cases"][0]["identical_to"], (Json{"ben", "cat"}));
+  EXPECT_FALSE(j["students"][3]["cases"][0].contains("identical_to"));
+  const std::string table =
+      bmptest::Run(MAE_CHECK_EXE, {"--class", root.path().string(), "--ans", root / "refs"}).out;
+  EXPECT_NE(table.find("Blur1: identical outputs that do not pass: ann, ben, cat\n1 group of "
+                       "identical failing outputs."),
+            std::string::npos)
+      << table;
+}
+
 }  // namespace

@@ -1,0 +1,244 @@
+#include "diagnosis.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+namespace {
+
+constexpr int kMaxShift = 2;
+constexpr std::uint32_t kMaxBorder = 8;
+
+// A pixel of `image` at (x, y), top row first.
+const unsigned char* At(const ImageView& image, std::uint32_t x, std::uint32_t y) {
+  return image.row(image.height - 1 - y) + std::size_t{x} * 3;
+}
+
+unsigned Diff(unsigned char a, unsigned char b) {
+  return static_cast<unsigned>(std::abs(int{a} - int{b}));
+}
+
+// Whether the mean of |output - expected| over every compared pixel stays
+// at most `limit`; `expected(x, y, k)` gives the byte the explanation
+// predicts. Stops once the sum passes what the whole area may hold.
+// Outputs the mean in *mean when it holds.
+template <typename Err>
+bool MeanWithin(std::uint32_t x0, std::uint32_t y0, std::uint32_t x1, std::uint32_t y1,
+                double limit, const Err& err, double* mean) {
+  const double count = static_cast<double>(x1 - x0) * (y1 - y0) * 3;
+  if (count <= 0) {
+    return false;
+  }
+  const double budget = limit * count;
+  double sum = 0;
+  for (std::uint32_t y = y0; y < y1; ++y) {
+    for (std::uint32_t x = x0; x < x1; ++x) {
+      sum += err(x, y, 0) + err(x, y, 1) + err(x, y, 2);
+    }
+    if (sum > budget) {
+      return false;
+    }
+  }
+  *mean = sum / count;
+  return true;
+}
+
+bool AllGrey(const ImageView& image) {
+  for (std::uint32_t y = 0; y < image.height; ++y) {
+    const unsigned char* row = image.row(y);
+    for (std::uint32_t x = 0; x < image.width; ++x) {
+      const unsigned char* p = row + std::size_t{x} * 3;
+      if (p[0] != p[1] || p[1] != p[2]) {
+        return false;
+      }
+    }
+  }
+  return image.width > 0 && image.height > 0;
+}
+
+std::string Shift(int dx, int dy) {
+  const auto part = [](int d, const char* plus, const char* minus, bool unit) {
+    const int n = std::abs(d);
+    return std::string(d < 0 ? minus : plus) + " by " + std::to_string(n) +
+           (unit ? (n == 1 ? " pixel" : " pixels") : "");
+  };
+  return "shifted " + part(dx, "right", "left", true) + " and " + part(dy, "down", "up", false);
+}
+
+// The smallest N for which every differing pixel of the common area lies
+// within N pixels of its edge, or 0 when some lies deeper than kMaxBorder.
+std::uint32_t BorderDepth(const ImageView& o, const ImageView& r, std::uint32_t w,
+                          std::uint32_t h) {
+  std::uint32_t depth = 0;
+  for (std::uint32_t y = 0; y < h; ++y) {
+    // Rows of the common area, top first: the images share their bottom.
+    const unsigned char* a = At(o, 0, y + (o.height - h));
+    const unsigned char* b = At(r, 0, y + (r.height - h));
+    for (std::uint32_t x = 0; x < w; ++x) {
+      if (a[x * 3] == b[x * 3] && a[x * 3 + 1] == b[x * 3 + 1] && a[x * 3 + 2] == b[x * 3 + 2]) {
+        continue;
+      }
+      const std::uint32_t inside = std::min({x, y, w - 1 - x, h - 1 - y}) + 1;
+      if (inside > kMaxBorder) {
+        return 0;
+      }
+      depth = std::max(depth, inside);
+    }
+  }
+  return depth;
+}
+
+// The amount N for which every output byte is the reference's plus N,
+// held within 0-255, or 0 when no one amount does.
+int Offset(const ImageView& o, const ImageView& r) {
+  const std::size_t bytes = std::size_t{o.width} * 3;
+  int n = 0;
+  for (std::uint32_t y = 0; y < o.height && n == 0; ++y) {
+    const unsigned char* a = o.row(y);
+    const unsigned char* b = r.row(y);
+    for (std::size_t i = 0; i < bytes && n == 0; ++i) {
+      if (a[i] != b[i] && a[i] != 0 && a[i] != 255) {
+        n = int{a[i]} - int{b[i]};
+      }
+    }
+  }
+  for (std::uint32_t y = 0; y < o.height && n != 0; ++y) {
+    const unsigned char* a = o.row(y);
+    const unsigned char* b = r.row(y);
+    for (std::size_t i = 0; i < bytes; ++i) {
+      if (a[i] != std::clamp(int{b[i]} + n, 0, 255)) {
+        return 0;
+      }
+    }
+  }
+  return n;
+}
+
+}  // namespace
+
+void FindMistakes(const ImageView& o, const ImageView& r, double mae, unsigned largest,
+                  Findings* f) {
+  const bool same_size = o.width == r.width && o.height == r.height;
+  const std::uint32_t w = std::min(o.width, r.width), h = std::min(o.height, r.height);
+  const double limit = mae / 10;
+  double mean = 0;
+  if (same_size && mae > 0) {
+    const auto swapped = [&](std::uint32_t x, std::uint32_t y, int k) {
+      return Diff(At(o, x, y)[k], At(r, x, y)[2 - k]);
+    };
+    f->channels_swapped = MeanWithin(0, 0, w, h, limit, swapped, &mean);
+    const auto upside_down = [&](std::uint32_t x, std::uint32_t y, int k) {
+      return Diff(At(o, x, y)[k], At(r, x, h - 1 - y)[k]);
+    };
+    f->flipped_vertically = MeanWithin(0, 0, w, h, limit, upside_down, &mean);
+    const auto mirrored = [&](std::uint32_t x, std::uint32_t y, int k) {
+      return Diff(At(o, x, y)[k], At(r, w - 1 - x, y)[k]);
+    };
+    f->flipped_horizontally = MeanWithin(0, 0, w, h, limit, mirrored, &mean);
+    // The output as the reference moved by (dx, dy), over their overlap.
+    double best = limit;
+    for (int dy = -kMaxShift; dy <= kMaxShift && w > 2 * kMaxShift && h > 2 * kMaxShift; ++dy) {
+      for (int dx = -kMaxShift; dx <= kMaxShift; ++dx) {
+        if (dx == 0 && dy == 0) {
+          continue;
+        }
+        const auto moved = [&](std::uint32_t x, std::uint32_t y, int k) {
+          return Diff(At(o, x, y)[k], At(r, static_cast<std::uint32_t>(int(x) - dx),
+                                         static_cast<std::uint32_t>(int(y) - dy))[k]);
+        };
+        const auto x0 = static_cast<std::uint32_t>(std::max(dx, 0));
+        const auto y0 = static_cast<std::uint32_t>(std::max(dy, 0));
+        const auto x1 = static_cast<std::uint32_t>(int(w) + std::min(dx, 0));
+        const auto y1 = static_cast<std::uint32_t>(int(h) + std::min(dy, 0));
+        if (MeanWithin(x0, y0, x1, y1, best, moved, &mean) && (!f->shifted || mean < best)) {
+          f->shifted = true;
+          best = mean;
+          f->dx = dx;
+          f->dy = dy;
+        }
+      }
+    }
+  }
+  if (!same_size && o.width == r.height && o.height == r.width && o.width != o.height) {
+    const auto transposed = [&](std::uint32_t x, std::uint32_t y, int k) {
+      return Diff(At(o, x, y)[k], At(r, y, x)[k]);
+    };
+    f->transposed = MeanWithin(0, 0, o.width, o.height, 0.0, transposed, &mean);
+  }
+  if (largest > 0 && w > 0 && h > 0) {
+    f->border = BorderDepth(o, r, w, h);
+  }
+  f->rounding = largest == 1;
+  if (same_size && largest > 1) {
+    f->offset = Offset(o, r);
+  }
+  const bool grey_output = AllGrey(o), grey_reference = AllGrey(r);
+  f->grey_output = grey_output && !grey_reference;
+  f->grey_reference = grey_reference && !grey_output;
+}
+
+std::vector<Diagnosis> Describe(const Findings& f) {
+  std::vector<Diagnosis> found;
+  if (f.channels_swapped) {
+    found.push_back({"channels_swapped", "red and blue are swapped"});
+  }
+  if (f.flipped_vertically) {
+    found.push_back({"flipped_vertically", "the rows are upside down"});
+  }
+  if (f.flipped_horizontally) {
+    found.push_back({"flipped_horizontally", "the picture is mirrored left to right"});
+  }
+  if (f.shifted) {
+    found.push_back({"shifted", Shift(f.dx, f.dy)});
+  }
+  if (f.transposed) {
+    found.push_back({"transposed", "width and height are swapped (rows and columns exchanged)"});
+  }
+  if (f.border != 0) {
+    found.push_back({"border_only", "differs only within " + std::to_string(f.border) +
+                                        (f.border == 1 ? " pixel" : " pixels") + " of the edge"});
+  }
+  if (f.rounding) {
+    found.push_back({"rounding", "every difference is 1 (rounding)"});
+  }
+  if (f.offset != 0) {
+    found.push_back({"offset", "every value is " + std::to_string(std::abs(f.offset)) +
+                                   (f.offset > 0 ? " too high" : " too low") +
+                                   ", as far as 0\u2013255 allows"});
+  }
+  if (f.grey_output) {
+    found.push_back({"grey_output", "the output is grey, the reference in colour"});
+  } else if (f.grey_reference) {
+    found.push_back({"grey_reference", "the reference is grey, the output in colour"});
+  }
+  return found;
+}
+
+std::vector<Diagnosis> Diagnose(const ImageView& o, const ImageView& r, double mae,
+                                unsigned largest) {
+  Findings f;
+  FindMistakes(o, r, mae, largest, &f);
+  return Describe(f);
+}
+
+std::uint64_t PixelHash(const ImageView& image) {
+  // FNV-1a over 8 bytes at a time, then the last few of each row one by
+  // one; the padding between rows is not the picture's.
+  std::uint64_t hash = 14695981039346656037ull ^ image.width ^ (std::uint64_t{image.height} << 32);
+  const std::size_t bytes = std::size_t{image.width} * 3;
+  for (std::uint32_t y = 0; y < image.height; ++y) {
+    const unsigned char* row = image.row(y);
+    std::size_t i = 0;
+    for (; i + 8 <= bytes; i += 8) {
+      std::uint64_t word = 0;
+      std::memcpy(&word, row + i, 8);
+      hash = (hash ^ word) * 1099511628211ull;
+      hash ^= hash >> 29;
+    }
+    for (; i < bytes; ++i) {
+      hash = (hash ^ row[i]) * 1099511628211ull;
+    }
+  }
+  return hash;
+}

@@ -1,0 +1,150 @@
+// The usual mistakes of a blur or Sobel program, each made here from one
+// real picture (ImageMagick's rose, scaled to an odd width), must each be
+// named by exactly their code; pictures with other differences by none.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "diagnosis.h"
+#include "load_bmp.h"
+#include "testkit/run_process.h"
+#include "testkit/temp_dir.h"
+
+namespace {
+
+struct Image {
+  std::vector<unsigned char> pixels;  // packed rows, bottom first
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  ImageView view() const { return {pixels.data(), width, height}; }
+  unsigned char* at(std::uint32_t x, std::uint32_t y) {  // top row first
+    return &pixels[((height - 1 - y) * std::size_t{width} + x) * 3];
+  }
+};
+
+// Each mistake as the test makes it from the reference.
+Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
+  Image out = ref;
+  Image r = ref;
+  for (std::uint32_t y = 0; y < ref.height; ++y) {
+    for (std::uint32_t x = 0; x < ref.width; ++x) {
+      unsigned char* o = out.at(x, y);
+      const unsigned char* p = r.at(x, y);
+      if (mistake == "channels_swapped") {
+        std::swap(o[0], o[2]);
+      } else if (mistake == "flipped_vertically") {
+        std::copy_n(r.at(x, ref.height - 1 - y), 3, o);
+      } else if (mistake == "flipped_horizontally") {
+        std::copy_n(r.at(ref.width - 1 - x, y), 3, o);
+      } else if (mistake == "shifted" && x > 0) {
+        std::copy_n(r.at(x - 1, y), 3, o);
+      } else if (mistake == "border_only" &&
+                 std::min({x, y, ref.width - 1 - x, ref.height - 1 - y}) < 2) {
+        o[1] = static_cast<unsigned char>(p[1] ^ 0x40);
+      } else if (mistake == "rounding" && rng() % 7 == 0) {
+        const std::size_t k = rng() % 3;  // one byte, up or down by 1
+        o[k] = static_cast<unsigned char>(p[k] == 0                  ? 1
+                                          : p[k] == 255 || rng() % 2 ? p[k] - 1
+                                                                     : p[k] + 1);
+      } else if (mistake == "offset") {
+        for (int k = 0; k < 3; ++k)
+          o[k] = static_cast<unsigned char>(std::min(p[k] + 20, 255));
+      } else if (mistake == "grey_output" || mistake == "grey_reference") {
+        o[0] = o[1] = o[2] =
+            static_cast<unsigned char>((p[0] * 114 + p[1] * 587 + p[2] * 299) / 1000);
+      } else if (mistake == "scattered" && rng() % 20 == 0) {
+        o[rng() % 3] = static_cast<unsigned char>(rng());
+      }
+    }
+  }
+  if (mistake == "transposed") {
+    out.width = ref.height;
+    out.height = ref.width;
+    for (std::uint32_t y = 0; y < out.height; ++y) {
+      for (std::uint32_t x = 0; x < out.width; ++x) {
+        std::copy_n(r.at(y, x), 3, out.at(x, y));
+      }
+    }
+  }
+  return out;
+}
+
+double Mae(const Image& a, const Image& b, unsigned* largest) {
+  const std::uint32_t w = std::min(a.width, b.width), h = std::min(a.height, b.height);
+  double sum = 0;
+  *largest = 0;
+  for (std::uint32_t y = 0; y < h; ++y) {
+    for (std::uint32_t x = 0; x < w; ++x) {
+      for (std::size_t k = 0; k < 3; ++k) {
+        // The bottom rows are the ones both images hold.
+        const int d = std::abs(a.pixels[(std::size_t{y} * a.width + x) * 3 + k] -
+                               b.pixels[(std::size_t{y} * b.width + x) * 3 + k]);
+        sum += d;
+        *largest = std::max(*largest, static_cast<unsigned>(d));
+      }
+    }
+  }
+  return sum / (double(w) * h * 3);
+}
+
+TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
+  bmptest::TempDir dir;
+  const std::string rose = dir / "rose.bmp";
+  const bmptest::RunResult made = bmptest::Run(
+      "/usr/bin/env",
+      {"convert", "rose:", "-resize", "141x97!", "-type", "truecolor", "BMP3:" + rose});
+  if (made.exit_status != 0) {
+    GTEST_SKIP() << "ImageMagick's convert is not there to make the picture";
+  }
+  const LoadedBmp loaded = LoadBmp(rose.c_str());
+  ASSERT_EQ(loaded.file.status, BmpStatus::kOk);
+  Image ref;
+  ref.width = loaded.file.header.width;
+  ref.height = loaded.file.header.height;
+  ref.pixels.assign(loaded.pixels.get(), loaded.pixels.get() + loaded.file.header.block_size);
+  const bmptest::RunResult blurred = bmptest::Run(
+      "/usr/bin/env",
+      {"convert", rose, "-blur", "0x1", "-type", "truecolor", "BMP3:" + (dir / "b.bmp")});
+  ASSERT_EQ(blurred.exit_status, 0);
+  const LoadedBmp soft = LoadBmp((dir / "b.bmp").c_str());
+  Image blur = ref;
+  blur.pixels.assign(soft.pixels.get(), soft.pixels.get() + soft.file.header.block_size);
+
+  std::mt19937 rng(3);
+  const char* const mistakes[] = {"channels_swapped",
+                                  "flipped_vertically",
+                                  "flipped_horizontally",
+                                  "shifted",
+                                  "transposed",
+                                  "border_only",
+                                  "rounding",
+                                  "offset",
+                                  "grey_output",
+                                  "grey_reference",
+                                  "identical",
+                                  "scattered",
+                                  "blurred"};
+  for (const std::string mistake : mistakes) {
+    SCOPED_TRACE(mistake);
+    Image out = mistake == "blurred" ? blur : Made(ref, mistake, rng);
+    Image in = ref;
+    if (mistake == "grey_reference") {
+      std::swap(out, in);
+    }
+    unsigned largest = 0;
+    const double mae = Mae(out, in, &largest);
+    std::vector<std::string> codes;
+    for (const Diagnosis& d : Diagnose(out.view(), in.view(), mae, largest)) {
+      codes.push_back(d.code);
+    }
+    const bool none = mistake == "identical" || mistake == "scattered" || mistake == "blurred";
+    EXPECT_EQ(codes, none ? std::vector<std::string>{} : std::vector<std::string>{mistake});
+  }
+  EXPECT_EQ(Diagnose(Made(ref, "shifted", rng).view(), ref.view(), 1.0, 200)[0].text,
+            "shifted right by 1 pixel and down by 0");
+}
+
+}  // namespace
