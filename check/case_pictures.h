@@ -9,6 +9,7 @@
 
 #include "case_result.h"
 #include "picture.h"
+#include "png.h"
 
 // Pictures with a side longer than this are drawn scaled down to fit it.
 constexpr std::uint32_t kLargestDrawnSide = 2048;

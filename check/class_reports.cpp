@@ -70,13 +70,16 @@ std::string ShortestText(double value) {
   return text;
 }
 
-std::string ClassText(const std::vector<StudentResult>& students, const CaseRules& rules) {
+namespace {
+
+// A line per student: name, score and a mark per case.
+std::string StudentLines(const std::vector<StudentResult>& students,
+                         const std::vector<CaseSummary>& cases) {
   std::size_t name_width = 7;  // "student"
   for (const StudentResult& s : students) {
     name_width = std::max(name_width, ShownWidth(Shown(s.student.name)));
   }
   std::string text = Padded("student", name_width, false) + "  score ";
-  const std::vector<CaseSummary> cases = SummariseCases(students);
   for (const CaseSummary& c : cases) {
     text += " " + Padded(Abbreviation(c.name), 2, false);
   }
@@ -93,14 +96,19 @@ std::string ClassText(const std::vector<StudentResult>& students, const CaseRule
     line.erase(line.find_last_not_of(' ') + 1);
     text += line + "\n";
   }
-  text += "\ncase    pass rate  median MAE\n";
+  return text;
+}
+
+// A line per case: its pass rate and median MAE; then the identical groups.
+std::string CaseLines(const std::vector<CaseSummary>& cases,
+                      const std::vector<IdenticalGroup>& groups) {
+  std::string text = "\ncase    pass rate  median MAE\n";
   for (const CaseSummary& c : cases) {
     char rate[16];
     std::snprintf(rate, sizeof rate, "%.3g", c.pass_rate);
     text += Padded(c.name, 6, false) + "  " + Padded(rate, 9, true) + "  " +
             Padded(c.median_mae ? SixDigits(*c.median_mae) : "-", 10, true) + "\n";
   }
-  const std::vector<IdenticalGroup> groups = IdenticalGroups(students);
   for (const IdenticalGroup& g : groups) {
     std::string names;
     for (const std::string& name : g.students) {
@@ -108,7 +116,15 @@ std::string ClassText(const std::vector<StudentResult>& students, const CaseRule
     }
     text += g.case_name + ": identical outputs that do not pass: " + names + "\n";
   }
-  const CaseSummary* weakest = Weakest(cases);
+  return text;
+}
+
+}  // namespace
+
+std::string ClassText(const std::vector<StudentResult>& students, const CaseRules& rules) {
+  const std::vector<CaseSummary> cases = SummariseCases(students);
+  const std::vector<IdenticalGroup> groups = IdenticalGroups(students);
+  std::string text = StudentLines(students, cases) + CaseLines(cases, groups);
   std::vector<CaseResult> all;
   for (const StudentResult& s : students) {
     all.insert(all.end(), s.cases.begin(), s.cases.end());
@@ -116,17 +132,16 @@ std::string ClassText(const std::vector<StudentResult>& students, const CaseRule
   // The rules as the one-folder summary says them: "MAE at most 0.5, ...".
   const std::string line = SummaryLine(all, rules);
   const std::string threshold = line.substr(line.find('(') + 1, line.size() - line.find('(') - 2);
+  const CaseSummary* weakest = Weakest(cases);
   if (weakest == nullptr) {
-    text += "Every case of every student passes (" + threshold + ")\n";
-  } else {
-    text += (groups.empty()
-                 ? ""
-                 : std::to_string(groups.size()) + (groups.size() == 1 ? " group" : " groups") +
-                       " of identical failing outputs. ") +
-            "Lowest pass rate: " + weakest->name + ", " + std::to_string(weakest->passed) + " of " +
-            std::to_string(students.size()) + " students pass (" + threshold + ")\n";
+    return text + "Every case of every student passes (" + threshold + ")\n";
   }
-  return text;
+  if (!groups.empty()) {
+    text += std::to_string(groups.size()) + (groups.size() == 1 ? " group" : " groups") +
+            " of identical failing outputs. ";
+  }
+  return text + "Lowest pass rate: " + weakest->name + ", " + std::to_string(weakest->passed) +
+         " of " + std::to_string(students.size()) + " students pass (" + threshold + ")\n";
 }
 
 std::string ClassJson(const std::vector<StudentResult>& students, const CaseRules& rules) {

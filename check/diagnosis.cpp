@@ -57,15 +57,6 @@ bool AllGrey(const ImageView& image) {
   return image.width > 0 && image.height > 0;
 }
 
-std::string Shift(int dx, int dy) {
-  const auto part = [](int d, const char* plus, const char* minus, bool unit) {
-    const int n = std::abs(d);
-    return std::string(d < 0 ? minus : plus) + " by " + std::to_string(n) +
-           (unit ? (n == 1 ? " pixel" : " pixels") : "");
-  };
-  return "shifted " + part(dx, "right", "left", true) + " and " + part(dy, "down", "up", false);
-}
-
 // The smallest N for which every differing pixel of the common area lies
 // within N pixels of its edge, or 0 when some lies deeper than kMaxBorder.
 std::uint32_t BorderDepth(const ImageView& o, const ImageView& r, std::uint32_t w,
@@ -115,6 +106,48 @@ int Offset(const ImageView& o, const ImageView& r) {
   return n;
 }
 
+// The mistakes that keep the picture's size: swapped channels, flips and
+// small shifts, each held to `limit`.
+void SameSizeMistakes(const ImageView& o, const ImageView& r, double limit, Findings* f) {
+  const std::uint32_t w = o.width, h = o.height;
+  double mean = 0;
+  const auto swapped = [&](std::uint32_t x, std::uint32_t y, int k) {
+    return Diff(At(o, x, y)[k], At(r, x, y)[2 - k]);
+  };
+  f->channels_swapped = MeanWithin(0, 0, w, h, limit, swapped, &mean);
+  const auto upside_down = [&](std::uint32_t x, std::uint32_t y, int k) {
+    return Diff(At(o, x, y)[k], At(r, x, h - 1 - y)[k]);
+  };
+  f->flipped_vertically = MeanWithin(0, 0, w, h, limit, upside_down, &mean);
+  const auto mirrored = [&](std::uint32_t x, std::uint32_t y, int k) {
+    return Diff(At(o, x, y)[k], At(r, w - 1 - x, y)[k]);
+  };
+  f->flipped_horizontally = MeanWithin(0, 0, w, h, limit, mirrored, &mean);
+  // The output as the reference moved by (dx, dy), over their overlap.
+  double best = limit;
+  for (int dy = -kMaxShift; dy <= kMaxShift && w > 2 * kMaxShift && h > 2 * kMaxShift; ++dy) {
+    for (int dx = -kMaxShift; dx <= kMaxShift; ++dx) {
+      if (dx == 0 && dy == 0) {
+        continue;
+      }
+      const auto moved = [&](std::uint32_t x, std::uint32_t y, int k) {
+        return Diff(At(o, x, y)[k], At(r, static_cast<std::uint32_t>(int(x) - dx),
+                                       static_cast<std::uint32_t>(int(y) - dy))[k]);
+      };
+      const auto x0 = static_cast<std::uint32_t>(std::max(dx, 0));
+      const auto y0 = static_cast<std::uint32_t>(std::max(dy, 0));
+      const auto x1 = static_cast<std::uint32_t>(int(w) + std::min(dx, 0));
+      const auto y1 = static_cast<std::uint32_t>(int(h) + std::min(dy, 0));
+      if (MeanWithin(x0, y0, x1, y1, best, moved, &mean) && (!f->shifted || mean < best)) {
+        f->shifted = true;
+        best = mean;
+        f->dx = dx;
+        f->dy = dy;
+      }
+    }
+  }
+}
+
 }  // namespace
 
 void FindMistakes(const ImageView& o, const ImageView& r, double mae, unsigned largest,
@@ -124,41 +157,7 @@ void FindMistakes(const ImageView& o, const ImageView& r, double mae, unsigned l
   const double limit = mae / 10;
   double mean = 0;
   if (same_size && mae > 0) {
-    const auto swapped = [&](std::uint32_t x, std::uint32_t y, int k) {
-      return Diff(At(o, x, y)[k], At(r, x, y)[2 - k]);
-    };
-    f->channels_swapped = MeanWithin(0, 0, w, h, limit, swapped, &mean);
-    const auto upside_down = [&](std::uint32_t x, std::uint32_t y, int k) {
-      return Diff(At(o, x, y)[k], At(r, x, h - 1 - y)[k]);
-    };
-    f->flipped_vertically = MeanWithin(0, 0, w, h, limit, upside_down, &mean);
-    const auto mirrored = [&](std::uint32_t x, std::uint32_t y, int k) {
-      return Diff(At(o, x, y)[k], At(r, w - 1 - x, y)[k]);
-    };
-    f->flipped_horizontally = MeanWithin(0, 0, w, h, limit, mirrored, &mean);
-    // The output as the reference moved by (dx, dy), over their overlap.
-    double best = limit;
-    for (int dy = -kMaxShift; dy <= kMaxShift && w > 2 * kMaxShift && h > 2 * kMaxShift; ++dy) {
-      for (int dx = -kMaxShift; dx <= kMaxShift; ++dx) {
-        if (dx == 0 && dy == 0) {
-          continue;
-        }
-        const auto moved = [&](std::uint32_t x, std::uint32_t y, int k) {
-          return Diff(At(o, x, y)[k], At(r, static_cast<std::uint32_t>(int(x) - dx),
-                                         static_cast<std::uint32_t>(int(y) - dy))[k]);
-        };
-        const auto x0 = static_cast<std::uint32_t>(std::max(dx, 0));
-        const auto y0 = static_cast<std::uint32_t>(std::max(dy, 0));
-        const auto x1 = static_cast<std::uint32_t>(int(w) + std::min(dx, 0));
-        const auto y1 = static_cast<std::uint32_t>(int(h) + std::min(dy, 0));
-        if (MeanWithin(x0, y0, x1, y1, best, moved, &mean) && (!f->shifted || mean < best)) {
-          f->shifted = true;
-          best = mean;
-          f->dx = dx;
-          f->dy = dy;
-        }
-      }
-    }
+    SameSizeMistakes(o, r, limit, f);
   }
   if (!same_size && o.width == r.height && o.height == r.width && o.width != o.height) {
     const auto transposed = [&](std::uint32_t x, std::uint32_t y, int k) {
@@ -176,50 +175,6 @@ void FindMistakes(const ImageView& o, const ImageView& r, double mae, unsigned l
   const bool grey_output = AllGrey(o), grey_reference = AllGrey(r);
   f->grey_output = grey_output && !grey_reference;
   f->grey_reference = grey_reference && !grey_output;
-}
-
-std::vector<Diagnosis> Describe(const Findings& f) {
-  std::vector<Diagnosis> found;
-  if (f.channels_swapped) {
-    found.push_back({"channels_swapped", "red and blue are swapped"});
-  }
-  if (f.flipped_vertically) {
-    found.push_back({"flipped_vertically", "the rows are upside down"});
-  }
-  if (f.flipped_horizontally) {
-    found.push_back({"flipped_horizontally", "the picture is mirrored left to right"});
-  }
-  if (f.shifted) {
-    found.push_back({"shifted", Shift(f.dx, f.dy)});
-  }
-  if (f.transposed) {
-    found.push_back({"transposed", "width and height are swapped (rows and columns exchanged)"});
-  }
-  if (f.border != 0) {
-    found.push_back({"border_only", "differs only within " + std::to_string(f.border) +
-                                        (f.border == 1 ? " pixel" : " pixels") + " of the edge"});
-  }
-  if (f.rounding) {
-    found.push_back({"rounding", "every difference is 1 (rounding)"});
-  }
-  if (f.offset != 0) {
-    found.push_back({"offset", "every value is " + std::to_string(std::abs(f.offset)) +
-                                   (f.offset > 0 ? " too high" : " too low") +
-                                   ", as far as 0\u2013255 allows"});
-  }
-  if (f.grey_output) {
-    found.push_back({"grey_output", "the output is grey, the reference in colour"});
-  } else if (f.grey_reference) {
-    found.push_back({"grey_reference", "the reference is grey, the output in colour"});
-  }
-  return found;
-}
-
-std::vector<Diagnosis> Diagnose(const ImageView& o, const ImageView& r, double mae,
-                                unsigned largest) {
-  Findings f;
-  FindMistakes(o, r, mae, largest, &f);
-  return Describe(f);
 }
 
 std::uint64_t PixelHash(const ImageView& image) {

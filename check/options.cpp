@@ -37,6 +37,21 @@ struct Given {
   std::string class_root;
 };
 
+// The documents for grading platforms.
+void AddPlatformOptions(CLI::App* app, CheckOptions* o) {
+  app->add_option("--gradescope", o->gradescope,
+                  "write Gradescope's results.json (with --class: FOLDER/STUDENT.json)")
+      ->type_name("FILE");
+  app->add_option("--prairielearn", o->prairielearn,
+                  "write PrairieLearn's results.json, pictures included, under 1 MB (with "
+                  "--class: FOLDER/STUDENT.json)")
+      ->type_name("FILE");
+  app->add_option("--junit", o->junit, "write JUnit XML, a test suite per student or folder")
+      ->type_name("FILE");
+  app->add_flag("--github-classroom", o->github_classroom,
+                "print only GitHub Classroom's base64 result line");
+}
+
 // The options and what each is for, as --help lists them.
 void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
   app->add_option("--max", given->max,
@@ -77,17 +92,7 @@ void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
   app->add_option("--reports", o->reports_folder,
                   "with --class: write FOLDER/index.html and a report per student")
       ->type_name("FOLDER");
-  app->add_option("--gradescope", o->gradescope,
-                  "write Gradescope's results.json (with --class: FOLDER/STUDENT.json)")
-      ->type_name("FILE");
-  app->add_option("--prairielearn", o->prairielearn,
-                  "write PrairieLearn's results.json, pictures included, under 1 MB (with "
-                  "--class: FOLDER/STUDENT.json)")
-      ->type_name("FILE");
-  app->add_option("--junit", o->junit, "write JUnit XML, a test suite per student or folder")
-      ->type_name("FILE");
-  app->add_flag("--github-classroom", o->github_classroom,
-                "print only GitHub Classroom's base64 result line");
+  AddPlatformOptions(app, o);
   app->add_option("operands", o->operands, "DIR, or OUTPUT REFERENCE");
   app->set_version_flag("--version", "mae-check " MAE_VERSION);
 }

@@ -79,13 +79,4 @@ Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor);
 unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char red);
 unsigned char RedShade(unsigned difference);
 
-// The picture as a PNG file's bytes (8-bit RGB), or an empty string with
-// the reason in *error.
-std::string EncodePng(const Picture& picture, std::string* error);
-
-// A difference picture as PNG bytes, with a palette of its few colours (a
-// third of the bytes to compress) where it has no others; decoded, the
-// same pixels as EncodePng's.
-std::string EncodeDiffPng(const Picture& picture, std::string* error);
-
 #endif  // MAE_CHECK_PICTURE_H

@@ -6,6 +6,7 @@
 
 #include "html_report.h"
 #include "json_report.h"
+#include "png.h"
 #include "shown_text.h"
 #include "summary.h"
 #include "verdict.h"

@@ -7,6 +7,7 @@
 
 #include "case_pictures.h"
 #include "html_report.h"
+#include "report_marks.h"
 #include "summary.h"
 #include "verdict.h"
 
@@ -16,11 +17,6 @@ namespace {
 // reference and the difference line up: small ones enlarged by a whole
 // factor (pixelated, so that single pixels show), large ones shrunk.
 constexpr double kTargetSide = 360.0;
-// Room around the difference picture for the tick marks.
-constexpr int kGutter = 8;
-// More regions than this are marked by the ticks alone.
-constexpr std::size_t kMostBoxes = 64;
-const char kMarkRed[] = "#ff0000";
 
 double ScaleFor(const CaseResult& r) {
   std::uint64_t side = 0;
@@ -59,86 +55,6 @@ std::string Figure(const std::string& png, const char* role, const std::string& 
          "</figcaption></figure>\n";
 }
 
-std::string Rect(double x, double y, double w, double h, bool filled) {
-  char text[160];
-  std::snprintf(text, sizeof text,
-                filled ? "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"%s\"/>"
-                       : "<rect x=\"%.1f\" y=\"%.1f\" width=\"%.1f\" height=\"%.1f\" fill=\"none\" "
-                         "stroke=\"%s\" stroke-width=\"2\"/>",
-                x, y, w, h, kMarkRed);
-  return text;
-}
-
-// Ticks along one edge at every run of flagged lines, each at least two
-// drawn pixels long, so that one differing row or column shows.
-std::string Ticks(const std::vector<unsigned char>& lines, double scale, bool rows) {
-  std::string svg;
-  for (std::size_t i = 0; i < lines.size();) {
-    if (lines[i] == 0) {
-      ++i;
-      continue;
-    }
-    std::size_t end = i;
-    while (end < lines.size() && lines[end] != 0) {
-      ++end;
-    }
-    const double at = kGutter + static_cast<double>(i) * scale;
-    const double length = std::max(2.0, static_cast<double>(end - i) * scale);
-    svg += rows ? Rect(0, at, kGutter - 2, length, true) : Rect(at, 0, length, kGutter - 2, true);
-    i = end;
-  }
-  return svg;
-}
-
-// Outlines around the differing regions: runs of differing cells along a
-// row of cells, a run joined with the one just above it when they span the
-// same cells; each at least eight drawn pixels wide. None when there are
-// too many to help.
-std::string Boxes(const DiffMarks& m, double scale, long long w, long long h) {
-  struct Box {
-    std::uint32_t x0, x1, y0, y1;  // cells [x0, x1) x [y0, y1)
-  };
-  std::vector<Box> boxes;
-  std::vector<std::size_t> above;  // boxes that reach the row above
-  for (std::uint32_t cy = 0; cy < m.cells_down && boxes.size() <= kMostBoxes; ++cy) {
-    std::vector<std::size_t> here;
-    for (std::uint32_t cx = 0; cx < m.cells_across;) {
-      if (m.cells[std::size_t{cy} * m.cells_across + cx] == 0) {
-        ++cx;
-        continue;
-      }
-      std::uint32_t end = cx;
-      while (end < m.cells_across && m.cells[std::size_t{cy} * m.cells_across + end] != 0) {
-        ++end;
-      }
-      const auto same = std::find_if(above.begin(), above.end(), [&](std::size_t i) {
-        return boxes[i].x0 == cx && boxes[i].x1 == end;
-      });
-      if (same != above.end()) {
-        boxes[*same].y1 = cy + 1;
-        here.push_back(*same);
-      } else {
-        boxes.push_back({cx, end, cy, cy + 1});
-        here.push_back(boxes.size() - 1);
-      }
-      cx = end;
-    }
-    above = here;
-  }
-  std::string svg;
-  if (boxes.size() > kMostBoxes) {
-    return svg;
-  }
-  const double cell = DiffMarks::kMarkCell * scale;
-  for (const Box& b : boxes) {
-    const double x = std::max(0.0, b.x0 * cell - 3), y = std::max(0.0, b.y0 * cell - 3);
-    const double bw = std::min(static_cast<double>(w) - x, std::max(8.0, (b.x1 - b.x0) * cell + 6));
-    const double bh = std::min(static_cast<double>(h) - y, std::max(8.0, (b.y1 - b.y0) * cell + 6));
-    svg += Rect(kGutter + x, kGutter + y, bw, bh, false);
-  }
-  return svg;
-}
-
 // The difference picture with its marks; the picture may be drawn scaled
 // down by `step` from the marks' full-size coordinates.
 std::string MarkedDifference(const CaseResult& r, std::uint64_t width, std::uint64_t height,
@@ -151,9 +67,7 @@ std::string MarkedDifference(const CaseResult& r, std::uint64_t width, std::uint
               "left:" + std::to_string(kGutter) + "px;top:" + std::to_string(kGutter) + "px");
   html += "<svg width=\"" + std::to_string(w + kGutter) + "\" height=\"" +
           std::to_string(h + kGutter) + "\" aria-hidden=\"true\">" +
-          Ticks(r.diff_marks.rows, full_scale, true) +
-          Ticks(r.diff_marks.columns, full_scale, false) + Boxes(r.diff_marks, full_scale, w, h) +
-          "</svg></div>";
+          MarksSvg(r.diff_marks, full_scale, w, h) + "</svg></div>";
   return html + "<figcaption><b>difference</b> " + EscapeHtml(caption) + "</figcaption></figure>\n";
 }
 

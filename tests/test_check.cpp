@@ -19,6 +19,7 @@
 
 #include "html_report.h"
 #include "picture.h"
+#include "png.h"
 #include "shown_text.h"
 #include "testkit/bmp_bytes.h"
 #include "testkit/run_process.h"
@@ -535,9 +536,7 @@ TEST(MaeCheck, PrintsTheDigitsItTakesToTellAnMaeFromTheThreshold) {
   const std::string pair[] = {dir / "out.bmp", dir / "ref.bmp"};
   const std::string fail = Check({"--max", "0.333333", pair[0], pair[1]}).out;
   EXPECT_NE(fail.find("fail     0.3333333  "), std::string::npos) << fail;
-  EXPECT_NE(fail.find("MAE 0.3333333 above 0.333333 (0–255 scale)"),
-            std::string::npos)
-      << fail;
+  EXPECT_NE(fail.find("MAE 0.3333333 above 0.333333 (0–255 scale)"), std::string::npos) << fail;
   EXPECT_NE(fail.find("(MAE at most 0.333333)"), std::string::npos) << fail;
   const std::string pass = Check({"--max", "0.3333334", pair[0], pair[1]}).out;
   EXPECT_NE(pass.find("pass     0.3333333  "), std::string::npos) << pass;
