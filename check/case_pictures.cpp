@@ -31,7 +31,8 @@ Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, s
   const BmpHeader& h = outcome.header;
   Picture picture;
   if (outcome.status != BmpStatus::kOk || h.bit_count != kComparedBitCount || step == 0 ||
-      std::uint64_t{x} + width > h.width || std::uint64_t{y} + height > h.height) {
+      width == 0 || height == 0 || std::uint64_t{x} + width > h.width ||
+      std::uint64_t{y} + height > h.height) {
     return picture;
   }
   picture.width = (width + step - 1) / step;
@@ -72,8 +73,9 @@ void MakeReportPictures(CaseResult* r) {
   r->output_png = whole(r->test_case.output, out);
   r->reference_png = whole(r->test_case.reference, ref);
   if (!r->diff_picture.empty()) {
-    r->report_diff_png = step == 1 && !r->diff_png.empty()
-                             ? r->diff_png
+    r->report_diff_png = step == 1 && !r->diff_png.empty() ? r->diff_png
+                         : step == 1
+                             ? CasePng(r->diff_picture, r, true)
                              : CasePng(ShrinkKeepingDifferences(r->diff_picture, step), r, true);
   }
   const DiffMarks& m = r->diff_marks;

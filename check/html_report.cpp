@@ -117,8 +117,14 @@ std::string HtmlReport(const std::vector<CaseResult>& results, const CaseRules& 
       EscapeHtml(NumberText(rules.default_max, ThresholdDigits(results, rules.default_max))) +
       (rules.max_patterns.empty() ? "" : " (or its own threshold, where one is set)") + ".</p>\n" +
       Overview(results) + Legend();
+  std::size_t pictures = 0;
+  for (const CaseResult& r : results) {
+    pictures += r.output_png.size() + r.reference_png.size() + r.report_diff_png.size() +
+                r.crop_output_png.size() + r.crop_reference_png.size();
+  }
+  html.reserve(html.size() + pictures + results.size() * 8192 + 65536);  // one allocation
   for (std::size_t i = 0; i < results.size(); ++i) {
-    html += CaseSection(results[i], i);
+    CaseSection(results[i], i, &html);
   }
   return html + "</main>\n" + kReportScript + "</body>\n</html>\n";
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct Picture {
@@ -56,6 +57,8 @@ class DiffPainter {
              const unsigned char* reference, std::size_t n);
 
   const Picture& picture() const { return picture_; }
+  // The picture, moved out: the painter is done with it.
+  Picture TakePicture() { return std::move(picture_); }
   const DiffMarks& marks() const { return marks_; }
 
  private:

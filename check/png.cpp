@@ -1,70 +1,79 @@
 #include "png.h"
 
-#include <spng.h>
+#include <libdeflate.h>
 
-#include <cstdlib>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
 namespace {
 
 constexpr std::size_t kChannels = 3;
+constexpr std::uint8_t kTruecolor = 2;
+constexpr std::uint8_t kIndexed = 3;
+// Fast over small: these pictures are looked at, not archived.
+constexpr int kLevel = 2;
 
-struct SpngFree {
-  void operator()(spng_ctx* ctx) const noexcept { spng_ctx_free(ctx); }
+struct CompressorFree {
+  void operator()(libdeflate_compressor* c) const noexcept { libdeflate_free_compressor(c); }
 };
 
-}  // namespace
+void PutBe32(std::string* out, std::uint32_t value) {
+  for (int shift = 24; shift >= 0; shift -= 8) {
+    out->push_back(static_cast<char>((value >> shift) & 0xFF));
+  }
+}
 
-namespace {
+// One chunk: its length, type, data and the CRC-32 of type and data.
+void Chunk(std::string* png, const char type[4], const void* data, std::size_t size) {
+  PutBe32(png, static_cast<std::uint32_t>(size));
+  const std::size_t start = png->size();
+  png->append(type, 4);
+  png->append(static_cast<const char*>(data), size);
+  PutBe32(png, libdeflate_crc32(0, png->data() + start, size + 4));
+}
 
-// Encodes `size` bytes of rows in the given colour type (with its palette
-// for an indexed picture), as PNG bytes.
+// A PNG file of `height` rows of `row` bytes each (8 bits per sample, the
+// given colour type and palette): each row filtered with Up (truecolour) or
+// None (indexed), the whole zlib-compressed at once into one IDAT chunk.
 std::string Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color_type,
-                   const unsigned char* data, std::size_t size, spng_plte* palette,
+                   const unsigned char* data, std::size_t row, const std::string& palette,
                    std::string* error) {
-  std::unique_ptr<spng_ctx, SpngFree> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
-  if (!ctx) {
+  const bool up = color_type == kTruecolor;
+  std::vector<unsigned char> filtered((row + 1) * height);
+  for (std::size_t y = 0; y < height; ++y) {
+    unsigned char* out = &filtered[y * (row + 1)];
+    const unsigned char* in = data + y * row;
+    out[0] = up ? 2 : 0;
+    for (std::size_t i = 0; i < row; ++i) {
+      out[1 + i] = up && y > 0 ? static_cast<unsigned char>(in[i] - in[i - row]) : in[i];
+    }
+  }
+  const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
+      libdeflate_alloc_compressor(kLevel));
+  if (!compressor) {
     *error = "out of memory";
     return {};
   }
-  spng_ihdr ihdr{};
-  ihdr.width = width;
-  ihdr.height = height;
-  ihdr.bit_depth = 8;
-  ihdr.color_type = color_type;
-  // Fast over small: these pictures are looked at, not archived. One
-  // filter instead of trying all five on every row (none for an indexed
-  // picture), and light compression.
-  int status = spng_set_option(ctx.get(), SPNG_ENCODE_TO_BUFFER, 1);
-  if (status == 0) {
-    status = spng_set_option(ctx.get(), SPNG_IMG_COMPRESSION_LEVEL, 1);
-  }
-  if (status == 0) {
-    status = spng_set_option(ctx.get(), SPNG_FILTER_CHOICE,
-                             palette != nullptr ? SPNG_FILTER_CHOICE_NONE : SPNG_FILTER_CHOICE_UP);
-  }
-  if (status == 0) {
-    status = spng_set_ihdr(ctx.get(), &ihdr);
-  }
-  if (status == 0 && palette != nullptr) {
-    status = spng_set_plte(ctx.get(), palette);
-  }
-  if (status == 0) {
-    status = spng_encode_image(ctx.get(), data, size, SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
-  }
-  if (status != 0) {
-    *error = spng_strerror(status);
+  std::string idat(libdeflate_zlib_compress_bound(compressor.get(), filtered.size()), '\0');
+  const std::size_t size = libdeflate_zlib_compress(compressor.get(), filtered.data(),
+                                                    filtered.size(), idat.data(), idat.size());
+  if (size == 0) {
+    *error = "cannot compress the picture";
     return {};
   }
-  std::size_t bytes = 0;
-  void* buffer = spng_get_png_buffer(ctx.get(), &bytes, &status);
-  if (buffer == nullptr) {
-    *error = spng_strerror(status);
-    return {};
+  std::string png("\x89PNG\r\n\x1a\n", 8);
+  std::string ihdr;
+  PutBe32(&ihdr, width);
+  PutBe32(&ihdr, height);
+  ihdr += std::string{8, static_cast<char>(color_type), 0, 0, 0};  // depth, type, methods
+  Chunk(&png, "IHDR", ihdr.data(), ihdr.size());
+  if (!palette.empty()) {
+    Chunk(&png, "PLTE", palette.data(), palette.size());
   }
-  std::string png(static_cast<const char*>(buffer), bytes);
-  std::free(buffer);  // the buffer is the caller's, allocated with malloc
+  Chunk(&png, "IDAT", idat.data(), size);
+  Chunk(&png, "IEND", nullptr, 0);
   return png;
 }
 
@@ -83,11 +92,27 @@ int DiffIndex(const unsigned char* p) {
   return -1;
 }
 
+std::string DiffPalette() {
+  std::string palette;
+  for (int i = 0; i < 128; ++i) {
+    palette += std::string(3, static_cast<char>(128 + i));
+  }
+  for (int g = 0; g <= 100; ++g) {
+    palette += std::string{static_cast<char>(255), static_cast<char>(g), static_cast<char>(g)};
+  }
+  return palette + std::string{static_cast<char>(kBorderRgb[0]), static_cast<char>(kBorderRgb[1]),
+                               static_cast<char>(kBorderRgb[2])};
+}
+
 }  // namespace
 
 std::string EncodePng(const Picture& picture, std::string* error) {
-  return Encode(picture.width, picture.height, SPNG_COLOR_TYPE_TRUECOLOR, picture.rgb.data(),
-                picture.rgb.size(), nullptr, error);
+  if (picture.empty()) {
+    *error = "an empty picture";
+    return {};
+  }
+  return Encode(picture.width, picture.height, kTruecolor, picture.rgb.data(),
+                std::size_t{picture.width} * kChannels, "", error);
 }
 
 std::string EncodeDiffPng(const Picture& picture, std::string* error) {
@@ -99,17 +124,10 @@ std::string EncodeDiffPng(const Picture& picture, std::string* error) {
     }
     indices[i] = static_cast<unsigned char>(index);
   }
-  spng_plte palette{};
-  palette.n_entries = 230;
-  for (int i = 0; i < 128; ++i) {
-    palette.entries[i] = {static_cast<std::uint8_t>(128 + i), static_cast<std::uint8_t>(128 + i),
-                          static_cast<std::uint8_t>(128 + i), 255};
+  if (picture.empty()) {
+    *error = "an empty picture";
+    return {};
   }
-  for (int g = 0; g <= 100; ++g) {
-    const auto shade = static_cast<std::uint8_t>(g);
-    palette.entries[128 + g] = {255, shade, shade, 255};
-  }
-  palette.entries[229] = {kBorderRgb[0], kBorderRgb[1], kBorderRgb[2], 255};
-  return Encode(picture.width, picture.height, SPNG_COLOR_TYPE_INDEXED, indices.data(),
-                indices.size(), &palette, error);
+  return Encode(picture.width, picture.height, kIndexed, indices.data(), picture.width,
+                DiffPalette(), error);
 }

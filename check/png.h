@@ -1,4 +1,7 @@
-// Pictures as PNG files' bytes, with libspng.
+// Pictures as PNG files' bytes. The rows are filtered and compressed
+// with libdeflate, at twice zlib's speed and a seventh smaller at its
+// fastest level (libspng can only use zlib); the chunks around them are a
+// signature, IHDR, PLTE for a palette, one IDAT and IEND.
 #ifndef MAE_CHECK_PNG_H
 #define MAE_CHECK_PNG_H
 

@@ -36,39 +36,43 @@ long long Drawn(std::uint64_t pixels, double scale) {
   return std::max(1LL, static_cast<long long>(std::lround(static_cast<double>(pixels) * scale)));
 }
 
-std::string Img(const std::string& base64, const char* role, const std::string& alt, long long w,
-                long long h, const std::string& style = "") {
-  return "<img data-role=\"" + std::string(role) + "\" alt=\"" + EscapeHtml(alt) + "\" width=\"" +
-         std::to_string(w) + "\" height=\"" + std::to_string(h) + "\"" +
-         (style.empty() ? "" : " style=\"" + style + "\"") + " src=\"data:image/png;base64," +
-         base64 + "\">";
+// Appends an <img> with its picture: the picture's base64 text is copied
+// once, straight into the page.
+void Img(std::string* html, const std::string& base64, const char* role, const std::string& alt,
+         long long w, long long h, const std::string& style = "") {
+  *html += "<img data-role=\"" + std::string(role) + "\" alt=\"" + EscapeHtml(alt) + "\" width=\"" +
+           std::to_string(w) + "\" height=\"" + std::to_string(h) + "\"" +
+           (style.empty() ? "" : " style=\"" + style + "\"") + " src=\"data:image/png;base64,";
+  *html += base64;
+  *html += "\">";
 }
 
-std::string Figure(const std::string& png, const char* role, const std::string& caption,
-                   const std::string& detail, std::uint64_t width, std::uint64_t height,
-                   double scale) {
-  std::string html = "<figure>";
-  html += png.empty()
-              ? "<div class=\"none\">no picture</div>"
-              : Img(png, role, caption + " " + detail, Drawn(width, scale), Drawn(height, scale));
-  return html + "<figcaption><b>" + EscapeHtml(caption) + "</b> " + EscapeHtml(detail) +
-         "</figcaption></figure>\n";
+void Figure(std::string* html, const std::string& png, const char* role, const std::string& caption,
+            const std::string& detail, std::uint64_t width, std::uint64_t height, double scale) {
+  *html += "<figure>";
+  if (png.empty()) {
+    *html += "<div class=\"none\">no picture</div>";
+  } else {
+    Img(html, png, role, caption + " " + detail, Drawn(width, scale), Drawn(height, scale));
+  }
+  *html += "<figcaption><b>" + EscapeHtml(caption) + "</b> " + EscapeHtml(detail) +
+           "</figcaption></figure>\n";
 }
 
 // The difference picture with its marks; the picture may be drawn scaled
 // down by `step` from the marks' full-size coordinates.
-std::string MarkedDifference(const CaseResult& r, std::uint64_t width, std::uint64_t height,
-                             double scale, const std::string& caption) {
+void MarkedDifference(std::string* html, const CaseResult& r, std::uint64_t width,
+                      std::uint64_t height, double scale, const std::string& caption) {
   const long long w = Drawn(width, scale), h = Drawn(height, scale);
   const double full_scale = scale / r.picture_step;
-  std::string html = "<figure><div class=\"marked\" style=\"width:" + std::to_string(w + kGutter) +
-                     "px;height:" + std::to_string(h + kGutter) + "px\">";
-  html += Img(r.report_diff_png, "difference", "difference: " + caption, w, h,
-              "left:" + std::to_string(kGutter) + "px;top:" + std::to_string(kGutter) + "px");
-  html += "<svg width=\"" + std::to_string(w + kGutter) + "\" height=\"" +
-          std::to_string(h + kGutter) + "\" aria-hidden=\"true\">" +
-          MarksSvg(r.diff_marks, full_scale, w, h) + "</svg></div>";
-  return html + "<figcaption><b>difference</b> " + EscapeHtml(caption) + "</figcaption></figure>\n";
+  *html += "<figure><div class=\"marked\" style=\"width:" + std::to_string(w + kGutter) +
+           "px;height:" + std::to_string(h + kGutter) + "px\">";
+  Img(html, r.report_diff_png, "difference", "difference: " + caption, w, h,
+      "left:" + std::to_string(kGutter) + "px;top:" + std::to_string(kGutter) + "px");
+  *html += "<svg width=\"" + std::to_string(w + kGutter) + "\" height=\"" +
+           std::to_string(h + kGutter) + "\" aria-hidden=\"true\">" +
+           MarksSvg(r.diff_marks, full_scale, w, h) + "</svg></div>";
+  *html += "<figcaption><b>difference</b> " + EscapeHtml(caption) + "</figcaption></figure>\n";
 }
 
 std::string Figures(const CaseResult& r) {
@@ -87,17 +91,17 @@ std::string Figures(const CaseResult& r) {
          std::to_string(c.compared_pixels()) + "</td></tr></table>\n";
 }
 
-std::string Pictures(const CaseResult& r) {
+void Pictures(std::string* html, const CaseResult& r) {
   const double scale = ScaleFor(r);
   const Size out = r.output_size.value_or(Size{0, 0});
   const Size ref = r.reference_size.value_or(Size{0, 0});
-  std::string html = "<div class=\"pictures\">\n";
-  html += Figure(r.output_png, "output", "output",
-                 r.test_case.output + " (" + SizeAsHtmlText(r.output_size) + ")", out.first,
-                 out.second, scale);
-  html += Figure(r.reference_png, "reference", "reference",
-                 r.test_case.reference + " (" + SizeAsHtmlText(r.reference_size) + ")", ref.first,
-                 ref.second, scale);
+  *html += "<div class=\"pictures\">\n";
+  Figure(html, r.output_png, "output", "output",
+         r.test_case.output + " (" + SizeAsHtmlText(r.output_size) + ")", out.first, out.second,
+         scale);
+  Figure(html, r.reference_png, "reference", "reference",
+         r.test_case.reference + " (" + SizeAsHtmlText(r.reference_size) + ")", ref.first,
+         ref.second, scale);
   // The picture covers the whole common area, a border left out included.
   const Size common{std::min(out.first, ref.first), std::min(out.second, ref.second)};
   const bool framed = common.first != r.comparison.width || common.second != r.comparison.height;
@@ -105,23 +109,23 @@ std::string Pictures(const CaseResult& r) {
                               (framed ? "; blue-grey: the border left out" : "") + " (" +
                               SizeAsHtmlText(common) + ")";
   if (!r.report_diff_png.empty()) {
-    html += MarkedDifference(r, common.first, common.second, scale, caption);
+    MarkedDifference(html, r, common.first, common.second, scale, caption);
   }
   if (!r.crop_output_png.empty() && !r.crop_reference_png.empty()) {
     const std::string at = "at (" + std::to_string(r.crop_x) + ", " + std::to_string(r.crop_y) +
                            ") of the compared area, every pixel";
     const std::uint64_t side = std::min<std::uint64_t>({kCropSide, common.first, common.second});
-    html += Figure(r.crop_output_png, "crop-output", "output, around the largest difference", at,
-                   side, side, 1.0);
-    html += Figure(r.crop_reference_png, "crop-reference",
-                   "reference, around the largest difference", at, side, side, 1.0);
+    Figure(html, r.crop_output_png, "crop-output", "output, around the largest difference", at,
+           side, side, 1.0);
+    Figure(html, r.crop_reference_png, "crop-reference", "reference, around the largest difference",
+           at, side, side, 1.0);
   }
-  return html + "</div>\n";
+  *html += "</div>\n";
 }
 
 }  // namespace
 
-std::string CaseSection(const CaseResult& r, std::size_t index) {
+void CaseSection(const CaseResult& r, std::size_t index, std::string* out) {
   const char* verdict = VerdictWord(r.verdict);
   const bool pictures = !r.output_png.empty() && !r.reference_png.empty();
   std::string html =
@@ -146,7 +150,11 @@ std::string CaseSection(const CaseResult& r, std::size_t index) {
     html += "<p class=\"note\">Note: " + EscapeHtml(r.note) + "</p>\n";
   }
   if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
-    html += Figures(r) + Pictures(r);
+    html += Figures(r);
   }
-  return html + "</section>\n";
+  *out += html;
+  if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
+    Pictures(out, r);
+  }
+  *out += "</section>\n";
 }

@@ -12,6 +12,7 @@
 // difference, the output, the reference and the difference picture with
 // red marks at the rows, columns and regions that differ, and crops at
 // full resolution when the pictures are drawn scaled down.
-std::string CaseSection(const CaseResult& r, std::size_t index);
+// Appended to *html, so that the pictures' text is copied only once.
+void CaseSection(const CaseResult& r, std::size_t index, std::string* html);
 
 #endif  // MAE_CHECK_REPORT_CASE_H

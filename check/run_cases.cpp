@@ -111,7 +111,7 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
     }
     r.diff_marks = painter->marks();
     if (options.keep_diff_picture || options.whole_pictures) {
-      r.diff_picture = painter->picture();
+      r.diff_picture = painter->TakePicture();
     }
   }
   if (options.whole_pictures && r.verdict != Verdict::kError) {
