@@ -61,29 +61,29 @@ Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, s
   return picture;
 }
 
-void MakeReportPictures(CaseResult* r) {
+std::uint32_t ReportStep(const CaseResult& r) {
+  const Size out = r.output_size.value_or(Size{0, 0});
+  const Size ref = r.reference_size.value_or(Size{0, 0});
+  return StepFor(std::max({out.first, out.second, ref.first, ref.second}));
+}
+
+namespace {
+
+// The PNG of a picture, as base64 text, or "" with the reason in *error.
+std::string Embedded(const Picture& picture, bool difference, std::string* error) {
+  if (picture.empty()) {
+    return {};
+  }
+  const std::string png = difference ? EncodeDiffPng(picture, error) : EncodePng(picture, error);
+  return png.empty() ? std::string() : Base64(png);
+}
+
+// Crops of both pictures around the largest difference, at full size.
+void MakeCrops(CaseResult* r, std::string* error) {
   const Size out = r->output_size.value_or(Size{0, 0});
   const Size ref = r->reference_size.value_or(Size{0, 0});
-  const std::uint32_t step = StepFor(std::max({out.first, out.second, ref.first, ref.second}));
-  r->picture_step = step;
-  const auto whole = [step, r](const std::string& path, const Size& size) {
-    const Picture picture = ReadPicture(path, 0, 0, size.first, size.second, step);
-    return picture.empty() ? std::string() : CasePng(picture, r);
-  };
-  r->output_png = whole(r->test_case.output, out);
-  r->reference_png = whole(r->test_case.reference, ref);
-  if (!r->diff_picture.empty()) {
-    r->report_diff_png = step == 1 && !r->diff_png.empty() ? r->diff_png
-                         : step == 1
-                             ? CasePng(r->diff_picture, r, true)
-                             : CasePng(ShrinkKeepingDifferences(r->diff_picture, step), r, true);
-  }
   const DiffMarks& m = r->diff_marks;
-  if (step == 1 || m.largest == 0) {
-    return;
-  }
-  // A crop of the common area around the largest difference, and the same
-  // part of each picture: the common area is their lower-left corner.
+  // The common area is both pictures' lower-left corner.
   const std::uint32_t common_w = std::min(out.first, ref.first);
   const std::uint32_t common_h = std::min(out.second, ref.second);
   const std::uint32_t w = std::min(kCropSide, common_w);
@@ -92,19 +92,32 @@ void MakeReportPictures(CaseResult* r) {
   const std::uint32_t y = std::min(common_h - h, m.largest_y - std::min(m.largest_y, h / 2));
   r->crop_x = x;
   r->crop_y = y;
-  r->crop_output_png =
-      CasePng(ReadPicture(r->test_case.output, x, y + (out.second - common_h), w, h, 1), r);
-  r->crop_reference_png =
-      CasePng(ReadPicture(r->test_case.reference, x, y + (ref.second - common_h), w, h, 1), r);
+  r->crop_output_png = Embedded(
+      ReadPicture(r->test_case.output, x, y + (out.second - common_h), w, h, 1), false, error);
+  r->crop_reference_png = Embedded(
+      ReadPicture(r->test_case.reference, x, y + (ref.second - common_h), w, h, 1), false, error);
 }
 
-void EncodeReportPictures(CaseResult* r) {
-  // Base64 here, on the case's worker thread, rather than all at once when
-  // the page is put together.
-  for (std::string* png : {&r->output_png, &r->reference_png, &r->report_diff_png,
-                           &r->crop_output_png, &r->crop_reference_png}) {
-    if (!png->empty()) {
-      *png = Base64(*png);
+}  // namespace
+
+void MakeReportPicture(CaseResult* r, int part, std::string* error) {
+  const std::uint32_t step = r->picture_step;
+  const Size out = r->output_size.value_or(Size{0, 0});
+  const Size ref = r->reference_size.value_or(Size{0, 0});
+  if (part == 0) {
+    r->output_png =
+        Embedded(ReadPicture(r->test_case.output, 0, 0, out.first, out.second, step), false, error);
+  } else if (part == 1) {
+    r->reference_png = Embedded(
+        ReadPicture(r->test_case.reference, 0, 0, ref.first, ref.second, step), false, error);
+  } else if (!r->diff_picture.empty()) {
+    r->report_diff_png = step == 1 && !r->diff_png.empty()
+                             ? Base64(r->diff_png)
+                             : Embedded(step == 1 ? r->diff_picture
+                                                  : ShrinkKeepingDifferences(r->diff_picture, step),
+                                        true, error);
+    if (step > 1 && r->diff_marks.largest != 0) {
+      MakeCrops(r, error);
     }
   }
 }

@@ -29,12 +29,17 @@ std::string CasePng(const Picture& picture, CaseResult* r, bool difference = fal
 Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, std::uint32_t width,
                     std::uint32_t height, std::uint32_t step);
 
-// Fills the report's pictures of a compared case: both whole pictures
-// (scaled to fit kLargestDrawnSide, r->picture_step saying by how much)
-// and, for a scaled case with a difference, crops around the largest.
-void MakeReportPictures(CaseResult* r);
+// The step a case's pictures are drawn with in the report: 1, or what
+// scales the larger picture down to fit kLargestDrawnSide.
+std::uint32_t ReportStep(const CaseResult& r);
 
-// Turns the report's pictures into the base64 text the page embeds.
-void EncodeReportPictures(CaseResult* r);
+// The report's pictures of a compared case come in three parts that may be
+// made at once (each writes fields of its own): 0 the whole output, 1 the
+// whole reference (both drawn with r->picture_step), 2 the difference
+// picture as drawn and, for a scaled case with a difference, crops around
+// the largest. Each is kept as the base64 text the page embeds; why one
+// could not be made goes to *error.
+constexpr int kReportPictureParts = 3;
+void MakeReportPicture(CaseResult* r, int part, std::string* error);
 
 #endif  // MAE_CHECK_CASE_PICTURES_H

@@ -114,21 +114,40 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
       r.diff_picture = painter->TakePicture();
     }
   }
-  if (options.whole_pictures && r.verdict != Verdict::kError) {
-    MakeReportPictures(&r);
-    EncodeReportPictures(&r);
-    if (!options.keep_diff_picture) {
-      r.diff_picture = Picture();
-    }
-  }
+  r.picture_step = ReportStep(r);
   return r;
 }
 
 }  // namespace
 
+// The report's pictures, a part of a case at a time on every processor:
+// finer pieces than whole cases keep both busy to the end.
+void MakeReportPictures(const RunOptions& options, std::vector<CaseResult>* results) {
+  const std::size_t parts = kReportPictureParts;
+  std::vector<std::string> errors(results->size() * parts);
+  ParallelFor(errors.size(), options.threads, [&](std::size_t i) {
+    CaseResult& r = (*results)[i / parts];
+    if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
+      MakeReportPicture(&r, static_cast<int>(i % parts), &errors[i]);
+    }
+  });
+  for (std::size_t i = 0; i < errors.size(); ++i) {
+    CaseResult& r = (*results)[i / parts];
+    if (!errors[i].empty() && r.picture_error.empty()) {
+      r.picture_error = "cannot make a PNG picture: " + errors[i];
+    }
+    if (!options.keep_diff_picture) {
+      r.diff_picture = Picture();
+    }
+  }
+}
+
 std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options) {
   std::vector<CaseResult> results(cases.size());
   ParallelFor(cases.size(), options.threads,
               [&](std::size_t i) { results[i] = RunCase(cases[i], options); });
+  if (options.whole_pictures) {
+    MakeReportPictures(options, &results);
+  }
   return results;
 }
