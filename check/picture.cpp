@@ -15,24 +15,6 @@ std::size_t RowStart(const Picture& picture, std::uint64_t bmp_row) {
 
 }  // namespace
 
-Picture PictureFromBmp(const unsigned char* block, std::uint32_t width, std::uint32_t height) {
-  Picture picture;
-  picture.width = width;
-  picture.height = height;
-  picture.rgb.resize(std::size_t{width} * height * kChannels);
-  const std::size_t row_bytes = std::size_t{width} * kChannels;
-  for (std::uint32_t row = 0; row < height; ++row) {
-    const unsigned char* in = block + std::size_t{row} * row_bytes;
-    unsigned char* out = picture.rgb.data() + RowStart(picture, row);
-    for (std::size_t i = 0; i < row_bytes; i += kChannels) {
-      out[i] = in[i + 2];
-      out[i + 1] = in[i + 1];
-      out[i + 2] = in[i];
-    }
-  }
-  return picture;
-}
-
 unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char red) {
   // Rec. 601 brightness, then halfway to white: 128 (black) to 255 (white).
   const unsigned luma = (299u * red + 587u * green + 114u * blue + 500u) / 1000u;

@@ -1,6 +1,6 @@
-// Pictures as people see them: RGB, top row first. Made from BMP pixel
-// blocks (BGR, bottom row first) and from the comparison's rows, and
-// written out as PNG.
+// Pictures as people see them: RGB, top row first: the difference picture
+// painted from the comparison's rows, and pictures shrunk keeping their
+// differences. PNG encoding is in png.h.
 #ifndef MAE_CHECK_PICTURE_H
 #define MAE_CHECK_PICTURE_H
 
@@ -17,9 +17,6 @@ struct Picture {
 
   bool empty() const { return width == 0 || height == 0; }
 };
-
-// A 24-bit BMP block (packed rows, bottom row first, BGR) as a picture.
-Picture PictureFromBmp(const unsigned char* block, std::uint32_t width, std::uint32_t height);
 
 // The difference picture of a compared area, painted row by row from the
 // comparison's pieces (BMP rows: row 0 is the picture's bottom). A pixel
