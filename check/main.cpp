@@ -8,6 +8,8 @@
 // 0 when every case passes, 1 when any fails or has an error, 2 on a usage
 // error, a folder that is not there, or a picture or report that cannot be
 // written.
+#include <malloc.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -89,6 +91,12 @@ int Run(const CheckOptions& o) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Pictures and pages take buffers of a few megabytes, one after another:
+  // keep freed ones for the next rather than handing them back to the
+  // kernel and faulting fresh pages in each time (a sixth of a report's
+  // time). Blocks of 64 MiB and more still come and go on their own.
+  ::mallopt(M_MMAP_THRESHOLD, 64 << 20);
+  ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
   try {
     const ParsedOptions parsed = ParseOptions(argc, argv);
     if (!parsed.options) {
