@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "pairs.h"
+#include "testkit/case_names.h"
 #include "timing.h"
 
 int main(int argc, char** argv) {
@@ -21,8 +22,7 @@ int main(int argc, char** argv) {
   const std::string mae = std::filesystem::absolute(argv[1]).string();
   const std::string check = std::filesystem::absolute(argv[2]).string();
   const auto n = static_cast<std::uint32_t>(argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 1024);
-  const char* names[] = {"Blur1",  "Blur2",  "Blur3",  "Blur4",  "Blur5",
-                         "Sobel1", "Sobel2", "Sobel3", "Sobel4", "Sobel5"};
+  const auto& names = bmptest::kCaseNames;
 
   // Each case's output differs from its reference in scattered bytes.
   bmptest::TempDir dir;

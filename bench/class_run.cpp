@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "testkit/bmp_bytes.h"
+#include "testkit/case_names.h"
 #include "testkit/temp_dir.h"
 #include "timing.h"
 
 namespace {
 
-const char* const kNames[] = {"Blur1",  "Blur2",  "Blur3",  "Blur4",  "Blur5",
-                              "Sobel1", "Sobel2", "Sobel3", "Sobel4", "Sobel5"};
+using bmptest::kCaseNames;
 
 // A smooth picture with a little noise, different for every seed.
 bmptest::Bytes Picture(std::uint32_t n, std::uint32_t seed) {
@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   std::vector<std::string> cat = {"/bin/cat"};
   for (std::uint32_t c = 0; c < 10; ++c) {
     const bmptest::Bytes reference = Picture(n, c);
-    const std::string ref_path = dir / ("ref/" + std::string(kNames[c]) + ".bmp");
+    const std::string ref_path = dir / ("ref/" + std::string(kCaseNames[c]) + ".bmp");
     bmptest::WriteFile(ref_path, bmptest::MakeBmp(n, n, reference));
     cat.push_back(ref_path);
     for (int s = 0; s < students; ++s) {
@@ -57,7 +57,8 @@ int main(int argc, char** argv) {
       }
       char student[16];
       std::snprintf(student, sizeof student, "s%03d", s);
-      const std::string path = dir / ("class/" + std::string(student) + "/" + kNames[c] + ".bmp");
+      const std::string path =
+          dir / ("class/" + std::string(student) + "/" + kCaseNames[c] + ".bmp");
       bmptest::WriteFile(path, bmptest::MakeBmp(n, n, output));
       cat.push_back(path);
     }

@@ -1,6 +1,5 @@
 #include "class_main.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,20 +12,12 @@
 #include "class_reports.h"
 #include "html_report.h"
 #include "platform_docs.h"
+#include "setup.h"
 #include "write_outputs.h"
 
 namespace {
 
 constexpr int kTrouble = 2;
-
-// "" when `path` is a folder, else why not.
-std::string NotAFolder(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    return std::strerror(errno);
-  }
-  return S_ISDIR(st.st_mode) ? std::string() : "not a folder";
-}
 
 // "graded 120 of 200 students", kept up to date in place on a terminal at
 // most ten times a second; nothing when standard error is not a terminal.
@@ -62,7 +53,7 @@ class Progress {
 bool WriteStudent(const CheckOptions& o, StudentResult& r) {
   const std::string file = StudentFileName(r.student.name);
   bool ok =
-      WritePlatformDocs(o, r.cases, o.gradescope.empty() ? "" : o.gradescope + "/" + file + ".json",
+      WritePlatformDocs(r.cases, o.gradescope.empty() ? "" : o.gradescope + "/" + file + ".json",
                         o.prairielearn.empty() ? "" : o.prairielearn + "/" + file + ".json");
   if (r.student.folder.empty()) {
     return ok;  // nothing handed in: no pictures or page
@@ -82,13 +73,11 @@ bool WriteStudent(const CheckOptions& o, StudentResult& r) {
 std::string SetupProblem(const CheckOptions& o, Roster* roster) {
   std::string why = NotAFolder(*o.class_root);
   if (!why.empty()) {
-    return "--class " + *o.class_root + ": " + why +
-           "; expected a folder with one sub-folder "
-           "per submission";
+    return "--class " + why + "; expected a folder with one sub-folder per submission";
   }
   why = NotAFolder(*o.ans_folder);
   if (!why.empty()) {
-    return "--ans " + *o.ans_folder + ": " + why + "; expected the folder of the ten references";
+    return "--ans " + why + "; expected the folder of the ten references";
   }
   if (!o.roster_file.empty()) {
     why = ReadRoster(o.roster_file, roster);

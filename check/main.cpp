@@ -67,7 +67,7 @@ int Run(const CheckOptions& o) {
   if (!o.report_file.empty() && !WriteOrSay(o.report_file, HtmlReport(results, o.rules))) {
     trouble = true;
   }
-  if (!WritePlatformDocs(o, results, o.gradescope, o.prairielearn)) {
+  if (!WritePlatformDocs(results, o.gradescope, o.prairielearn)) {
     trouble = true;
   }
   if (!o.junit.empty() && !WriteOrSay(o.junit, JUnitXml({{SuiteName(o), &results}}))) {

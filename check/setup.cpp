@@ -5,9 +5,6 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
-// "" when `path` is a folder, else why not, starting with the path.
 std::string NotAFolder(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
@@ -18,8 +15,6 @@ std::string NotAFolder(const std::string& path) {
   }
   return path + (S_ISREG(st.st_mode) ? " is a file, not a folder" : " is not a folder");
 }
-
-}  // namespace
 
 Setup PlanCases(const CheckOptions& o) {
   Setup setup;

@@ -17,4 +17,8 @@ struct Setup {
 
 Setup PlanCases(const CheckOptions& options);
 
+// "" when `path` is a folder, else why not, starting with the path:
+// "s1: No such file or directory", "s1/Blur2.bmp is a file, not a folder".
+std::string NotAFolder(const std::string& path);
+
 #endif  // MAE_CHECK_SETUP_H

@@ -46,8 +46,8 @@ bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* resul
   return ok;
 }
 
-bool WritePlatformDocs(const CheckOptions& o, const std::vector<CaseResult>& results,
-                       const std::string& gradescope, const std::string& prairielearn) {
+bool WritePlatformDocs(const std::vector<CaseResult>& results, const std::string& gradescope,
+                       const std::string& prairielearn) {
   bool ok = true;
   if (!gradescope.empty()) {
     ok = WriteOrSay(gradescope, GradescopeJson(results)) && ok;
@@ -62,7 +62,6 @@ bool WritePlatformDocs(const CheckOptions& o, const std::vector<CaseResult>& res
     }
     ok = WriteOrSay(prairielearn, PrairieLearnJson(results)) && ok;
   }
-  (void)o;
   return ok;
 }
 
@@ -70,8 +69,8 @@ RunOptions RunOptionsFor(const CheckOptions& o) {
   RunOptions run;
   run.rules = o.rules;
   run.diff_pictures = !o.diff_folder.empty();
-  run.whole_pictures = !o.report_file.empty() && !o.class_root;
-  run.whole_pictures = run.whole_pictures || !o.reports_folder.empty();
+  // In class mode --report is the overview alone; --reports has the pictures.
+  run.whole_pictures = o.class_root ? !o.reports_folder.empty() : !o.report_file.empty();
   run.keep_diff_picture = !o.prairielearn.empty();
   run.diagnose = o.diagnose;
   run.hash_outputs = o.class_root.has_value();

@@ -21,13 +21,12 @@ bool WriteOrSay(const std::string& path, const std::string& bytes);
 // when the folder or any picture cannot be written.
 bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* results);
 
-// Writes the grading platforms' documents asked for in `o` for one set of
-// cases (--gradescope, --prairielearn and --junit, a test suite named
-// `suite`); false after saying what could not be written. A PrairieLearn
-// document is not written when a reference is missing: that is the
-// grader's mistake, not the student's.
-bool WritePlatformDocs(const CheckOptions& o, const std::vector<CaseResult>& results,
-                       const std::string& gradescope, const std::string& prairielearn);
+// Writes Gradescope's and PrairieLearn's documents for one set of cases,
+// where their paths are not empty; false after saying what could not be
+// written. A PrairieLearn document is not written when a reference is
+// missing: that is the grader's mistake, not the student's.
+bool WritePlatformDocs(const std::vector<CaseResult>& results, const std::string& gradescope,
+                       const std::string& prairielearn);
 
 // The run options `o` asks for: the rules, and the pictures the outputs
 // asked for need.

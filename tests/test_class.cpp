@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "testkit/bmp_bytes.h"
+#include "testkit/case_names.h"
 #include "testkit/run_process.h"
 #include "testkit/temp_dir.h"
 
@@ -22,8 +23,7 @@ using bmptest::TempDir;
 using bmptest::WriteFile;
 using Json = nlohmann::json;
 
-const char* const kNames[] = {"Blur1",  "Blur2",  "Blur3",  "Blur4",  "Blur5",
-                              "Sobel1", "Sobel2", "Sobel3", "Sobel4", "Sobel5"};
+using bmptest::kCaseNames;
 
 // The reference with one byte of its 4 x 3 pixels (36 bytes) raised by
 // `by`: an MAE of by / 36.
@@ -34,7 +34,7 @@ Bytes Off(int by) {
 }
 
 void Hand(const TempDir& root, const std::string& student, const std::string& skip = "") {
-  for (const char* name : kNames) {
+  for (const char* name : kCaseNames) {
     if (skip.find(std::string(name) + ",") == std::string::npos) {
       WriteFile(root / (student + "/" + name + ".bmp"), Ramp(4, 3));
     }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "testkit/bmp_bytes.h"
+#include "testkit/case_names.h"
 #include "testkit/run_process.h"
 #include "testkit/temp_dir.h"
 
@@ -22,8 +23,7 @@ using bmptest::TempDir;
 using bmptest::WriteFile;
 using Json = nlohmann::json;
 
-const char* const kNames[] = {"Blur1",  "Blur2",  "Blur3",  "Blur4",  "Blur5",
-                              "Sobel1", "Sobel2", "Sobel3", "Sobel4", "Sobel5"};
+using bmptest::kCaseNames;
 
 Json Check(std::vector<std::string> args) {
   args.push_back("--json");
@@ -111,7 +111,7 @@ TEST(Platforms, WriteTheDocumentsEachPlatformReads) {
     state = state * 1664525u + 1013904223u;
     byte = static_cast<unsigned char>(state >> 24);
   }
-  for (const char* name : kNames) {
+  for (const char* name : kCaseNames) {
     WriteFile(dir / ("c/" + std::string(name) + ".bmp"), MakeBmp(1024, 1024, noisy));
     WriteFile(dir / ("c/ANS/" + std::string(name) + ".bmp"), MakeBmp(1024, 1024, ref));
   }
@@ -179,7 +179,7 @@ TEST(Platforms, WriteTheDocumentsEachPlatformReads) {
 
 TEST(Platforms, SayWhatCannotBeGraded) {
   TempDir dir;
-  for (const char* name : kNames) {
+  for (const char* name : kCaseNames) {
     WriteFile(dir / ("c/ANS/" + std::string(name) + ".bmp"), MakeBmp(1, 1, {1, 2, 3}));
   }
   // No output at all: not gradable, and why.
