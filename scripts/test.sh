@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 need_packages cmake make g++ libgtest-dev libbenchmark-dev clang-format valgrind groff-base dpkg-dev \
-  lintian imagemagick chromium pkg-config libcli11-dev nlohmann-json3-dev libspng-dev libsodium-dev \
+  lintian imagemagick chromium pkg-config libcli11-dev nlohmann-json3-dev libspng-dev libsodium-dev libssl-dev \
   python3 libpugixml-dev libdeflate-dev bash-completion
 
 echo "== format check (.clang-format)"
