@@ -1,6 +1,7 @@
 #include "picture.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <memory>
 
@@ -27,6 +28,23 @@ unsigned char RedShade(unsigned difference) {
   return static_cast<unsigned char>(100u - (100u * (d - 1u) + 127u) / 254u);
 }
 
+namespace {
+
+// RedShade for every byte difference, looked up while painting.
+const std::array<unsigned char, 256> kRedShades = [] {
+  std::array<unsigned char, 256> shades{};
+  for (unsigned d = 0; d < shades.size(); ++d) {
+    shades[d] = RedShade(d);
+  }
+  return shades;
+}();
+
+unsigned Distance(unsigned char a, unsigned char b) {
+  return a > b ? unsigned{a} - b : unsigned{b} - a;
+}
+
+}  // namespace
+
 DiffPainter::DiffPainter(std::uint32_t width, std::uint32_t height, std::uint32_t border)
     : border_(border) {
   picture_.width = width;
@@ -52,21 +70,35 @@ void DiffPainter::Paint(std::uint64_t row, std::uint64_t start, const unsigned c
     return;  // outside the area this painter was made for
   }
   unsigned char* out = picture_.rgb.data() + RowStart(picture_, row) + start;
-  for (std::size_t i = 0; i + kChannels <= n; i += kChannels) {
-    unsigned difference = 0;
-    for (std::size_t k = 0; k < kChannels; ++k) {
-      const int d = int{output[i + k]} - int{reference[i + k]};
-      difference = std::max(difference, static_cast<unsigned>(d < 0 ? -d : d));
+  const auto y = static_cast<std::uint32_t>(picture_.height - 1 - row);
+  auto x = static_cast<std::uint32_t>(start / kChannels);
+  unsigned char* columns = marks_.columns.data();
+  unsigned char* cells = &marks_.cells[std::size_t{y / DiffMarks::kMarkCell} * marks_.cells_across];
+  // Every pixel is painted the same way, without branches on what it holds
+  // (a row of a blurred picture mixes equal and differing pixels at random);
+  // the marks are noted per pixel, the largest difference per piece.
+  unsigned any = 0;
+  unsigned largest = 0;
+  std::uint32_t largest_x = 0;
+  for (std::size_t i = 0; i + kChannels <= n; i += kChannels, ++x) {
+    const unsigned difference =
+        std::max({Distance(output[i], reference[i]), Distance(output[i + 1], reference[i + 1]),
+                  Distance(output[i + 2], reference[i + 2])});
+    const unsigned char grey = FadedGrey(reference[i], reference[i + 1], reference[i + 2]);
+    const unsigned differs = difference != 0 ? 1 : 0;
+    out[i] = differs != 0 ? 255 : grey;
+    out[i + 1] = out[i + 2] = differs != 0 ? kRedShades[difference] : grey;
+    columns[x] |= static_cast<unsigned char>(differs);
+    cells[x / DiffMarks::kMarkCell] |= static_cast<unsigned char>(differs);
+    any |= differs;
+    if (difference > largest) {
+      largest = difference;
+      largest_x = x;
     }
-    if (difference == 0) {
-      const unsigned char grey = FadedGrey(reference[i], reference[i + 1], reference[i + 2]);
-      out[i] = out[i + 1] = out[i + 2] = grey;
-    } else {
-      out[i] = 255;
-      out[i + 1] = out[i + 2] = RedShade(difference);
-      Mark(static_cast<std::uint32_t>((start + i) / kChannels),
-           picture_.height - 1 - static_cast<std::uint32_t>(row), difference);
-    }
+  }
+  if (any != 0) {
+    marks_.rows[y] = 1;
+    NoteLargest(largest_x, y, largest);
   }
 }
 
@@ -113,11 +145,7 @@ Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor) {
   return small;
 }
 
-void DiffPainter::Mark(std::uint32_t x, std::uint32_t y, unsigned difference) {
-  marks_.rows[y] = 1;
-  marks_.columns[x] = 1;
-  marks_.cells[std::size_t{y / DiffMarks::kMarkCell} * marks_.cells_across +
-               x / DiffMarks::kMarkCell] = 1;
+void DiffPainter::NoteLargest(std::uint32_t x, std::uint32_t y, unsigned difference) {
   // Rows are painted bottom first: a later equal difference higher up is
   // the first in reading order.
   if (difference > marks_.largest ||

@@ -59,7 +59,7 @@ class DiffPainter {
   const DiffMarks& marks() const { return marks_; }
 
  private:
-  void Mark(std::uint32_t x, std::uint32_t y, unsigned difference);
+  void NoteLargest(std::uint32_t x, std::uint32_t y, unsigned difference);
 
   Picture picture_;
   std::uint32_t border_;

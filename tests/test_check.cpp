@@ -15,6 +15,7 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "html_report.h"
@@ -510,6 +511,51 @@ TEST(Pictures, ShadesAndEncodings) {
   EXPECT_EQ(back.width, 5u);
   EXPECT_EQ(back.height, 3u);
   EXPECT_EQ(back.rgb, picture.rgb);
+}
+
+TEST(Pictures, PaintsAndMarksTheSameWhateverPiecesTheRowsComeIn) {
+  // 37 x 5 pixels, mostly equal, some differing by up to 255; the largest
+  // difference (twice) in the second file row, where it is first read from
+  // the top at x 3. Painted whole rows, then in pieces of 1 and 7 pixels.
+  const std::uint32_t w = 37, h = 5;
+  Bytes ref(w * h * 3), out(w * h * 3);
+  for (std::size_t i = 0; i < ref.size(); ++i) {
+    ref[i] = static_cast<unsigned char>(i * 97);
+    out[i] = i % 11 == 0 ? static_cast<unsigned char>(ref[i] + (i * 7) % 200 + 1) : ref[i];
+  }
+  ref[(w + 3) * 3] = out[(w + 30) * 3 + 2] = 0;
+  out[(w + 3) * 3] = ref[(w + 30) * 3 + 2] = 255;
+  std::vector<DiffPainter> painted;
+  for (const std::size_t piece : {std::size_t{w}, std::size_t{1}, std::size_t{7}}) {
+    painted.emplace_back(w, h);
+    for (std::uint32_t row = 0; row < h; ++row) {
+      for (std::size_t x = 0; x < w; x += piece) {
+        const std::size_t at = (row * w + x) * 3;
+        painted.back().Paint(row, x * 3, &out[at], &ref[at], std::min(piece, w - x) * 3);
+      }
+    }
+  }
+  for (const DiffPainter& p : painted) {
+    EXPECT_EQ(p.picture().rgb, painted[0].picture().rgb);
+    EXPECT_EQ(p.marks().columns, painted[0].marks().columns);
+    EXPECT_EQ(p.marks().cells, painted[0].marks().cells);
+    EXPECT_EQ(p.marks().rows, std::vector<unsigned char>(h, 1));
+    EXPECT_EQ(std::make_tuple(p.marks().largest, p.marks().largest_x, p.marks().largest_y),
+              std::make_tuple(255u, 3u, h - 2));
+  }
+  // Every pixel: grey where equal, red with its shade where not.
+  for (std::size_t i = 0; i < ref.size(); i += 3) {
+    const std::size_t top_first = ((h - 1 - i / 3 / w) * w + i / 3 % w) * 3;
+    const unsigned char* p = &painted[0].picture().rgb[top_first];
+    unsigned d = 0;
+    for (std::size_t k = i; k < i + 3; ++k) {
+      d = std::max(d, static_cast<unsigned>(std::abs(int{out[k]} - int{ref[k]})));
+    }
+    const unsigned char g = d == 0 ? FadedGrey(ref[i], ref[i + 1], ref[i + 2]) : RedShade(d);
+    ASSERT_EQ(std::vector<unsigned char>(p, p + 3),
+              (std::vector<unsigned char>{d == 0 ? g : static_cast<unsigned char>(255), g, g}))
+        << i / 3;
+  }
 }
 
 TEST(MaeCheck, SaysWhenTheFilesLayTheirRowsOutDifferently) {
