@@ -2,10 +2,11 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
-#include <vector>
+#include <new>
 
 namespace {
 
@@ -34,36 +35,61 @@ void Chunk(std::string* png, const char type[4], const void* data, std::size_t s
   PutBe32(png, libdeflate_crc32(0, png->data() + start, size + 4));
 }
 
-// A PNG file of `height` rows of `row` bytes each (8 bits per sample, the
-// given colour type and palette): each row filtered with Up (truecolour) or
-// None (indexed), the whole zlib-compressed at once into one IDAT chunk.
-std::string Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color_type,
-                   const unsigned char* data, std::size_t row, const std::string& palette,
-                   std::string* error) {
-  const bool up = color_type == kTruecolor;
-  std::vector<unsigned char> filtered((row + 1) * height);
-  for (std::size_t y = 0; y < height; ++y) {
-    unsigned char* out = &filtered[y * (row + 1)];
+// Rows as PNG stores them before compression: each a filter-type byte,
+// then its bytes. Left uninitialised: every byte is written.
+struct FilteredRows {
+  std::unique_ptr<unsigned char[]> bytes;
+  std::size_t size = 0;
+};
+
+FilteredRows MakeRows(std::size_t row, std::uint32_t height) {
+  FilteredRows rows;
+  rows.size = (row + 1) * height;
+  rows.bytes.reset(new (std::nothrow) unsigned char[rows.size]);
+  return rows;
+}
+
+// RGB rows with the Up filter: each byte less the one above it.
+FilteredRows FilterUp(const unsigned char* data, std::size_t row, std::uint32_t height) {
+  FilteredRows rows = MakeRows(row, height);
+  for (std::size_t y = 0; rows.bytes && y < height; ++y) {
+    unsigned char* out = &rows.bytes[y * (row + 1)];
     const unsigned char* in = data + y * row;
-    out[0] = up ? 2 : 0;
+    out[0] = y == 0 ? 0 : 2;
+    if (y == 0) {
+      std::copy_n(in, row, out + 1);
+      continue;
+    }
     for (std::size_t i = 0; i < row; ++i) {
-      out[1 + i] = up && y > 0 ? static_cast<unsigned char>(in[i] - in[i - row]) : in[i];
+      out[1 + i] = static_cast<unsigned char>(in[i] - in[i - row]);
     }
   }
+  return rows;
+}
+
+// A PNG file of `height` rows (8 bits per sample, the given colour type
+// and palette) from its filtered rows, zlib-compressed at once into one
+// IDAT chunk.
+std::string Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color_type,
+                   const FilteredRows& rows, const std::string& palette, std::string* error) {
   const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
       libdeflate_alloc_compressor(kLevel));
-  if (!compressor) {
+  const std::size_t bound =
+      compressor ? libdeflate_zlib_compress_bound(compressor.get(), rows.size) : 0;
+  const std::unique_ptr<unsigned char[]> idat(bound != 0 ? new (std::nothrow) unsigned char[bound]
+                                                         : nullptr);
+  if (!rows.bytes || !idat) {
     *error = "out of memory";
     return {};
   }
-  std::string idat(libdeflate_zlib_compress_bound(compressor.get(), filtered.size()), '\0');
-  const std::size_t size = libdeflate_zlib_compress(compressor.get(), filtered.data(),
-                                                    filtered.size(), idat.data(), idat.size());
+  const std::size_t size =
+      libdeflate_zlib_compress(compressor.get(), rows.bytes.get(), rows.size, idat.get(), bound);
   if (size == 0) {
     *error = "cannot compress the picture";
     return {};
   }
   std::string png("\x89PNG\r\n\x1a\n", 8);
+  png.reserve(png.size() + 25 + (palette.empty() ? 0 : 12 + palette.size()) + 12 + size + 12);
   std::string ihdr;
   PutBe32(&ihdr, width);
   PutBe32(&ihdr, height);
@@ -72,7 +98,7 @@ std::string Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color
   if (!palette.empty()) {
     Chunk(&png, "PLTE", palette.data(), palette.size());
   }
-  Chunk(&png, "IDAT", idat.data(), size);
+  Chunk(&png, "IDAT", idat.get(), size);
   Chunk(&png, "IEND", nullptr, 0);
   return png;
 }
@@ -111,23 +137,29 @@ std::string EncodePng(const Picture& picture, std::string* error) {
     *error = "an empty picture";
     return {};
   }
-  return Encode(picture.width, picture.height, kTruecolor, picture.rgb.data(),
-                std::size_t{picture.width} * kChannels, "", error);
+  const std::size_t row = std::size_t{picture.width} * kChannels;
+  return Encode(picture.width, picture.height, kTruecolor,
+                FilterUp(picture.rgb.data(), row, picture.height), "", error);
 }
 
 std::string EncodeDiffPng(const Picture& picture, std::string* error) {
-  std::vector<unsigned char> indices(picture.rgb.size() / kChannels);
-  for (std::size_t i = 0; i < indices.size(); ++i) {
-    const int index = DiffIndex(&picture.rgb[i * kChannels]);
-    if (index < 0) {
-      return EncodePng(picture, error);  // a colour of its own: as it is
-    }
-    indices[i] = static_cast<unsigned char>(index);
-  }
   if (picture.empty()) {
     *error = "an empty picture";
     return {};
   }
-  return Encode(picture.width, picture.height, kIndexed, indices.data(), picture.width,
-                DiffPalette(), error);
+  // Palette indices, filtered with None: the picture's few colours repeat.
+  FilteredRows rows = MakeRows(picture.width, picture.height);
+  const unsigned char* rgb = picture.rgb.data();
+  for (std::size_t y = 0; rows.bytes && y < picture.height; ++y) {
+    unsigned char* out = &rows.bytes[y * (std::size_t{picture.width} + 1)];
+    *out++ = 0;
+    for (std::size_t x = 0; x < picture.width; ++x, rgb += kChannels) {
+      const int index = DiffIndex(rgb);
+      if (index < 0) {
+        return EncodePng(picture, error);  // a colour of its own: as it is
+      }
+      out[x] = static_cast<unsigned char>(index);
+    }
+  }
+  return Encode(picture.width, picture.height, kIndexed, rows, DiffPalette(), error);
 }
