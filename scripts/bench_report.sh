@@ -26,21 +26,7 @@ for picture in rose: logo: wizard: granite: netscape:; do
   convert "cases/ANS/Blur$i.bmp" -edge 1 -type truecolor "BMP3:cases/ANS/Sobel$i.bmp"
   convert "cases/ANS/Sobel$i.bmp" -blur 0x0.7 -type truecolor "BMP3:cases/Sobel$i.bmp"
 done
-# ImageMagick's default limits refuse 8192x8192 pictures: written here.
-python3 - <<'PY'
-import os, struct
-n = 8192
-def write(name, row_of):
-    with open(name, "wb") as f:
-        f.write(b"BM" + struct.pack("<IHHI", 54 + n * n * 3, 0, 0, 54) +
-                struct.pack("<IiiHHIIiiII", 40, n, n, 1, 24, 0, n * n * 3, 0, 0, 0, 0))
-        for y in range(n):
-            f.write(row_of(y))
-gradient = bytes(v for x in range(n) for v in (x * 255 // n, 128, 255 - x * 255 // n))
-write("smooth.bmp", lambda y: gradient)
-write("smooth_row.bmp", lambda y: bytes(n * 3) if y == 4000 else gradient)
-write("noise.bmp", lambda y: os.urandom(n * 3))
-PY
+sync  # the files just written, on disk before the runs timed
 
 # median_run LABEL ARGS...: the median wall time in seconds of running the
 # command itself, and, from one more run under /usr/bin/time (whose own
@@ -64,6 +50,24 @@ median_run report "$check" --report page.html cases
 echo "| ten 1024x1024 cases | --json s | --report s | report / json | page MB |"
 echo "|---|---:|---:|---:|---:|"
 echo "| real pictures | $(cat json.time) | $(cat report.time) | $(ratio report json) | $(awk -v s="$(stat -c %s page.html)" 'BEGIN { printf "%.1f", s / 1e6 }') |"
+# Then the big pairs, written only now: 600 MB written just before them
+# slowed the ten-case runs above by a tenth.
+# ImageMagick's default limits refuse 8192x8192 pictures: written here.
+python3 - <<'PY'
+import os, struct
+n = 8192
+def write(name, row_of):
+    with open(name, "wb") as f:
+        f.write(b"BM" + struct.pack("<IHHI", 54 + n * n * 3, 0, 0, 54) +
+                struct.pack("<IiiHHIIiiII", 40, n, n, 1, 24, 0, n * n * 3, 0, 0, 0, 0))
+        for y in range(n):
+            f.write(row_of(y))
+gradient = bytes(v for x in range(n) for v in (x * 255 // n, 128, 255 - x * 255 // n))
+write("smooth.bmp", lambda y: gradient)
+write("smooth_row.bmp", lambda y: bytes(n * 3) if y == 4000 else gradient)
+write("noise.bmp", lambda y: os.urandom(n * 3))
+PY
+sync
 echo
 echo "| one 8192x8192 pair | --json s | --report s | report / json | peak MiB | page MB |"
 echo "|---|---:|---:|---:|---:|---:|"
