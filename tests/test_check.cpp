@@ -21,6 +21,7 @@
 #include "html_report.h"
 #include "picture.h"
 #include "png.h"
+#include "png_filter.h"
 #include "shown_text.h"
 #include "testkit/bmp_bytes.h"
 #include "testkit/run_process.h"
@@ -511,6 +512,51 @@ TEST(Pictures, ShadesAndEncodings) {
   EXPECT_EQ(back.width, 5u);
   EXPECT_EQ(back.height, 3u);
   EXPECT_EQ(back.rgb, picture.rgb);
+}
+
+TEST(Pictures, ChoosesTheFilterThatSuitsEachPictureAndDecodesBack) {
+  // Pictures that each filter predicts exactly, from a noisy first row and
+  // column, above rows that the sample (row 1) leaves out: noise, and
+  // pixels whose left, upper and upper-left neighbours (10, 40, 20) tie
+  // Paeth's upper and upper-left guesses. A decoder of its own must give
+  // every byte back.
+  const std::uint32_t w = 23, h = 9;
+  const auto make = [&](auto next) {
+    Picture p;
+    p.width = w;
+    p.height = h;
+    p.rgb.resize(std::size_t{w} * h * 3);
+    for (std::size_t i = 0; i < p.rgb.size(); ++i) {
+      const std::size_t x = i / 3 % w, y = i / 3 / w;
+      const unsigned a = x > 0 ? p.rgb[i - 3] : 0, b = y > 0 ? p.rgb[i - w * 3] : 0;
+      const unsigned c = x > 0 && y > 0 ? p.rgb[i - w * 3 - 3] : 0;
+      const unsigned noise = static_cast<unsigned char>((i * 2654435761u) >> 11);
+      const unsigned ties[2][2] = {{20, 40}, {10, noise}};
+      p.rgb[i] = static_cast<unsigned char>(x == 0 || y == 0 ? noise
+                                            : y > 4          ? ties[y % 2][x % 2]
+                                                             : next(a, b, c));
+    }
+    return p;
+  };
+  const auto paeth = [](unsigned a, unsigned b, unsigned c) {
+    const int p = int(a + b) - int(c), pa = std::abs(p - int(a)), pb = std::abs(p - int(b));
+    const int pc = std::abs(p - int(c));
+    return pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+  };
+  const std::pair<Picture, PngFilter> pictures[] = {
+      {make([](unsigned, unsigned, unsigned) { return 0u; }), PngFilter::kNone},
+      {make([](unsigned a, unsigned, unsigned) { return a; }), PngFilter::kSub},
+      {make([](unsigned, unsigned b, unsigned) { return b; }), PngFilter::kUp},
+      {make([](unsigned a, unsigned b, unsigned) { return (a + b) / 2; }), PngFilter::kAverage},
+      {make(paeth), PngFilter::kPaeth},
+  };
+  for (const auto& [picture, filter] : pictures) {
+    SCOPED_TRACE(static_cast<int>(filter));
+    EXPECT_EQ(ChooseFilter(picture.rgb.data(), w * 3, h, 3), filter);
+    std::string error;
+    const std::string png = EncodePng(picture, &error);
+    EXPECT_EQ(DecodePng(Bytes(png.begin(), png.end())).rgb, picture.rgb);
+  }
 }
 
 TEST(Pictures, PaintsAndMarksTheSameWhateverPiecesTheRowsComeIn) {
