@@ -2,8 +2,6 @@
 
 #include <libdeflate.h>
 
-#include <algorithm>
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <new>
