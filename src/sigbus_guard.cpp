@@ -19,11 +19,15 @@ void OnSigbus(int signal, siginfo_t* info, void* ucontext) {
     t_fault = info->si_addr;
     siglongjmp(*t_jump, 1);
   }
-  // Not a read of ours: put the previous handler back. Returning repeats
-  // the faulting access, which then goes where it would have gone.
+  // Not a read of ours: put the previous handler back, and let it have the
+  // signal once. A fault repeats its access when this handler returns, and
+  // that repeat goes where it would have gone. A signal that was sent (kill,
+  // raise) is not repeated: send it again; it waits, blocked, until this
+  // handler returns.
+  (void)ucontext;
   sigaction(SIGBUS, &g_previous, nullptr);
-  if ((g_previous.sa_flags & SA_SIGINFO) != 0 && g_previous.sa_sigaction != nullptr) {
-    g_previous.sa_sigaction(signal, info, ucontext);
+  if (info->si_code <= 0) {
+    raise(signal);
   }
 }
 

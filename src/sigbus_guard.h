@@ -6,7 +6,7 @@
 // (process-wide; the first call installs it, the last one puts back the
 // handler that was there before). A SIGBUS in a thread that is inside a
 // call jumps back to that call with siglongjmp; any other SIGBUS is handed
-// to the previous handler, or ends the process as it would have.
+// to the previous handler, once, or ends the process as it would have.
 //
 // What a library caller must know: `fn` must own nothing that needs a
 // destructor (the jump skips them) and must not take locks; a program that
