@@ -14,8 +14,15 @@ const unsigned char* RowReader::Fetch(const RowChunk& c) {
   if (!buffer_) {
     return file_.mapped() + position;
   }
-  return file_.ReadAt(position, buffer_.get(), static_cast<std::size_t>(Span(c))) ? buffer_.get()
-                                                                                  : nullptr;
+  // A chunk planned for another file's layout may span more than this
+  // file's rows need; one that would not fit the buffer is refused rather
+  // than read past it.
+  const std::uint64_t span = Span(c);
+  if (span > kRowChunkBytes) {
+    return nullptr;
+  }
+  return file_.ReadAt(position, buffer_.get(), static_cast<std::size_t>(span)) ? buffer_.get()
+                                                                              : nullptr;
 }
 
 BmpStatus ReadPackedBlock(const BmpFile& file, unsigned char* out) {

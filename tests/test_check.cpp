@@ -747,4 +747,35 @@ TEST(MaeCheck, PicturesWhatDiffersWhereverTheRowsComeFrom) {
   EXPECT_EQ(DecodePng(png).rgb, (std::vector<unsigned char>{0, 0, 255, 0, 0, 255}));
 }
 
+// Pictures are drawn from rows read through buffers, a chunk of rows at a
+// time: a chunk planned for one file's layout must hold the other's rows
+// too. One long row in each layout, and a tall pair of 3- and 4-byte rows.
+TEST(MaeCheck, PicturesChangeNoFigureWhateverTheTwoLayouts) {
+  struct Shape {
+    std::uint32_t width, height;
+  };
+  for (const Shape shape : {Shape{200001, 1}, Shape{1, 200000}}) {
+    SCOPED_TRACE(shape.width);
+    TempDir dir;
+    const Bytes pixels = bmptest::MakePixels(shape.width, shape.height,
+                                             [](std::size_t i) { return i * 7 % 253; });
+    Bytes off = pixels;
+    off[off.size() - 2] ^= 0x40;
+    Files(dir, MakeBmp(shape.width, shape.height, off),
+          bmptest::MakePaddedBmp(shape.width, shape.height, pixels));
+    const Args pair = {"--json", dir / "out.bmp", dir / "ref.bmp"};
+    Json plain = Json::parse(Check(pair).out);
+    Args drawn = {"--diff", dir / "d", "--report", dir / "r.html"};
+    drawn.insert(drawn.end(), pair.begin(), pair.end());
+    const RunResult r = Check(drawn);
+    EXPECT_EQ(r.err, "");
+    Json pictured = Json::parse(r.out);
+    EXPECT_EQ(pictured["cases"][0]["diff"], dir / "d/out.png");
+    pictured["cases"][0].erase("diff");
+    plain["cases"][0].erase("diff");
+    EXPECT_EQ(pictured, plain);
+    EXPECT_EQ(plain["cases"][0]["differing_pixels"], 1);
+  }
+}
+
 }  // namespace
