@@ -43,3 +43,8 @@ Case OnePair(const std::string& output, const std::string& reference) {
   c.reference = reference;
   return c;
 }
+
+bool NothingHandedIn(const Case& c) {
+  return c.problem_code == "no_submission" || c.problem_code == "linked_folder" ||
+         c.problem_code == "empty_submission";
+}

@@ -19,7 +19,12 @@ struct Case {
   // `output` is empty).
   std::string problem;
   std::string problem_code;
+  bool is_reference = false;  // one pair whose output is its reference file itself
 };
+
+// The case stands for a student who handed nothing in (no folder, a linked
+// folder, an empty one): no comparison, no pictures, no page.
+bool NothingHandedIn(const Case& c);
 
 // The ten test cases under `dir`: dir/Blur1.bmp against dir/ANS/Blur1.bmp
 // ..., or against refs/Blur1.bmp ... when a references folder is given.

@@ -6,185 +6,173 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <map>
 #include <memory>
 
-#include "MAE.h"
+#include "output_search.h"
+#include "own_files.h"
+#include "student_names.h"
 
 namespace {
 
-constexpr int kSearchDepth = 4;
+constexpr int kEmptyCheckDepth = 4;
 
 struct DirCloser {
   void operator()(DIR* dir) const noexcept { ::closedir(dir); }
 };
 
-std::string Lower(std::string text) {
-  for (char& ch : text) {
-    if (ch >= 'A' && ch <= 'Z') {
-      ch = static_cast<char>(ch - 'A' + 'a');
-    }
-  }
-  return text;
+std::string Join(const std::string& folder, const std::string& name) {
+  return folder.empty() || folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
-bool EndsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// At most one insertion, deletion or change turns `a` into `b`.
-bool OneEditApart(const std::string& a, const std::string& b) {
-  const std::string& longer = a.size() >= b.size() ? a : b;
-  const std::string& shorter = a.size() >= b.size() ? b : a;
-  if (longer.size() - shorter.size() > 1) {
-    return false;
-  }
-  std::size_t i = 0;
-  while (i < shorter.size() && shorter[i] == longer[i]) {
-    ++i;
-  }
-  if (i == shorter.size()) {
-    return true;  // the same, or one more character at the end
-  }
-  const std::size_t skip = longer.size() == shorter.size() ? 1 : 0;
-  return longer.compare(i + 1, std::string::npos, shorter, i + skip, std::string::npos) == 0;
-}
-
-// What the search of one submission found: every file (not folder) below
-// it to the search depth, by path relative to it, and the folders it
-// could not read, with why.
-struct Found {
-  std::vector<std::string> files;
-  std::vector<std::string> unreadable;
-};
-
-void Search(const std::string& root, const std::string& relative, int depth, Found* found) {
-  const std::string path = relative.empty() ? root : root + "/" + relative;
-  const std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
+// No file but hidden ones below `folder` (to the depth the outputs are
+// looked for), __MACOSX and hidden folders left out.
+bool HoldsNoFiles(const std::string& folder, int depth) {
+  const std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
   if (!dir) {
-    found->unreadable.push_back((relative.empty() ? "." : relative) + ": " + std::strerror(errno));
-    return;
+    return false;  // unreadable: graded, and the cases say why
   }
   while (const dirent* entry = ::readdir(dir.get())) {
     const std::string name = entry->d_name;
-    if (name == "." || name == "..") {
+    if (name[0] == '.' || name == "__MACOSX") {
       continue;
     }
-    const std::string child = relative.empty() ? name : relative + "/" + name;
     struct stat st {};
-    if (::lstat((root + "/" + child).c_str(), &st) != 0) {
+    const std::string path = folder + "/" + name;
+    if (::lstat(path.c_str(), &st) != 0) {
       continue;
     }
-    if (!S_ISDIR(st.st_mode)) {
-      found->files.push_back(child);  // links, FIFOs and devices too: opened safely later
-    } else if (depth < kSearchDepth && name[0] != '.' && name != "ANS" && name != "__MACOSX") {
-      Search(root, child, depth + 1, found);
+    if (!S_ISDIR(st.st_mode) || depth >= kEmptyCheckDepth || !HoldsNoFiles(path, depth + 1)) {
+      return false;
     }
   }
+  return true;
 }
 
-// `lower` is the name of one of the ten outputs, ignoring case.
-bool IsCaseFile(const std::string& lower) {
-  for (const char* name : output_name) {
-    if (lower == Lower(name)) {
-      return true;
+// Why a direct sub-folder of the root is the tool's own, or "".
+std::string OwnFolderWhy(const std::string& folder, const std::vector<OwnOutput>& own) {
+  const std::string resolved = ResolvedPath(folder);
+  for (const OwnOutput& o : own) {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::weakly_canonical(o.path, error);
+    if (error) {
+      continue;
+    }
+    if (o.is_file) {
+      path = path.parent_path();
+    }
+    if (LiesUnder(path.string(), resolved)) {
+      return o.option;
     }
   }
-  return false;
+  struct stat st {};
+  if (::lstat(Join(folder, kWrittenListName).c_str(), &st) == 0) {
+    return "holds mae-check's list of files it wrote";
+  }
+  return {};
 }
 
-std::string BaseName(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The case's output, found in the submission, or the reason it was not.
-Case FindOutput(const Student& s, const std::string& file, const Found& found, Case c) {
-  std::vector<std::string> candidates;
-  std::string closest;
-  for (const std::string& path : found.files) {
-    const std::string base = Lower(BaseName(path));
-    if (base == Lower(file)) {
-      candidates.push_back(path);
-    } else if (closest.empty() && EndsWith(base, ".bmp") && OneEditApart(base, Lower(file)) &&
-               !IsCaseFile(base)) {
-      closest = path;  // a near miss, not another case's output
-    }
-  }
-  if (candidates.size() == 1) {
-    c.output = s.folder + "/" + candidates[0];
-    c.found_as = candidates[0];
-  } else if (candidates.size() > 1) {
-    c.problem = std::to_string(candidates.size()) + " files could be " + file + ":";
-    for (const std::string& candidate : candidates) {
-      c.problem += (candidate == candidates[0] ? " " : ", ") + candidate;
-    }
-    c.problem_code = "several_candidates";
-    c.output.clear();
-  } else if (!found.unreadable.empty()) {
-    c.hint = "a folder could not be searched: " + found.unreadable[0];
-  } else if (!closest.empty()) {
-    c.hint = "the closest name there is " + closest;
-  }
-  return c;
-}
+struct Entry {
+  Student student;
+  std::string key;
+};
 
 }  // namespace
 
 std::string ListStudents(const std::string& root, const std::string& ans, const Roster* roster,
-                         std::vector<Student>* students) {
+                         const std::vector<OwnOutput>& own, ClassListing* listing) {
+  *listing = ClassListing();
   struct stat ans_st {};
   const bool have_ans = ::stat(ans.c_str(), &ans_st) == 0;
   const std::unique_ptr<DIR, DirCloser> dir(::opendir(root.c_str()));
   if (!dir) {
     return std::strerror(errno);
   }
-  std::map<std::string, Student> by_name;  // byte order
+  std::vector<Entry> found;
   while (const dirent* entry = ::readdir(dir.get())) {
     const std::string name = entry->d_name;
+    const std::string path = Join(root, name);
     struct stat st {};
-    if (name[0] == '.' || ::lstat((root + "/" + name).c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+    if (name[0] == '.' || ::lstat(path.c_str(), &st) != 0) {
+      continue;
+    }
+    if (S_ISLNK(st.st_mode)) {
+      struct stat target {};
+      if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
+        listing->linked.push_back(name);
+        found.push_back(
+            {Student{name, "", roster == nullptr, Student::Handed::kLinkedFolder}, NameKey(name)});
+      }
+      continue;
+    }
+    if (!S_ISDIR(st.st_mode) ||
         (have_ans && st.st_dev == ans_st.st_dev && st.st_ino == ans_st.st_ino)) {
       continue;
     }
-    by_name[name] = Student{name, root + "/" + name, roster == nullptr};
+    const std::string why = OwnFolderWhy(path, own);
+    if (!why.empty()) {
+      listing->left_out.push_back(name + " (" + why + ")");
+      continue;
+    }
+    const Student::Handed handed =
+        HoldsNoFiles(path, 0) ? Student::Handed::kEmpty : Student::Handed::kFolder;
+    found.push_back({Student{name, path, roster == nullptr, handed}, NameKey(name)});
+  }
+  std::sort(found.begin(), found.end(),
+            [](const Entry& a, const Entry& b) { return a.student.name < b.student.name; });
+  std::sort(listing->linked.begin(), listing->linked.end());
+  std::sort(listing->left_out.begin(), listing->left_out.end());
+  std::map<std::string, std::size_t> first_by_key;
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    const auto [it, added] = first_by_key.emplace(found[i].key, i);
+    if (!added) {
+      listing->same_names.emplace_back(found[it->second].student.name, found[i].student.name);
+    }
   }
   if (roster != nullptr) {
     for (const std::string& name : roster->names) {
-      auto [it, added] = by_name.emplace(name, Student{name, "", true});
-      it->second.on_roster = true;
+      const std::string key = NameKey(name);
+      bool matched = false;
+      for (Entry& e : found) {
+        if (e.key == key) {
+          e.student.on_roster = true;
+          matched = true;
+        }
+      }
+      if (!matched) {
+        found.push_back({Student{name, "", true, Student::Handed::kNothing}, key});
+      }
     }
+    std::sort(found.begin(), found.end(),
+              [](const Entry& a, const Entry& b) { return a.student.name < b.student.name; });
   }
-  students->clear();
-  for (auto& [name, student] : by_name) {
-    students->push_back(std::move(student));
+  for (Entry& e : found) {
+    // A linked folder gets a row where it stands for a student: without a
+    // roster, or when its name is on it.
+    if (e.student.handed != Student::Handed::kLinkedFolder || e.student.on_roster) {
+      listing->students.push_back(std::move(e.student));
+    }
   }
   return {};
 }
 
-std::vector<Case> StudentCases(const Student& s, const std::string& ans) {
+std::vector<Case> StudentCases(const Student& s, const std::string& ans,
+                               const std::vector<std::string>& skipped) {
   std::vector<Case> cases = TenCases(s.folder.empty() ? "." : s.folder, ans);
-  if (s.folder.empty()) {
+  if (!s.Submitted()) {
+    const bool linked = s.handed == Student::Handed::kLinkedFolder;
+    const bool empty = s.handed == Student::Handed::kEmpty;
     for (Case& c : cases) {
       c.output.clear();
-      c.problem = "no submission";
-      c.problem_code = "no_submission";
+      c.problem = linked  ? "linked folder, not graded"
+                  : empty ? "empty submission"
+                          : "no submission";
+      c.problem_code = linked ? "linked_folder" : empty ? "empty_submission" : "no_submission";
     }
     return cases;
   }
-  Found found;
-  bool searched = false;
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    struct stat st {};
-    if (::lstat(cases[i].output.c_str(), &st) == 0) {
-      continue;  // under its own name, whatever it is
-    }
-    if (!searched) {
-      Search(s.folder, "", 0, &found);
-      std::sort(found.files.begin(), found.files.end());
-      searched = true;
-    }
-    cases[i] = FindOutput(s, output_name[i], found, cases[i]);
-  }
+  FindMisplacedOutputs(s.folder, skipped, &cases);
+  MarkForeignOutputs(s.folder, &cases);
   return cases;
 }

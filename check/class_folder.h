@@ -4,28 +4,53 @@
 #define MAE_CHECK_CLASS_FOLDER_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "case_list.h"
+#include "output_search.h"
 #include "roster.h"
 
 struct Student {
-  std::string name;
-  std::string folder;     // ROOT/name; empty when nothing was handed in
+  enum class Handed {
+    kFolder,        // a folder with files in it: graded
+    kNothing,       // on the roster, no folder
+    kLinkedFolder,  // the folder is a symbolic link: never followed, not graded
+    kEmpty,         // only hidden files and __MACOSX, or nothing at all
+  };
+  std::string name;       // as the folder spells it (the roster's, without a folder)
+  std::string folder;     // ROOT/name; empty unless handed is kFolder or kEmpty
   bool on_roster = true;  // always true without a roster
+  Handed handed = Handed::kFolder;
+
+  bool Submitted() const { return handed == Handed::kFolder; }
 };
 
-// The students: every sub-folder of `root` (not files, symbolic links,
-// hidden entries or the folder `ans`), and with a roster every name on it,
-// in byte order of their names. Returns "" or why `root` cannot be read.
+struct ClassListing {
+  std::vector<Student> students;  // in byte order of their names
+  // Direct sub-folders that are not students, with why: "_reports (--reports)".
+  std::vector<std::string> left_out;
+  // Sub-folders that are symbolic links, each said once whether or not it
+  // gets a row.
+  std::vector<std::string> linked;
+  // Pairs of folder names that are one name once normalised: both graded.
+  std::vector<std::pair<std::string, std::string>> same_names;
+};
+
+// Lists the class under `root`: every sub-folder (not files, hidden entries,
+// the `ans` folder, or a folder that is or holds one of `own`, or that
+// holds mae-check's list of files it wrote), and with a roster every name
+// on it. Names match after Unicode normalisation (student_names.h).
+// Returns "" or why `root` cannot be read.
 std::string ListStudents(const std::string& root, const std::string& ans, const Roster* roster,
-                         std::vector<Student>* students);
+                         const std::vector<OwnOutput>& own, ClassListing* listing);
 
 // The ten cases of one student against the references in `ans`. An output
-// not under its own name is looked for, ignoring ASCII case, in the
-// submission and up to four levels of folders below it (links not
-// followed; ANS, __MACOSX and hidden folders skipped). A student without a
-// submission gets ten "no submission" errors.
-std::vector<Case> StudentCases(const Student& student, const std::string& ans);
+// not under its own name is looked for as FindMisplacedOutputs does,
+// skipping the folders in `skipped`; outputs that are not the student's
+// own are errors (MarkForeignOutputs). A student who handed nothing in
+// gets ten errors that say so.
+std::vector<Case> StudentCases(const Student& student, const std::string& ans,
+                               const std::vector<std::string>& skipped);
 
 #endif  // MAE_CHECK_CLASS_FOLDER_H

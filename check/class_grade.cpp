@@ -4,6 +4,7 @@
 #include <map>
 
 std::vector<StudentResult> GradeClass(const std::vector<Student>& students, const std::string& ans,
+                                      const std::vector<std::string>& skipped,
                                       const RunOptions& options, const StudentDone& done,
                                       bool* trouble) {
   std::vector<StudentResult> results;
@@ -11,7 +12,7 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
   for (const Student& student : students) {
     StudentResult r;
     r.student = student;
-    r.cases = RunCases(StudentCases(student, ans), options);
+    r.cases = RunCases(StudentCases(student, ans, skipped), options);
     for (const CaseResult& c : r.cases) {
       ++(c.verdict == Verdict::kPass   ? r.passed
          : c.verdict == Verdict::kFail ? r.failed

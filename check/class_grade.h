@@ -27,10 +27,11 @@ struct StudentResult {
 // (to write them); false when something could not be written.
 using StudentDone = std::function<bool(StudentResult& result)>;
 
-// Grades every student against the references in `ans`, one student at a
-// time, the cases of each on all processors. Returns the results; *trouble
-// is set when `done` returned false for a student.
+// Grades every student against the references in `ans` (no search for
+// outputs entering the folders in `skipped`), one student at a time, the cases of each on all
+// processors. Returns the results; *trouble is set when `done` returned false for a student.
 std::vector<StudentResult> GradeClass(const std::vector<Student>& students, const std::string& ans,
+                                      const std::vector<std::string>& skipped,
                                       const RunOptions& options, const StudentDone& done,
                                       bool* trouble);
 

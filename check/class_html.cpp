@@ -41,7 +41,7 @@ std::uint64_t Fnv1a(const std::string& text) {
 
 std::string StudentRow(const StudentResult& s, bool links) {
   std::string name = EscapeHtml(s.student.name);
-  if (links && !s.student.folder.empty()) {
+  if (links && s.student.Submitted()) {
     name = "<a href=\"students/" + PercentEncoded(StudentFileName(s.student.name)) + ".html\">" +
            name + "</a>";
   }

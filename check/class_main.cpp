@@ -2,18 +2,23 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "class_html.h"
 #include "class_reports.h"
 #include "html_report.h"
 #include "platform_docs.h"
 #include "setup.h"
+#include "student_names.h"
 #include "write_outputs.h"
+#include "written_files.h"
 
 namespace {
 
@@ -49,21 +54,77 @@ class Progress {
   std::chrono::steady_clock::time_point last_;
 };
 
+// The folders the class run writes into, each with its list of files.
+struct OwnFolderLists {
+  std::optional<WrittenFiles> reports, diff, gradescope, prairielearn;
+
+  explicit OwnFolderLists(const CheckOptions& o) {
+    for (auto [folder, list] : {std::pair{&o.reports_folder, &reports},
+                                {&o.diff_folder, &diff},
+                                {&o.gradescope, &gradescope},
+                                {&o.prairielearn, &prairielearn}}) {
+      if (!folder->empty()) {
+        list->emplace(*folder);
+      }
+    }
+  }
+
+  // Removes the files of a previous run that this one did not write (not
+  // when only some students were graded) and writes the lists.
+  bool Finish(bool remove_stale) {
+    bool ok = true;
+    for (std::optional<WrittenFiles>* list : {&reports, &diff, &gradescope, &prairielearn}) {
+      if (*list) {
+        const std::string problem = (*list)->Finish(remove_stale);
+        if (!problem.empty()) {
+          Say(problem);
+          ok = false;
+        }
+      }
+    }
+    return ok;
+  }
+};
+
+// Writes `bytes` to `path` and notes it in `list`; false after saying why not.
+bool WriteNoted(const std::string& path, const std::string& bytes,
+                std::optional<WrittenFiles>* list) {
+  if (!WriteOrSay(path, bytes)) {
+    return false;
+  }
+  (*list)->Add(path);
+  return true;
+}
+
 // Writes one student's pictures and page, as asked for.
-bool WriteStudent(const CheckOptions& o, StudentResult& r) {
+bool WriteStudent(const CheckOptions& o, StudentResult& r, OwnFolderLists* lists) {
   const std::string file = StudentFileName(r.student.name);
-  bool ok =
-      WritePlatformDocs(r.cases, o.gradescope.empty() ? "" : o.gradescope + "/" + file + ".json",
-                        o.prairielearn.empty() ? "" : o.prairielearn + "/" + file + ".json");
-  if (r.student.folder.empty()) {
+  bool ok = true;
+  if (!o.gradescope.empty()) {
+    ok = WriteNoted(o.gradescope + "/" + file + ".json", GradescopeJson(r.cases),
+                    &lists->gradescope);
+  }
+  if (!o.prairielearn.empty()) {
+    const std::string path = o.prairielearn + "/" + file + ".json";
+    const bool written = WritePlatformDocs(r.cases, "", path);
+    if (written) {
+      lists->prairielearn->Add(path);
+    }
+    ok = written && ok;
+  }
+  if (!r.student.Submitted()) {
     return ok;  // nothing handed in: no pictures or page
   }
   if (!o.diff_folder.empty()) {
-    ok = WriteDiffPictures(o.diff_folder + "/" + file, &r.cases) && ok;
+    std::vector<std::string> written;
+    ok = WriteDiffPictures(o.diff_folder + "/" + file, &r.cases, &written) && ok;
+    for (const std::string& path : written) {
+      lists->diff->Add(path);
+    }
   }
   if (!o.reports_folder.empty()) {
-    ok = WriteOrSay(o.reports_folder + "/students/" + file + ".html",
-                    HtmlReport(r.cases, o.rules)) &&
+    ok = WriteNoted(o.reports_folder + "/students/" + file + ".html", HtmlReport(r.cases, o.rules),
+                    &lists->reports) &&
          ok;
   }
   return ok;
@@ -85,8 +146,10 @@ std::string SetupProblem(const CheckOptions& o, Roster* roster) {
       return "cannot read the roster " + o.roster_file + ": " + why;
     }
   }
+  // Created before the class is listed, so that a folder of the tool's
+  // own inside the class is known for what it is.
   for (const std::string& folder : {o.reports_folder.empty() ? "" : o.reports_folder + "/students",
-                                    o.gradescope, o.prairielearn}) {
+                                    o.gradescope, o.prairielearn, o.diff_folder}) {
     std::error_code error;
     if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error) {
       return "cannot create " + folder + ": " + error.message();
@@ -95,9 +158,50 @@ std::string SetupProblem(const CheckOptions& o, Roster* roster) {
   return {};
 }
 
+// Says what the listing left out or found odd, once each, on standard error.
+void SayListing(const ClassListing& listing) {
+  if (!listing.left_out.empty()) {
+    std::string names;
+    for (const std::string& name : listing.left_out) {
+      names += (names.empty() ? "" : ", ") + name;
+    }
+    Say("not graded, being mae-check's own folders: " + names);
+  }
+  for (const std::string& name : listing.linked) {
+    Say(name + " is a symbolic link to a folder: not followed, not graded");
+  }
+  for (const auto& [first, second] : listing.same_names) {
+    Say(first + " and " + second + " are one name in Unicode; both are graded");
+  }
+}
+
+// Keeps the students --only names; "" or the names that match no student.
+std::string KeepOnly(const std::vector<std::string>& only, std::vector<Student>* students) {
+  std::vector<Student> kept;
+  std::string unknown;
+  std::vector<std::string> keys;
+  for (const std::string& name : only) {
+    keys.push_back(NameKey(name));
+    const bool known = std::any_of(students->begin(), students->end(), [&](const Student& s) {
+      return NameKey(s.name) == keys.back();
+    });
+    if (!known) {
+      unknown += (unknown.empty() ? "" : ", ") + name;
+    }
+  }
+  for (Student& s : *students) {
+    if (std::find(keys.begin(), keys.end(), NameKey(s.name)) != keys.end()) {
+      kept.push_back(std::move(s));
+    }
+  }
+  *students = std::move(kept);
+  return unknown;
+}
+
 // Prints the class's results and writes the class-wide files asked for;
 // false when one of them cannot be written.
-bool ShowClass(const CheckOptions& o, const std::vector<StudentResult>& results) {
+bool ShowClass(const CheckOptions& o, const std::vector<StudentResult>& results,
+               OwnFolderLists* lists) {
   bool ok = true;
   const std::string text = o.json ? ClassJson(results, o.rules) : ClassText(results, o.rules);
   std::fwrite(text.data(), 1, text.size(), stdout);
@@ -107,8 +211,10 @@ bool ShowClass(const CheckOptions& o, const std::vector<StudentResult>& results)
   if (!o.report_file.empty()) {
     ok = WriteOrSay(o.report_file, ClassOverviewHtml(results, o.rules, false)) && ok;
   }
-  if (!o.reports_folder.empty()) {
-    ok = WriteOrSay(o.reports_folder + "/index.html", ClassOverviewHtml(results, o.rules, true)) &&
+  if (!o.reports_folder.empty() && o.only.empty()) {
+    // With --only the index of the whole class stays as it was.
+    ok = WriteNoted(o.reports_folder + "/index.html", ClassOverviewHtml(results, o.rules, true),
+                    &lists->reports) &&
          ok;
   }
   if (!o.junit.empty()) {
@@ -137,29 +243,48 @@ int RunClass(const CheckOptions& o) {
   for (const std::string& name : roster.duplicates) {
     Say(name + " is on the roster more than once; counted once");
   }
-  std::vector<Student> students;
-  const std::string why = ListStudents(*o.class_root, *o.ans_folder,
-                                       o.roster_file.empty() ? nullptr : &roster, &students);
+  ClassListing listing;
+  const std::string why =
+      ListStudents(*o.class_root, *o.ans_folder, o.roster_file.empty() ? nullptr : &roster,
+                   OwnOutputs(o), &listing);
   if (!why.empty()) {
     Say("cannot read --class " + *o.class_root + ": " + why);
     return kTrouble;
   }
+  std::vector<Student>& students = listing.students;
+  if (!o.only.empty()) {
+    const std::string unknown = KeepOnly(o.only, &students);
+    if (!unknown.empty()) {
+      Say("--only " + unknown + ": no such student under " + *o.class_root +
+          (o.roster_file.empty() ? "" : " or on the roster"));
+      return kTrouble;
+    }
+  }
+  SayListing(listing);
   const RunOptions run = RunOptionsFor(o);
+  OwnFolderLists lists(o);
   bool trouble = false;
   std::vector<StudentResult> results;
   {
     Progress progress(students.size());
     std::size_t done = 0;
     results = GradeClass(
-        students, *o.ans_folder, run,
+        students, *o.ans_folder, SkippedFolders(o), run,
         [&](StudentResult& r) {
           progress.Graded(++done);
-          return WriteStudent(o, r);
+          return WriteStudent(o, r, &lists);
         },
         &trouble);
   }
-  MarkIdentical(&results);
-  if (!ShowClass(o, results)) {
+  if (o.only.empty()) {
+    MarkIdentical(&results);
+  } else {
+    Say("identical failing outputs are not looked for with --only: that needs the whole class");
+  }
+  if (!ShowClass(o, results, &lists)) {
+    trouble = true;
+  }
+  if (!lists.Finish(o.only.empty())) {
     trouble = true;
   }
   if (trouble) {

@@ -12,10 +12,6 @@
 
 namespace {
 
-bool NoSubmission(const CaseResult& r) {
-  return r.test_case.problem_code == "no_submission";
-}
-
 std::string Padded(const std::string& text, std::size_t width, bool right) {
   const std::string pad(width - std::min(width, ShownWidth(text)), ' ');
   return right ? pad + text : text + pad;
@@ -49,7 +45,7 @@ std::string CsvField(std::string text) {
 }  // namespace
 
 const char* Mark(const CaseResult& r) {
-  if (NoSubmission(r)) {
+  if (NothingHandedIn(r.test_case)) {
     return "-";
   }
   return r.verdict == Verdict::kPass ? "P" : r.verdict == Verdict::kFail ? "F" : "E";
@@ -92,6 +88,11 @@ std::string StudentLines(const std::vector<StudentResult>& students,
     }
     if (!s.student.on_roster) {
       line += " not on the roster";
+    }
+    if (s.student.handed == Student::Handed::kLinkedFolder) {
+      line += " linked folder, not graded";
+    } else if (s.student.handed == Student::Handed::kEmpty) {
+      line += " empty submission";
     }
     line.erase(line.find_last_not_of(' ') + 1);
     text += line + "\n";
@@ -154,7 +155,7 @@ std::string ClassJson(const std::vector<StudentResult>& students, const CaseRule
     Json j;
     j["name"] = Normalised(s.student.name);
     j["on_roster"] = s.student.on_roster;
-    j["submitted"] = !s.student.folder.empty();
+    j["submitted"] = s.student.Submitted();
     j["score"] = s.score;
     j["max_score"] = s.max_score;
     j["passed"] = s.passed;

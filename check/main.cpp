@@ -26,6 +26,7 @@
 #include "setup.h"
 #include "text_report.h"
 #include "write_outputs.h"
+#include "written_files.h"
 
 namespace {
 
@@ -57,8 +58,20 @@ int Run(const CheckOptions& o) {
   std::vector<CaseResult> results = RunCases(setup.cases, RunOptionsFor(o));
 
   bool trouble = false;
-  if (!o.diff_folder.empty() && !WriteDiffPictures(o.diff_folder, &results)) {
-    trouble = true;
+  if (!o.diff_folder.empty()) {
+    // The folder's list of pictures: those of cases not pictured this time
+    // go, as they no longer show this folder's outputs.
+    std::vector<std::string> written;
+    trouble = !WriteDiffPictures(o.diff_folder, &results, &written);
+    WrittenFiles list(o.diff_folder);
+    for (const std::string& path : written) {
+      list.Add(path);
+    }
+    const std::string problem = list.Finish(true);
+    if (!problem.empty()) {
+      Say(problem);
+      trouble = true;
+    }
   }
   const std::string text = o.github_classroom ? GitHubClassroomLine(results)
                            : o.json           ? JsonReport(results, o.rules)

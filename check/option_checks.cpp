@@ -1,5 +1,7 @@
 #include "option_checks.h"
 
+#include <fnmatch.h>
+
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -83,6 +85,36 @@ std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>&
           {"--reports", &o.reports_folder}}) {
       if (!value->empty()) {
         return std::string(name) + " goes with --class ROOT";
+      }
+    }
+    if (!o.only.empty()) {
+      return "--only goes with --class ROOT";
+    }
+  }
+  return {};
+}
+
+std::string PatternProblem(const CaseRules& rules, const std::vector<std::string>& case_names) {
+  const auto matches_none = [&case_names](const CaseRules::Pattern& p) {
+    for (const std::string& name : case_names) {
+      if (::fnmatch(p.glob.c_str(), name.c_str(), 0) == 0) {
+        return false;
+      }
+    }
+    return true;
+  };
+  for (const auto& [option, patterns] :
+       {std::pair<const char*, const std::vector<CaseRules::Pattern>*>{"--max",
+                                                                       &rules.max_patterns},
+        {"--points", &rules.point_patterns}}) {
+    for (const CaseRules::Pattern& p : *patterns) {
+      if (matches_none(p)) {
+        std::string names;
+        for (const std::string& name : case_names) {
+          names += (names.empty() ? "" : ", ") + name;
+        }
+        return std::string(option) + " pattern '" + p.glob + "' matches no case; the cases are " +
+               names;
       }
     }
   }

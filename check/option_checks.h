@@ -19,4 +19,9 @@ std::optional<double> ParseThreshold(const std::string& text);
 // of the rules are checked apart.
 std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras);
 
+// What is wrong with the --max and --points patterns ("" when nothing): a
+// pattern that matches none of `case_names` is a mistake (a misspelt or
+// miscased name), said with the names it could have matched.
+std::string PatternProblem(const CaseRules& rules, const std::vector<std::string>& case_names);
+
 #endif  // MAE_CHECK_OPTION_CHECKS_H

@@ -5,6 +5,7 @@
 #include <memory>
 #include <utility>
 
+#include "case_list.h"
 #include "case_rules.h"
 #include "option_checks.h"
 #include "shown_text.h"
@@ -92,6 +93,11 @@ void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
   app->add_option("--reports", o->reports_folder,
                   "with --class: write FOLDER/index.html and a report per student")
       ->type_name("FOLDER");
+  app->add_option("--only", o->only,
+                  "with --class: grade this student alone, as in the whole class; repeatable")
+      ->type_name("NAME")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   AddPlatformOptions(app, o);
   app->add_option("operands", o->operands, "DIR, or OUTPUT REFERENCE");
   app->set_version_flag("--version", "mae-check " MAE_VERSION);
@@ -112,6 +118,11 @@ const char* EmptyName(const CLI::App& app, const CheckOptions& o, const Given& g
   for (const auto& [name, value] : names) {
     if (app.count(name) > 0 && value->empty()) {
       return name;
+    }
+  }
+  for (const std::string& name : o.only) {
+    if (name.empty()) {
+      return "--only";
     }
   }
   return nullptr;
@@ -195,6 +206,18 @@ ParsedOptions ParseOptions(int argc, char** argv) {
   std::string problem = OptionProblem(o, app.remaining());
   if (problem.empty()) {
     problem = ReadRules(app, given, &o.rules);
+  }
+  if (problem.empty()) {
+    // The ten cases' names, and a pair's own, which a course's shared
+    // patterns may name.
+    std::vector<std::string> names;
+    for (const Case& c : TenCases(".")) {
+      names.push_back(c.name);
+    }
+    if (o.operands.size() == 2) {
+      names.push_back(OnePair(o.operands[0], o.operands[1]).name);
+    }
+    problem = PatternProblem(o.rules, names);
   }
   if (!problem.empty()) {
     return UsageError(problem);

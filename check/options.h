@@ -18,9 +18,10 @@ struct CheckOptions {
   std::vector<std::string> operands;  // none, DIR, or OUTPUT REFERENCE
   // A class run: one sub-folder per student under class_root.
   std::optional<std::string> class_root;
-  std::string roster_file;     // "" without a roster
-  std::string csv_file;        // "" when no CSV is asked for
-  std::string reports_folder;  // "" when no per-student pages are asked for
+  std::string roster_file;        // "" without a roster
+  std::string csv_file;           // "" when no CSV is asked for
+  std::string reports_folder;     // "" when no per-student pages are asked for
+  std::vector<std::string> only;  // with --class: grade these students alone
   // Documents for grading platforms ("" when not asked for): a file each, or
   // with --class a folder of one per student (a file for JUnit).
   std::string gradescope;

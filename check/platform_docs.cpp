@@ -92,8 +92,7 @@ std::string PrairieLearnJson(const std::vector<CaseResult>& results, std::size_t
   const Summary summary = Summarise(results);
   Json doc;
   const bool any_output = std::any_of(results.begin(), results.end(), [](const CaseResult& r) {
-    return r.test_case.problem_code != "no_submission" &&
-           r.comparison.a.status != BmpStatus::kCannotOpen;
+    return !NothingHandedIn(r.test_case) && r.comparison.a.status != BmpStatus::kCannotOpen;
   });
   doc["gradable"] = any_output;
   if (!any_output) {

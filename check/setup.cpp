@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "own_files.h"
+
 std::string NotAFolder(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
@@ -20,6 +22,7 @@ Setup PlanCases(const CheckOptions& o) {
   Setup setup;
   if (o.operands.size() == 2) {
     setup.cases.push_back(OnePair(o.operands[0], o.operands[1]));
+    MarkPairItself(&setup.cases[0]);
     return setup;
   }
   const std::string dir = o.operands.empty() ? "." : o.operands[0];
@@ -46,5 +49,37 @@ Setup PlanCases(const CheckOptions& o) {
     }
   }
   setup.cases = TenCases(dir, o.ans_folder);
+  FindMisplacedOutputs(dir, SkippedFolders(o), &setup.cases);
+  // With --ans the folder is a submission, checked against references
+  // kept elsewhere: its outputs must be its own files.
+  MarkForeignOutputs(o.ans_folder ? std::optional<std::string>(dir) : std::nullopt, &setup.cases);
   return setup;
+}
+
+std::vector<OwnOutput> OwnOutputs(const CheckOptions& o) {
+  const bool per_student = o.class_root.has_value();
+  const OwnOutput all[] = {
+      {o.reports_folder, "--reports", false},
+      {o.diff_folder, "--diff", false},
+      {o.gradescope, "--gradescope", !per_student},
+      {o.prairielearn, "--prairielearn", !per_student},
+      {o.csv_file, "--csv", true},
+      {o.junit, "--junit", true},
+      {o.report_file, "--report", true},
+  };
+  std::vector<OwnOutput> own;
+  for (const OwnOutput& output : all) {
+    if (!output.path.empty()) {
+      own.push_back(output);
+    }
+  }
+  return own;
+}
+
+std::vector<std::string> SkippedFolders(const CheckOptions& o) {
+  std::vector<std::string> skipped = OwnFolders(OwnOutputs(o));
+  if (o.ans_folder) {
+    skipped.push_back(*o.ans_folder);
+  }
+  return skipped;
 }

@@ -9,13 +9,22 @@
 
 #include "case_list.h"
 #include "options.h"
+#include "output_search.h"
 
 struct Setup {
   std::vector<Case> cases;
   std::string problem;  // when not empty: what is wrong and what was expected
 };
 
+// The cases of one pair, or of a folder (its misplaced outputs found as a
+// class run finds them, outputs that are not the folder's own marked).
 Setup PlanCases(const CheckOptions& options);
+
+// The files and folders the run is asked to write, as options name them.
+std::vector<OwnOutput> OwnOutputs(const CheckOptions& options);
+
+// The folders no search for outputs enters: the references and OwnFolders.
+std::vector<std::string> SkippedFolders(const CheckOptions& options);
 
 // "" when `path` is a folder, else why not, starting with the path:
 // "s1: No such file or directory", "s1/Blur2.bmp is a file, not a folder".

@@ -1,5 +1,8 @@
 #include "shown_text.h"
 
+#include <utf8proc.h>
+
+#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -119,9 +122,22 @@ std::string Normalised(const std::string& text) {
 
 std::size_t ShownWidth(const std::string& text) {
   std::size_t width = 0;
-  for (const char ch : text) {
-    // Every byte but a continuation byte starts a character.
-    width += (static_cast<unsigned char>(ch) & 0xC0) != 0x80 ? 1 : 0;
+  const auto* bytes = reinterpret_cast<const utf8proc_uint8_t*>(text.data());
+  auto left = static_cast<utf8proc_ssize_t>(text.size());
+  while (left > 0) {
+    utf8proc_int32_t code = 0;
+    const utf8proc_ssize_t n = utf8proc_iterate(bytes, left, &code);
+    if (n <= 0) {
+      ++width;  // a byte that starts no character, shown as one
+      ++bytes;
+      --left;
+      continue;
+    }
+    // Combining marks take no column (a decomposed "é" is one), East
+    // Asian wide characters two.
+    width += static_cast<std::size_t>(std::max(0, utf8proc_charwidth(code)));
+    bytes += n;
+    left -= n;
   }
   return width;
 }

@@ -17,8 +17,8 @@ std::string Shown(const std::string& text);
 // U+FFFE and U+FFFF are replaced by U+FFFD; everything else is kept.
 std::string Normalised(const std::string& text);
 
-// The characters a terminal shows for valid UTF-8 `text` (Shown's output):
-// its code points.
+// The columns a terminal gives valid UTF-8 `text` (Shown's output): one a
+// character, none for a combining mark, two for a wide character.
 std::size_t ShownWidth(const std::string& text);
 
 #endif  // MAE_CHECK_SHOWN_TEXT_H

@@ -59,6 +59,9 @@ void Judge(const CaseRules& rules, CaseResult* r) {
   r->max_mae = max_mae;
   r->points = rules.PointsFor(r->test_case.name);
   r->note = r->test_case.found_as.empty() ? "" : "found as " + r->test_case.found_as;
+  if (r->test_case.is_reference) {
+    r->note += (r->note.empty() ? "" : "; ") + std::string("output is the reference itself");
+  }
   const std::string layout = LayoutNote(cmp);
   if (!layout.empty()) {
     r->note += (r->note.empty() ? "" : "; ") + layout;

@@ -20,7 +20,8 @@ bool WriteOrSay(const std::string& path, const std::string& bytes) {
   return error.empty();
 }
 
-bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* results) {
+bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* results,
+                       std::vector<std::string>* written) {
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
@@ -39,6 +40,9 @@ bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* resul
     const std::string path = (std::filesystem::path(folder) / (r.test_case.name + ".png")).string();
     if (WriteOrSay(path, r.diff_png)) {
       r.diff_path = path;
+      if (written != nullptr) {
+        written->push_back(path);
+      }
     } else {
       ok = false;
     }

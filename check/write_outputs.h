@@ -17,9 +17,11 @@ void Say(const std::string& problem);
 bool WriteOrSay(const std::string& path, const std::string& bytes);
 
 // Writes the difference picture of every compared case into `folder`
-// (created) as NAME.png, noting each path in the case's diff_path; false
-// when the folder or any picture cannot be written.
-bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* results);
+// (created) as NAME.png, noting each path in the case's diff_path and, when
+// given, in `written`; false when the folder or any picture cannot be
+// written.
+bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* results,
+                       std::vector<std::string>* written = nullptr);
 
 // Writes Gradescope's and PrairieLearn's documents for one set of cases,
 // where their paths are not empty; false after saying what could not be

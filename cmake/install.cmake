@@ -123,7 +123,8 @@ endif()
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_NAME mae)
 # MAE links the C++ runtime statically; dpkg-shlibdeps finds what both
-# executables need (the C library; libdeflate, libcrypto and pugixml for mae-check).
+# executables need (the C library; libdeflate, libcrypto, pugixml and utf8proc
+# for mae-check).
 set(CPACK_DEBIAN_RUNTIME_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_NAME mae-dev)
 set(CPACK_DEBIAN_DEVELOPMENT_PACKAGE_SECTION libdevel)

@@ -757,8 +757,8 @@ TEST(MaeCheck, PicturesChangeNoFigureWhateverTheTwoLayouts) {
   for (const Shape shape : {Shape{200001, 1}, Shape{1, 200000}}) {
     SCOPED_TRACE(shape.width);
     TempDir dir;
-    const Bytes pixels = bmptest::MakePixels(shape.width, shape.height,
-                                             [](std::size_t i) { return i * 7 % 253; });
+    const Bytes pixels =
+        bmptest::MakePixels(shape.width, shape.height, [](std::size_t i) { return i * 7 % 253; });
     Bytes off = pixels;
     off[off.size() - 2] ^= 0x40;
     Files(dir, MakeBmp(shape.width, shape.height, off),

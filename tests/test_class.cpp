@@ -4,7 +4,11 @@
 // figures worked out by hand.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <iterator>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -208,6 +212,198 @@ TEST(Class, MarksIdenticalFailingOutputsButNotIdenticalCorrectOnes) {
                        "identical failing outputs."),
             std::string::npos)
       << table;
+}
+
+// Every way a submission can hand in what is not its own work, or stand
+// for no student at all, against the same references kept outside ROOT.
+TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
+  TempDir d;
+  Hand(d, "refs");
+  const std::string subs = d / "subs";
+  Hand(d, "subs/alice");
+  Hand(d, "subs/inside", "Blur1,");
+  WriteFile(d / "subs/inside/work/b1.bmp", Ramp(4, 3));
+  ASSERT_EQ(::symlink("work/b1.bmp", (d / "subs/inside/Blur1.bmp").c_str()), 0);
+  for (const char* name : kCaseNames) {
+    const std::string file = std::string(name) + ".bmp";
+    WriteFile(d / ("subs/cheat/" + file + ".txt"), Bytes{});
+    ASSERT_EQ(::symlink(("../../refs/" + file).c_str(), (d / ("subs/cheat/" + file)).c_str()), 0);
+    WriteFile(d / ("subs/hard/" + file + ".txt"), Bytes{});
+    ASSERT_EQ(::link((d / ("refs/" + file)).c_str(), (d / ("subs/hard/" + file)).c_str()), 0);
+    WriteFile(d / ("subs/peek/" + file + ".txt"), Bytes{});
+    ASSERT_EQ(::symlink(("../alice/" + file).c_str(), (d / ("subs/peek/" + file)).c_str()), 0);
+  }
+  WriteFile(d / "subs/empty/.DS_Store", Bytes{1});
+  WriteFile(d / "subs/empty/__MACOSX/._Blur1.bmp", Bytes{1});
+  ASSERT_EQ(::symlink("alice", (d / "subs/linky").c_str()), 0);
+  Hand(d, "subs/Jose\xcc\x81");  // decomposed, as macOS unzips it
+  Hand(d, "subs/Zo\xc3\xab");
+  Hand(d, "subs/Zoe\xcc\x88");  // the same name, decomposed: both graded
+  const std::string roster = "alice\ncheat\nempty\nhard\ninside\nlinky\npeek\nJos\xc3\xa9\n";
+  WriteFile(d / "roster.txt", Bytes(roster.begin(), roster.end()));
+  const RunResult r =
+      bmptest::Run(MAE_CHECK_EXE, {"--json", "--class", subs, "--ans", d / "refs", "--reports",
+                                   subs + "/_rep", "--gradescope", subs + "/gs/docs"});
+  EXPECT_EQ(r.exit_status, 1);
+  EXPECT_EQ(r.err,
+            "mae-check: not graded, being mae-check's own folders: _rep (--reports), gs "
+            "(--gradescope)\n"
+            "mae-check: linky is a symbolic link to a folder: not followed, not graded\n"
+            "mae-check: Zoe\xcc\x88 and Zo\xc3\xab are one name in Unicode; both are graded\n");
+  const Json students = Json::parse(r.out)["students"];
+  struct Row {
+    const char* name;
+    const char* status;  // of Blur1's output
+    bool submitted;
+    const char* reason;  // a part of Blur1's reason; "" for none
+  };
+  const Row rows[] = {
+      {"Jose\xcc\x81", "ok", true, ""},
+      {"Zoe\xcc\x88", "ok", true, ""},
+      {"Zo\xc3\xab", "ok", true, ""},
+      {"alice", "ok", true, ""},
+      {"cheat", "same_file_as_reference", true, "cheat/Blur1.bmp is the reference itself"},
+      {"empty", "empty_submission", false, "empty submission"},
+      {"hard", "same_file_as_reference", true, "hard/Blur1.bmp is the reference itself"},
+      {"inside", "ok", true, ""},
+      {"linky", "linked_folder", false, "linked folder, not graded"},
+      {"peek", "link_outside_submission", true, "outside the submission, to "},
+  };
+  ASSERT_EQ(students.size(), std::size(rows));
+  for (std::size_t i = 0; i < std::size(rows); ++i) {
+    const Row& row = rows[i];
+    const Json& s = students[i];
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(s["name"], row.name);
+    EXPECT_EQ(s["submitted"], row.submitted);
+    const Json& c = s["cases"][0];
+    EXPECT_EQ(c["output_status"], row.status);
+    const std::string reason = c["reason"].is_null() ? "" : c["reason"].get<std::string>();
+    EXPECT_NE(reason.find(row.reason), std::string::npos) << reason;
+    EXPECT_EQ(s["passed"], *row.status == 'o' ? 10 : 0);
+  }
+  EXPECT_EQ(students[9]["cases"][0]["reason"],
+            "output " + subs + "/peek/Blur1.bmp links outside the submission, to " +
+                std::filesystem::canonical(d / "subs/alice/Blur1.bmp").string());
+
+  const RunResult table = bmptest::Run(
+      MAE_CHECK_EXE, {"--class", subs, "--ans", d / "refs", "--roster", d / "roster.txt"});
+  EXPECT_NE(table.out.find("Jose\xcc\x81     10/10  P  P  P  P  P  P  P  P  P  P\n"),
+            std::string::npos)
+      << table.out;  // on the roster by its composed name
+  EXPECT_NE(table.out.find("empty     0/10  -  -  -  -  -  -  -  -  -  -  empty submission\n"),
+            std::string::npos);
+  EXPECT_NE(table.out.find("linky     0/10  -  -  -  -  -  -  -  -  -  -  linked folder, not "
+                           "graded\n"),
+            std::string::npos);
+  EXPECT_EQ(table.out.find("Jos\xc3\xa9 "), std::string::npos);  // no second row
+}
+
+// A rerun leaves no page, document or picture of a student it no longer
+// grades; --only replaces one student's and removes nothing.
+TEST(Class, LeavesNoStaleDocumentsAndRegradesOneStudentAlone) {
+  TempDir d;
+  Hand(d, "refs");
+  for (const char* student : {"ann", "ben", "cat"}) {
+    Hand(d, std::string("subs/") + student);
+    WriteFile(d / (std::string("subs/") + student + "/Blur2.bmp"), Off(9));
+  }
+  WriteFile(d / "gs/mine.json", Bytes{'x'});  // the TA's own: never touched
+  const std::vector<std::string> args = {"--class",      d / "subs", "--ans",          d / "refs",
+                                         "--reports",    d / "rep",  "--diff",         d / "diff",
+                                         "--gradescope", d / "gs",   "--prairielearn", d / "pl"};
+  const auto files = [&d] {
+    std::vector<std::string> all;
+    for (const auto& e : std::filesystem::recursive_directory_iterator(d.path())) {
+      const std::string path = e.path().string().substr(d.path().string().size() + 1);
+      if (path.compare(0, 4, "subs") != 0 && path.compare(0, 4, "refs") != 0 &&
+          e.path().filename() != ".mae-check-files") {
+        all.push_back(path);
+      }
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+  };
+  ASSERT_EQ(bmptest::Run(MAE_CHECK_EXE, args).exit_status, 1);
+  std::filesystem::remove_all(d / "subs/ben");
+  const RunResult rerun = bmptest::Run(MAE_CHECK_EXE, args);
+  EXPECT_EQ(rerun.err, "");
+  std::vector<std::string> expected = {"diff",
+                                       "diff/ann",
+                                       "diff/cat",
+                                       "gs",
+                                       "gs/ann.json",
+                                       "gs/cat.json",
+                                       "gs/mine.json",
+                                       "pl",
+                                       "pl/ann.json",
+                                       "pl/cat.json",
+                                       "rep",
+                                       "rep/index.html",
+                                       "rep/students",
+                                       "rep/students/ann.html",
+                                       "rep/students/cat.html"};
+  for (const char* name : kCaseNames) {
+    for (const char* student : {"ann", "cat"}) {
+      expected.push_back(std::string("diff/") + student + "/" + name + ".png");
+    }
+  }
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(files(), expected);
+
+  // cat alone, after fixing Blur2: cat's row as in the whole class, cat's
+  // files replaced, ann's left, the class index kept.
+  Hand(d, "subs/cat");
+  const Bytes ann_page = bmptest::ReadFile(d / "rep/students/ann.html");
+  const Bytes index = bmptest::ReadFile(d / "rep/index.html");
+  std::vector<std::string> only = args;
+  only.insert(only.end(), {"--only", "cat", "--json"});
+  const RunResult one = bmptest::Run(MAE_CHECK_EXE, only);
+  EXPECT_EQ(one.exit_status, 0);
+  EXPECT_EQ(one.err,
+            "mae-check: identical failing outputs are not looked for with --only: that needs "
+            "the whole class\n");
+  const Json j = Json::parse(one.out);
+  ASSERT_EQ(j["students"].size(), 1u);
+  EXPECT_EQ(j["students"][0]["passed"], 10);
+  EXPECT_EQ(j["case_summary"][1]["pass_rate"], 1.0);
+  EXPECT_EQ(files(), expected);
+  EXPECT_EQ(bmptest::ReadFile(d / "rep/students/ann.html"), ann_page);
+  EXPECT_EQ(bmptest::ReadFile(d / "rep/index.html"), index);
+  const Bytes gs = bmptest::ReadFile(d / "gs/cat.json");
+  EXPECT_NE(std::string(gs.begin(), gs.end()).find("\"score\": 10.0"), std::string::npos);
+  only.back() = "nobody";
+  only.insert(only.end() - 1, "--only");
+  EXPECT_EQ(bmptest::Run(MAE_CHECK_EXE, only).exit_status, 2);
+}
+
+// One student's folder checked alone gets the verdicts it gets in the
+// class: misplaced outputs found, links out of it refused.
+TEST(Class, GradesAFolderAloneAsItIsGradedInTheClass) {
+  TempDir d;
+  Hand(d, "refs");
+  Hand(d, "subs/bob", "Blur1,Blur2,Sobel1,Sobel5,");
+  WriteFile(d / "subs/bob/out/run1/blur1.BMP", Ramp(4, 3));
+  WriteFile(d / "subs/bob/a/b/c/d/e/Blur2.bmp", Ramp(4, 3));  // five folders down: not found
+  WriteFile(d / "subs/bob/__MACOSX/Sobel5.bmp", Ramp(4, 3));  // never searched
+  ASSERT_EQ(::symlink((d / "refs/Sobel1.bmp").c_str(), (d / "subs/bob/Sobel1.bmp").c_str()), 0);
+  const Json alone = Json::parse(
+      bmptest::Run(MAE_CHECK_EXE, {"--json", "--ans", d / "refs", d / "subs/bob/"}).out);
+  const Json in_class = Json::parse(
+      bmptest::Run(MAE_CHECK_EXE, {"--json", "--class", d / "subs", "--ans", d / "refs"}).out);
+  const Json& cases = in_class["students"][0]["cases"];
+  ASSERT_EQ(alone["cases"].size(), 10u);
+  for (std::size_t i = 0; i < 10; ++i) {
+    SCOPED_TRACE(i);
+    for (const char* key : {"verdict", "output_status", "note", "output"}) {
+      EXPECT_EQ(alone["cases"][i][key], cases[i][key]) << key;
+    }
+  }
+  EXPECT_EQ(cases[0]["note"], "found as out/run1/blur1.BMP");
+  EXPECT_EQ(cases[0]["output"], d / "subs/bob/out/run1/blur1.BMP");  // no "//"
+  EXPECT_EQ(cases[1]["output_status"], "cannot_open");
+  EXPECT_EQ(cases[5]["output_status"], "same_file_as_reference");
+  EXPECT_EQ(cases[9]["output_status"], "cannot_open");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The comparison of files where only the library can reach: a file that
 // shrinks while it is compared.
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>

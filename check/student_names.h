@@ -1,0 +1,13 @@
+// Students' names as they are matched: a folder unzipped on macOS spells
+// "José" in decomposed Unicode, a roster typed elsewhere in composed
+// Unicode; both are one student.
+#ifndef MAE_CHECK_STUDENT_NAMES_H
+#define MAE_CHECK_STUDENT_NAMES_H
+
+#include <string>
+
+// The key a name is matched by: its Unicode NFC form (utf8proc), or, for a
+// name that is not valid UTF-8, the name's bytes as they are.
+std::string NameKey(const std::string& name);
+
+#endif  // MAE_CHECK_STUDENT_NAMES_H
