@@ -2,6 +2,7 @@
 // and the row layout out, without any file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -24,6 +25,12 @@ struct HeaderCase {
 Bytes Unsigned(Bytes header) {
   header[0] = 'P';
   header[1] = 'K';
+  return header;
+}
+
+// The header with its image-size field (byte 34) set.
+Bytes WithImageSize(Bytes header, std::uint32_t size) {
+  bmptest::PutLe(header, 34, size, 4);
   return header;
 }
 
@@ -71,11 +78,19 @@ TEST(ParseBmpHeader, FindsTheRowLayoutOrTheReasonToRefuse) {
       {"no signature, pixels missing", Unsigned(MakeHeader(2, 2)), 60, BmpStatus::kNotBmp, 0},
       {"no signature, too short", Unsigned(MakeHeader(2, 2)), 20, BmpStatus::kTooShort, 0},
       {"no signature but readable", Unsigned(MakeHeader(1, 1)), 58, BmpStatus::kOk, 4},
+      // A file-size field for packed rows, an image-size field for padded
+      // ones: the image size says padded, and the file holds them.
+      {"image size says padded", WithImageSize(MakeHeader(1, 2, 24, 54, 60), 8), 62, BmpStatus::kOk,
+       4},
+      {"both size fields say packed", WithImageSize(MakeHeader(1, 2, 24, 54, 60), 6), 62,
+       BmpStatus::kOk, 3},
   };
   for (const HeaderCase& c : cases) {
     SCOPED_TRACE(c.name);
     BmpHeader h;
-    const std::size_t given = c.file_size < 30 ? static_cast<std::size_t>(c.file_size) : 30;
+    // Every header byte the file holds, as a reader hands them over.
+    const std::size_t given =
+        static_cast<std::size_t>(std::min<std::uint64_t>(c.file_size, c.header.size()));
     EXPECT_EQ(ParseBmpHeader(c.header.data(), given, c.file_size, &h), c.expected);
     if (c.expected == BmpStatus::kOk) {
       EXPECT_EQ(h.stride, c.stride);

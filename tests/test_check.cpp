@@ -22,6 +22,7 @@
 #include "picture.h"
 #include "png.h"
 #include "png_filter.h"
+#include "report_marks.h"
 #include "shown_text.h"
 #include "testkit/bmp_bytes.h"
 #include "testkit/run_process.h"
@@ -268,6 +269,26 @@ TEST(MaeCheck, SaysWhatIsWrongWithTheCommandLineOrTheFoldersInOneLine) {
        "--ans @d/out.bmp is a file, not a folder; expected the "
        "folder of the ten references",
        false},
+      {{"-x"}, "unknown option '-x'", true},
+      {{"--max", "1e"}, kMax + "1e'", true},
+      {{"--max-difference", "256", "@d"},
+       "--max-difference needs a whole number from 0 to 255, not '256'",
+       true},
+      {{"--border", "12345678901234567890", "@d"},
+       "--border needs a whole number of pixels, not '12345678901234567890'",
+       true},
+      {{"--ans", "@d", "@d/out.bmp", "@d/out.bmp"},
+       "--ans names the folder of the ten references; a pair gives its REFERENCE itself",
+       true},
+      {{"--only", "ann", "@d"}, "--only goes with --class ROOT", true},
+      {{"--max", "sobel*=1", "@d"},
+       "--max pattern 'sobel*' matches no case; the cases are Blur1, Blur2, Blur3, Blur4, "
+       "Blur5, Sobel1, Sobel2, Sobel3, Sobel4, Sobel5",
+       true},
+      {{"--points", "x*=2", "@d/out.bmp", "@d/out.bmp"},
+       "--points pattern 'x*' matches no case; the cases are Blur1, Blur2, Blur3, Blur4, Blur5, "
+       "Sobel1, Sobel2, Sobel3, Sobel4, Sobel5, out",
+       true},
   };
   for (const Wrong& c : cases) {
     for (const bool json : {false, true}) {
@@ -514,6 +535,18 @@ TEST(Pictures, ShadesAndEncodings) {
   EXPECT_EQ(back.rgb, picture.rgb);
 }
 
+// One differing row of a picture drawn at 0.3 of its size: its tick lies
+// on the left edge at that row's drawn place, two drawn pixels long, not
+// the 0.3 pixel the row itself would take.
+TEST(Pictures, TicksOneDifferingRowOnTheEdgeAtAVisibleLength) {
+  DiffMarks marks;
+  marks.rows.assign(10, 0);
+  marks.rows[5] = 1;
+  marks.columns.assign(4, 0);
+  const std::string svg = MarksSvg(marks, 0.3, 1, 3);
+  EXPECT_EQ(svg, "<rect x=\"0.0\" y=\"9.5\" width=\"6.0\" height=\"2.0\" fill=\"#ff0000\"/>");
+}
+
 TEST(Pictures, ChoosesTheFilterThatSuitsEachPictureAndDecodesBack) {
   // Pictures that each filter predicts exactly, from a noisy first row and
   // column, above rows that the sample (row 1) leaves out: noise, and
@@ -616,6 +649,12 @@ TEST(MaeCheck, SaysWhenTheFilesLayTheirRowsOutDifferently) {
   EXPECT_EQ(k["note"], "output rows packed, reference rows padded");
   const std::string table = Check({dir / "out.bmp", dir / "ref.bmp"}).out;
   EXPECT_NE(table.find("0 (0%)  output rows packed, reference rows padded\n"), std::string::npos);
+  const Json swapped = Json::parse(Check({"--json", dir / "ref.bmp", dir / "out.bmp"}).out);
+  EXPECT_EQ(swapped["cases"][0]["note"], "output rows padded, reference rows packed");
+  // A file compared with itself: a fair question, and a note says so.
+  const Json itself = Json::parse(Check({"--json", dir / "ref.bmp", dir / "ref.bmp"}).out);
+  EXPECT_EQ(itself["cases"][0]["verdict"], "pass");
+  EXPECT_EQ(itself["cases"][0]["note"], "output is the reference itself");
   Files(dir, Ramp(4, 2), Ramp(4, 2));
   const Json same = Json::parse(Check({"--json", dir / "out.bmp", dir / "ref.bmp"}).out);
   EXPECT_EQ(same["cases"][0]["output_layout"], "either");
@@ -633,6 +672,21 @@ TEST(MaeCheck, PrintsTheDigitsItTakesToTellAnMaeFromTheThreshold) {
   const std::string pass = Check({"--max", "0.3333334", pair[0], pair[1]}).out;
   EXPECT_NE(pass.find("pass     0.3333333  "), std::string::npos) << pass;
   EXPECT_NE(pass.find("(MAE at most 0.3333334)"), std::string::npos) << pass;
+  // The default threshold is told apart from the MAEs held to it only: a
+  // case held to a pattern's threshold leaves it at six digits.
+  const std::string held = Check({"--max", "0.3333333333", "--max", "out=1", pair[0], pair[1]}).out;
+  EXPECT_NE(held.find("(MAE at most 0.333333, per-case thresholds)"), std::string::npos) << held;
+  const std::string framed =
+      Check({"--border", "0", "--max-difference", "3", pair[0], pair[1]}).out;
+  EXPECT_NE(framed.find("(MAE at most 0, largest difference at most 3)"), std::string::npos);
+  WriteFile(dir / "wide.bmp", Ramp(5, 5));
+  const std::string border = Check({"--border", "2", dir / "wide.bmp", dir / "wide.bmp"}).out;
+  EXPECT_NE(border.find("(MAE at most 0, border 2 left out)"), std::string::npos) << border;
+  // One pixel in 10000 differs: exactly 0.01%, not "<0.01%".
+  WriteFile(dir / "big.bmp", Ramp(100, 100));
+  WriteFile(dir / "big_off.bmp", RampWith(100, 100, 0, 1));
+  const std::string tiny = Check({dir / "big_off.bmp", dir / "big.bmp"}).out;
+  EXPECT_NE(tiny.find(" 1 (0.01%)"), std::string::npos) << tiny;
 }
 
 TEST(MaeCheck, ShowsEveryCaseOnOneLineWithColumnsAlignedByCharacters) {
@@ -648,6 +702,8 @@ TEST(MaeCheck, ShowsEveryCaseOnOneLineWithColumnsAlignedByCharacters) {
   EXPECT_EQ(r.out.substr(r.out.find('\n') + 1, shown.size() + 8), shown + "  pass  ");
   EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 3);
   EXPECT_EQ(Shown("a\xc2\x85z\xed\xa0\x80"), "a\\xc2\\x85z\\xed\\xa0\\x80");  // C1, a surrogate
+  EXPECT_EQ(Shown("a\x7f"), "a\\x7f");                                        // DEL
+  EXPECT_EQ(Normalised("a\x7f\xef\xbf\xbe"), "a\x7f\xef\xbf\xbd");            // U+FFFE replaced
 }
 
 TEST(MaeCheck, ReplacesAPictureOrReportWholeOrNotAtAll) {
@@ -693,6 +749,29 @@ TEST(MaeCheck, ReplacesAPictureOrReportWholeOrNotAtAll) {
   EXPECT_EQ(ReadFile(dir / "report.html"), page);
   EXPECT_EQ(ReadFile(dir / "pictures/out.png"), (Bytes{'o', 'l', 'd'}));
   EXPECT_EQ(names(), before);
+}
+
+// A rename that fails (over an immutable file) leaves the old file and no
+// temporary one, and the run says so.
+TEST(MaeCheck, SaysWhenTheFinishedFileCannotTakeThePlaceOfTheOld) {
+  TempDir dir;
+  Files(dir, Ramp(2, 2), Ramp(2, 2));
+  WriteFile(dir / "r.html", Bytes{'o', 'l', 'd'});
+  const std::string chattr = "/usr/bin/chattr";
+  if (::access(chattr.c_str(), X_OK) != 0 ||
+      bmptest::Run(chattr, {"+i", dir / "r.html"}).exit_status != 0) {
+    GTEST_SKIP() << "no immutable files here";
+  }
+  const RunResult r = Check({"--report", dir / "r.html", dir / "out.bmp", dir / "ref.bmp"});
+  bmptest::Run(chattr, {"-i", dir / "r.html"});
+  EXPECT_EQ(r.exit_status, 2);
+  EXPECT_NE(r.err.find("cannot write " + (dir / "r.html")), std::string::npos) << r.err;
+  EXPECT_EQ(ReadFile(dir / "r.html"), (Bytes{'o', 'l', 'd'}));
+  std::size_t files = 0;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
+    files += e.is_regular_file() ? 1u : 0u;
+  }
+  EXPECT_EQ(files, 3u);  // out.bmp, ref.bmp, r.html
 }
 
 TEST(MaeCheck, PicturesWhatDiffersWhereverTheRowsComeFrom) {

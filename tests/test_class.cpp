@@ -117,6 +117,7 @@ TEST(Class, GradesEverySubmissionAgainstSharedReferences) {
   EXPECT_EQ(carol["submitted"], false);
   EXPECT_TRUE(carol["cases"][0]["output"].is_null());
   EXPECT_EQ(carol["cases"][0]["output_status"], "no_submission");
+  EXPECT_TRUE(carol["cases"][0]["reference_status"].is_null());
   EXPECT_EQ(j["students"][3]["on_roster"], false);
   EXPECT_EQ(j["case_summary"][1], (Json{{"name", "Blur2"},
                                         {"passed", 1},
@@ -404,6 +405,39 @@ TEST(Class, GradesAFolderAloneAsItIsGradedInTheClass) {
   EXPECT_EQ(cases[1]["output_status"], "cannot_open");
   EXPECT_EQ(cases[5]["output_status"], "same_file_as_reference");
   EXPECT_EQ(cases[9]["output_status"], "cannot_open");
+}
+
+// The per-case figures over a class, and a CSV that a spreadsheet and
+// Python's csv module read back exactly, whatever the names.
+TEST(Class, SummarisesEachCaseAndWritesACsvThatReadsBack) {
+  TempDir d;
+  Hand(d, "refs");
+  // Blur2's MAEs, in name order: 0.75, 0.25, 1, 0; its median is 0.5.
+  // Blur3 has the same pass rate as Blur2: the first of them is named.
+  const char* names[] = {"\tann", "ben", "cat\ndog", "dan"};
+  const int blur2[] = {27, 9, 36, 0};
+  for (std::size_t i = 0; i < 4; ++i) {
+    const std::string student = std::string("subs/") + names[i];
+    Hand(d, student);
+    WriteFile(d / (student + "/Blur2.bmp"), Off(blur2[i]));
+    if (i < 3) {
+      WriteFile(d / (student + "/Blur3.bmp"), Off(1));
+    }
+  }
+  WriteFile(d / "subs/ben/Blur1.bmp", Off(1));  // an MAE of 1/36
+  const RunResult r = bmptest::Run(
+      MAE_CHECK_EXE, {"--class", d / "subs", "--ans", d / "refs", "--csv", d / "g.csv"});
+  EXPECT_NE(r.out.find("Blur2        0.25         0.5\n"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Lowest pass rate: Blur2, 1 of 4 students pass"), std::string::npos);
+  const RunResult csv = bmptest::Run(
+      "/usr/bin/env", {"python3", "-c",
+                       "import csv, sys\n"
+                       "rows = list(csv.reader(open(sys.argv[1], encoding='utf-8-sig', "
+                       "newline='')))\n"
+                       "print(repr([r[0] for r in rows[1:]]), float(rows[2][7]) == 1 / 36)",
+                       d / "g.csv"});
+  ASSERT_EQ(csv.exit_status, 0) << csv.err;
+  EXPECT_EQ(csv.out, "[\"'\\tann\", 'ben', 'cat\\ndog', 'dan'] True\n");
 }
 
 }  // namespace

@@ -80,6 +80,31 @@ TEST(Rules, HoldEachCaseToItsThresholdLargestDifferenceAndBorder) {
   EXPECT_EQ(c["max"], 5.0);
   EXPECT_EQ(c["points"], 1.0);
   EXPECT_EQ(Check({"--points", "r*=3", row, tall})["points"], 3.0);
+  // The boundaries of the numbers taken, each against the row's largest
+  // difference of 100 and MAE of 1/3.
+  struct Bound {
+    std::vector<std::string> options;
+    const char* verdict;
+  };
+  const Bound bounds[] = {
+      {{"--max", "1", "--max-difference", "255"}, "pass"},
+      {{"--max", "1", "--max-difference", "100"}, "pass"},  // exactly the largest
+      {{"--max", "1", "--max-difference", "99"}, "fail"},
+      {{"--max", "+0.5"}, "pass"},
+  };
+  for (const Bound& b : bounds) {
+    SCOPED_TRACE(testing::PrintToString(b.options));
+    std::vector<std::string> args = b.options;
+    args.insert(args.end(), {row, tall});
+    EXPECT_EQ(Check(args)["verdict"], b.verdict);
+  }
+  // Split at the last '=': the pattern may hold one, as a file name may.
+  WriteFile(dir / "x=y.bmp", bmptest::ReadFile(row));
+  EXPECT_EQ(Check({"--max", "x=y=5", dir / "x=y.bmp", tall})["max"], 5.0);
+  const bmptest::RunResult points =
+      bmptest::Run(MAE_CHECK_EXE, {"--json", "--points", "S*=2", row, tall});
+  EXPECT_EQ(Json::parse(points.out)["point_patterns"],
+            (Json::array({Json{{"pattern", "S*"}, {"points", 2.0}}})));
 }
 
 // True when every key of `ours` is in `published` with the same JSON
@@ -117,7 +142,8 @@ TEST(Platforms, WriteTheDocumentsEachPlatformReads) {
     WriteFile(dir / ("c/" + std::string(name) + ".bmp"), MakeBmp(1024, 1024, noisy));
     WriteFile(dir / ("c/ANS/" + std::string(name) + ".bmp"), MakeBmp(1024, 1024, ref));
   }
-  WriteFile(dir / "c/Sobel5.bmp", MakeBmp(1024, 1024, ref));  // one passes
+  WriteFile(dir / "c/Sobel5.bmp", MakeBmp(1024, 1024, ref));         // one passes
+  WriteFile(dir / "c/Sobel4.bmp", bmptest::MakeHeader(1024, 1024));  // one cannot be read
   const bmptest::RunResult r =
       bmptest::Run(MAE_CHECK_EXE,
                    {"--points", "Sobel*=2", "--gradescope", dir / "gs.json", "--prairielearn",
@@ -128,6 +154,7 @@ TEST(Platforms, WriteTheDocumentsEachPlatformReads) {
   const Json gs = Json::parse(gs_bytes.begin(), gs_bytes.end());
   ExpectShape(gs, Fixture("gradescope.json"), "gradescope");
   EXPECT_EQ(gs["score"], 2.0);
+  EXPECT_EQ(gs["tests"][8]["status"], "failed");  // an error scores nothing, like a fail
   EXPECT_EQ(gs["tests"][9], (Json{{"name", "Sobel5"},
                                   {"score", 2.0},
                                   {"max_score", 2.0},
@@ -142,7 +169,7 @@ TEST(Platforms, WriteTheDocumentsEachPlatformReads) {
   const Json pl = Json::parse(pl_bytes.begin(), pl_bytes.end());
   ExpectShape(pl, Fixture("prairielearn.json"), "prairielearn");
   EXPECT_EQ(pl["score"], 2.0 / 15.0);
-  for (std::size_t i = 0; i < 9; ++i) {
+  for (std::size_t i = 0; i < 8; ++i) {
     ASSERT_EQ(pl["tests"][i]["images"].size(), 1u) << i;
     EXPECT_EQ(
         pl["tests"][i]["images"][0]["url"].get<std::string>().rfind("data:image/png;base64,", 0),
@@ -154,14 +181,17 @@ TEST(Platforms, WriteTheDocumentsEachPlatformReads) {
   const pugi::xml_node suite = xml.child("testsuites").child("testsuite");
   EXPECT_STREQ(suite.attribute("name").value(), "c");
   EXPECT_EQ(suite.attribute("tests").as_int(), 10);
-  EXPECT_EQ(suite.attribute("failures").as_int(), 9);
-  EXPECT_EQ(suite.attribute("errors").as_int(), 0);
+  EXPECT_EQ(suite.attribute("failures").as_int(), 8);
+  EXPECT_EQ(suite.attribute("errors").as_int(), 1);
   const pugi::xml_node first = suite.child("testcase");
   EXPECT_STREQ(first.attribute("classname").value(), "c");
   EXPECT_NE(std::string(first.child("failure").attribute("message").value()).find("above 0"),
             std::string::npos);
   EXPECT_EQ(std::string(first.child_value("system-out")),
             "[[ATTACHMENT|" + (dir / "d/Blur1.png") + "]]");
+  const pugi::xml_node unreadable = suite.find_child_by_attribute("testcase", "name", "Sobel4");
+  EXPECT_TRUE(unreadable.child("error"));
+  EXPECT_FALSE(unreadable.child("failure"));
 
   // GitHub Classroom: one base64 line, and nothing else on standard output.
   const bmptest::RunResult gh = bmptest::Run(MAE_CHECK_EXE, {"--github-classroom", dir / "c"});
@@ -174,9 +204,10 @@ TEST(Platforms, WriteTheDocumentsEachPlatformReads) {
             0);
   const Json result = Json::parse(text.substr(0, length));
   EXPECT_EQ(result["version"], 1);
-  EXPECT_EQ(result["status"], "fail");
+  EXPECT_EQ(result["status"], "error");  // an error case outweighs the fails
   EXPECT_EQ(result["max_score"], 10.0);
   EXPECT_EQ(result["tests"][9]["status"], "pass");
+  EXPECT_EQ(result["tests"][8]["status"], "error");
 }
 
 TEST(Platforms, SayWhatCannotBeGraded) {
