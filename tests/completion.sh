@@ -7,7 +7,7 @@ source_dir=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir"
-mkdir sub
+mkdir sub sub/ann sub/ben
 touch a.bmp b.txt C.BMP
 . "$source_dir/completion/mae-check"
 . "$source_dir/completion/MAE"
@@ -32,6 +32,8 @@ complete_to _mae_check "--class " mae-check --cl
 complete_to _mae_check "--max --max-difference " mae-check --max
 complete_to _mae_check "C.BMP a.bmp sub " mae-check ""
 complete_to _mae_check "sub " mae-check --ans ""
+complete_to _mae_check "--only " mae-check --on
+complete_to _mae_check "ann ben " mae-check --class sub --only ""
 complete_to _mae_check "C.BMP a.bmp b.txt sub " mae-check --csv ""
 complete_to _mae "C.BMP a.bmp sub " MAE ""
 complete_to _mae "" MAE a.bmp C.BMP ""
