@@ -22,7 +22,7 @@ const unsigned char* RowReader::Fetch(const RowChunk& c) {
     return nullptr;
   }
   return file_.ReadAt(position, buffer_.get(), static_cast<std::size_t>(span)) ? buffer_.get()
-                                                                              : nullptr;
+                                                                               : nullptr;
 }
 
 BmpStatus ReadPackedBlock(const BmpFile& file, unsigned char* out) {

@@ -80,7 +80,8 @@ class RowReader {
   std::uint64_t Span(const RowChunk& c) const { return stride_ * (c.rows - 1) + c.bytes; }
 
   // The chunk's first row (its later rows follow at stride()), or null when
-  // a buffered read fails or the chunk would not fit the buffer. A mapped file that shrank raises SIGBUS instead.
+  // a buffered read fails or the chunk would not fit the buffer. A mapped file that shrank raises
+  // SIGBUS instead.
   const unsigned char* Fetch(const RowChunk& c);
 
  private:
