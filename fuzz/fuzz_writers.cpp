@@ -142,7 +142,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(doc["cases"][0]["reference"] == Normalised(r.test_case.reference));
   Require(r.reason.empty() || doc["cases"][0]["reason"] == Normalised(r.reason));
   Require(Json::parse(GradescopeJson(cases))["tests"][0]["name"] == name);
-  Require(Json::parse(PrairieLearnJson(cases))["tests"][0]["name"] == name);
+  Require(Json::parse(PrairieLearnJson(cases, {}))["tests"][0]["name"] == name);
   const std::string line = GitHubClassroomLine(cases);
   std::string decoded(line.size(), '\0');
   std::size_t length = 0;
@@ -165,7 +165,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::vector<std::vector<std::string>> csv = ReadCsv(ClassCsv(students).substr(3));
   Require(csv.size() == 2 && csv[1][0] == name);  // the name starts with "QZX": no guard
 
-  CheckHtml(HtmlReport(cases, rules));
+  CheckHtml(HtmlReport(cases, {}, rules));
   CheckHtml(ClassOverviewHtml(students, rules, true));
   return 0;
 }

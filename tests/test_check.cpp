@@ -18,7 +18,9 @@
 #include <tuple>
 #include <vector>
 
+#include "base64.h"
 #include "html_report.h"
+#include "html_text.h"
 #include "picture.h"
 #include "png.h"
 #include "png_filter.h"

@@ -3,10 +3,42 @@
 #include <fnmatch.h>
 
 #include <cctype>
-
-#include "option_checks.h"
+#include <cmath>
+#include <cstdlib>
 
 namespace {
+
+std::size_t SkipDigits(const std::string& text, std::size_t i) {
+  while (i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])) != 0) {
+    ++i;
+  }
+  return i;
+}
+
+bool IsPlainDecimal(const std::string& text) {
+  const std::size_t start = !text.empty() && text[0] == '+' ? 1 : 0;
+  std::size_t end = SkipDigits(text, start);
+  std::size_t digits = end - start;
+  if (end < text.size() && text[end] == '.') {
+    const std::size_t fraction = end + 1;
+    end = SkipDigits(text, fraction);
+    digits += end - fraction;
+  }
+  if (digits == 0) {
+    return false;  // "", "+", "."
+  }
+  if (end < text.size() && (text[end] == 'e' || text[end] == 'E')) {
+    std::size_t exponent = end + 1;
+    if (exponent < text.size() && (text[exponent] == '+' || text[exponent] == '-')) {
+      ++exponent;
+    }
+    end = SkipDigits(text, exponent);
+    if (end == exponent) {
+      return false;
+    }
+  }
+  return end == text.size();
+}
 
 double Lookup(const std::string& name, double fallback,
               const std::vector<CaseRules::Pattern>& patterns) {
@@ -20,6 +52,17 @@ double Lookup(const std::string& name, double fallback,
 }
 
 }  // namespace
+
+std::optional<double> ParseThreshold(const std::string& text) {
+  if (!IsPlainDecimal(text)) {
+    return std::nullopt;
+  }
+  const double value = std::strtod(text.c_str(), nullptr);
+  if (!std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
 
 double CaseRules::MaxFor(const std::string& name) const {
   return Lookup(name, default_max, max_patterns);

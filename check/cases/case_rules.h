@@ -29,6 +29,11 @@ struct CaseRules {
 std::string AddRule(const std::string& option, const std::string& text, double* default_value,
                     std::vector<CaseRules::Pattern>* patterns);
 
+// A plain decimal number of at least 0: an optional '+', digits with at
+// most one point ("5", ".5", "5."), an optional exponent ("1e-3", "1E3");
+// nothing else (no hexadecimal, inf or nan), and finite.
+std::optional<double> ParseThreshold(const std::string& text);
+
 // A whole number from 0 to `most`, in plain digits; nothing otherwise.
 std::optional<std::uint64_t> ParseCount(const std::string& text, std::uint64_t most);
 

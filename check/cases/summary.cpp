@@ -40,30 +40,6 @@ std::string SummaryLine(const std::vector<CaseResult>& results, const CaseRules&
   return line + ")";
 }
 
-std::string SixDigits(double value) {
-  return NumberText(value, 6);
-}
-
-std::string NumberText(double value, int digits) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%.*g", digits, value);
-  return text;
-}
-
-int DigitsToTell(double mae, double max) {
-  constexpr int kShortest = 6;
-  constexpr int kEnough = 17;  // tells any two different doubles apart
-  if (std::isnan(mae) || mae == max) {
-    return kShortest;
-  }
-  for (int digits = kShortest; digits < kEnough; ++digits) {
-    if (NumberText(mae, digits) != NumberText(max, digits)) {
-      return digits;
-    }
-  }
-  return kEnough;
-}
-
 int ThresholdDigits(const std::vector<CaseResult>& results, double max) {
   int digits = DigitsToTell(max, max);
   for (const CaseResult& r : results) {
@@ -79,17 +55,4 @@ std::string MaeText(const CaseResult& r) {
     return "-";
   }
   return NumberText(r.comparison.mae(), DigitsToTell(r.comparison.mae(), r.max_mae));
-}
-
-std::string PercentText(std::uint64_t part, std::uint64_t whole) {
-  if (part == 0 || whole == 0) {
-    return "0%";
-  }
-  const double percent = 100.0 * static_cast<double>(part) / static_cast<double>(whole);
-  if (percent < 0.01) {
-    return "<0.01%";
-  }
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f%%", percent);
-  return text;
 }

@@ -1,5 +1,4 @@
-// What every report of mae-check shares: the counts and the summary line,
-// and numbers written the way MAE writes them.
+// What every report of mae-check shares: the counts and the summary line.
 #ifndef MAE_CHECK_SUMMARY_H
 #define MAE_CHECK_SUMMARY_H
 
@@ -9,6 +8,7 @@
 
 #include "case_result.h"
 #include "case_rules.h"
+#include "number_text.h"
 
 struct Summary {
   std::size_t passed = 0;
@@ -24,14 +24,6 @@ Summary Summarise(const std::vector<CaseResult>& results);
 // they were used.
 std::string SummaryLine(const std::vector<CaseResult>& results, const CaseRules& rules);
 
-// A value as MAE prints it: six significant digits ("2.06912", "3.33333e-07").
-std::string SixDigits(double value);
-// A value with `digits` significant digits, in the same notation.
-std::string NumberText(double value, int digits);
-
-// The significant digits that tell `mae` from `max` apart: 6, or as many
-// more as it takes when six would print two different values alike.
-int DigitsToTell(double mae, double max);
 // A threshold's digits: enough to tell it from the MAE of every case held
 // to it.
 int ThresholdDigits(const std::vector<CaseResult>& results, double max);
@@ -39,8 +31,5 @@ int ThresholdDigits(const std::vector<CaseResult>& results, double max);
 // The MAE of a case for people, with the digits that tell it from its
 // threshold, or "-" when none was computed (an error, or an empty area).
 std::string MaeText(const CaseResult& r);
-
-// The share of differing pixels: "0%", "<0.01%", "12.34%".
-std::string PercentText(std::uint64_t part, std::uint64_t whole);
 
 #endif  // MAE_CHECK_SUMMARY_H

@@ -12,7 +12,8 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
   for (const Student& student : students) {
     StudentResult r;
     r.student = student;
-    r.cases = RunCases(StudentCases(student, ans, skipped), options);
+    std::vector<CasePictures> pictures;
+    r.cases = RunCases(StudentCases(student, ans, skipped), options, &pictures);
     for (const CaseResult& c : r.cases) {
       ++(c.verdict == Verdict::kPass   ? r.passed
          : c.verdict == Verdict::kFail ? r.failed
@@ -20,19 +21,8 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
       r.score += c.earned;
       r.max_score += c.points;
     }
-    if (done && !done(r)) {
+    if (done && !done(r, pictures)) {
       *trouble = true;
-    }
-    // Memory grows only by what is kept: the pictures go once written.
-    for (CaseResult& c : r.cases) {
-      std::string().swap(c.diff_png);
-      std::string().swap(c.output_png);
-      std::string().swap(c.reference_png);
-      std::string().swap(c.report_diff_png);
-      std::string().swap(c.crop_output_png);
-      std::string().swap(c.crop_reference_png);
-      c.diff_marks = DiffMarks();
-      c.diff_picture = Picture();
     }
     results.push_back(std::move(r));
   }

@@ -15,7 +15,8 @@
 
 struct StudentResult {
   Student student;
-  std::vector<CaseResult> cases;  // kept without their pictures
+  std::vector<CaseResult> cases;
+  std::vector<std::string> diff_paths;  // where each case's difference picture was written
   std::size_t passed = 0;
   std::size_t failed = 0;
   std::size_t errors = 0;
@@ -23,9 +24,11 @@ struct StudentResult {
   double max_score = 0.0;  // the points of every case
 };
 
-// Called once per student, in order, with the cases' pictures still there
-// (to write them); false when something could not be written.
-using StudentDone = std::function<bool(StudentResult& result)>;
+// Called once per student, in order, with the cases' pictures (to write
+// them, noting in result.diff_paths where); false when something could not
+// be written. The pictures are dropped when it returns.
+using StudentDone =
+    std::function<bool(StudentResult& result, const std::vector<CasePictures>& pictures)>;
 
 // Grades every student against the references in `ans` (no search for
 // outputs entering the folders in `skipped`), one student at a time, the cases of each on all

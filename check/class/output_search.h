@@ -7,10 +7,7 @@
 #include <vector>
 
 #include "case_list.h"
-
-// The name of the list of files mae-check keeps in each folder it writes
-// into; a folder holding one is the tool's own, never a submission's.
-inline constexpr const char* kWrittenListName = ".mae-check-files";
+#include "written_files.h"
 
 // What a run writes: a folder or file given to an option, with its name,
 // so that the tool's own folders are never taken for a student's work.

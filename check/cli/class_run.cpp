@@ -1,4 +1,4 @@
-#include "class_main.h"
+#include "class_run.h"
 
 #include <unistd.h>
 
@@ -13,6 +13,7 @@
 
 #include "class_html.h"
 #include "class_reports.h"
+#include "exit_status.h"
 #include "html_report.h"
 #include "platform_docs.h"
 #include "setup.h"
@@ -21,8 +22,6 @@
 #include "written_files.h"
 
 namespace {
-
-constexpr int kTrouble = 2;
 
 // "graded 120 of 200 students", kept up to date in place on a terminal at
 // most ten times a second; nothing when standard error is not a terminal.
@@ -97,7 +96,8 @@ bool WriteNoted(const std::string& path, const std::string& bytes,
 }
 
 // Writes one student's pictures and page, as asked for.
-bool WriteStudent(const CheckOptions& o, StudentResult& r, OwnFolderLists* lists) {
+bool WriteStudent(const CheckOptions& o, StudentResult& r,
+                  const std::vector<CasePictures>& pictures, OwnFolderLists* lists) {
   const std::string file = StudentFileName(r.student.name);
   bool ok = true;
   if (!o.gradescope.empty()) {
@@ -106,7 +106,7 @@ bool WriteStudent(const CheckOptions& o, StudentResult& r, OwnFolderLists* lists
   }
   if (!o.prairielearn.empty()) {
     const std::string path = o.prairielearn + "/" + file + ".json";
-    const bool written = WritePlatformDocs(r.cases, "", path);
+    const bool written = WritePlatformDocs(r.cases, pictures, "", path);
     if (written) {
       lists->prairielearn->Add(path);
     }
@@ -116,15 +116,16 @@ bool WriteStudent(const CheckOptions& o, StudentResult& r, OwnFolderLists* lists
     return ok;  // nothing handed in: no pictures or page
   }
   if (!o.diff_folder.empty()) {
-    std::vector<std::string> written;
-    ok = WriteDiffPictures(o.diff_folder + "/" + file, &r.cases, &written) && ok;
-    for (const std::string& path : written) {
-      lists->diff->Add(path);
+    ok = WriteDiffPictures(o.diff_folder + "/" + file, r.cases, pictures, &r.diff_paths) && ok;
+    for (const std::string& path : r.diff_paths) {
+      if (!path.empty()) {
+        lists->diff->Add(path);
+      }
     }
   }
   if (!o.reports_folder.empty()) {
-    ok = WriteNoted(o.reports_folder + "/students/" + file + ".html", HtmlReport(r.cases, o.rules),
-                    &lists->reports) &&
+    ok = WriteNoted(o.reports_folder + "/students/" + file + ".html",
+                    HtmlReport(r.cases, pictures, o.rules), &lists->reports) &&
          ok;
   }
   return ok;
@@ -220,7 +221,7 @@ bool ShowClass(const CheckOptions& o, const std::vector<StudentResult>& results,
   if (!o.junit.empty()) {
     std::vector<Suite> suites;
     for (const StudentResult& r : results) {
-      suites.push_back({r.student.name, &r.cases});
+      suites.push_back({r.student.name, &r.cases, &r.diff_paths});
     }
     ok = WriteOrSay(o.junit, JUnitXml(suites)) && ok;
   }
@@ -238,7 +239,7 @@ int RunClass(const CheckOptions& o) {
   const std::string problem = SetupProblem(o, &roster);
   if (!problem.empty()) {
     Say(problem);
-    return kTrouble;
+    return kExitTrouble;
   }
   for (const std::string& name : roster.duplicates) {
     Say(name + " is on the roster more than once; counted once");
@@ -249,7 +250,7 @@ int RunClass(const CheckOptions& o) {
                    OwnOutputs(o), &listing);
   if (!why.empty()) {
     Say("cannot read --class " + *o.class_root + ": " + why);
-    return kTrouble;
+    return kExitTrouble;
   }
   std::vector<Student>& students = listing.students;
   if (!o.only.empty()) {
@@ -257,7 +258,7 @@ int RunClass(const CheckOptions& o) {
     if (!unknown.empty()) {
       Say("--only " + unknown + ": no such student under " + *o.class_root +
           (o.roster_file.empty() ? "" : " or on the roster"));
-      return kTrouble;
+      return kExitTrouble;
     }
   }
   SayListing(listing);
@@ -270,9 +271,9 @@ int RunClass(const CheckOptions& o) {
     std::size_t done = 0;
     results = GradeClass(
         students, *o.ans_folder, SkippedFolders(o), run,
-        [&](StudentResult& r) {
+        [&](StudentResult& r, const std::vector<CasePictures>& pictures) {
           progress.Graded(++done);
-          return WriteStudent(o, r, &lists);
+          return WriteStudent(o, r, pictures, &lists);
         },
         &trouble);
   }
@@ -288,12 +289,12 @@ int RunClass(const CheckOptions& o) {
     trouble = true;
   }
   if (trouble) {
-    return kTrouble;
+    return kExitTrouble;
   }
   for (const StudentResult& r : results) {
     if (r.passed != r.cases.size()) {
-      return 1;
+      return kExitNotAllPass;
     }
   }
-  return 0;
+  return kExitAllPass;
 }

@@ -1,6 +1,6 @@
 // mae-check --class: grading every submission under a folder at once.
-#ifndef MAE_CHECK_CLASS_MAIN_H
-#define MAE_CHECK_CLASS_MAIN_H
+#ifndef MAE_CHECK_CLASS_RUN_H
+#define MAE_CHECK_CLASS_RUN_H
 
 #include "options.h"
 
@@ -9,4 +9,4 @@
 // otherwise, 2 for a setup mistake or an output that cannot be written.
 int RunClass(const CheckOptions& options);
 
-#endif  // MAE_CHECK_CLASS_MAIN_H
+#endif  // MAE_CHECK_CLASS_RUN_H

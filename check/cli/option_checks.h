@@ -7,12 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "case_rules.h"
 #include "options.h"
-
-// A plain decimal number of at least 0: an optional '+', digits with at
-// most one point ("5", ".5", "5."), an optional exponent ("1e-3", "1E3");
-// nothing else (no hexadecimal, inf or nan), and finite.
-std::optional<double> ParseThreshold(const std::string& text);
 
 // What is wrong with options CLI11 accepted, in the tool's words ("" when
 // nothing): `extras` are the arguments it did not recognise. The numbers

@@ -20,8 +20,9 @@ bool WriteOrSay(const std::string& path, const std::string& bytes) {
   return error.empty();
 }
 
-bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* results,
-                       std::vector<std::string>* written) {
+bool WriteDiffPictures(const std::string& folder, const std::vector<CaseResult>& results,
+                       const std::vector<CasePictures>& pictures, std::vector<std::string>* paths) {
+  paths->assign(results.size(), std::string());
   std::error_code error;
   std::filesystem::create_directories(folder, error);
   if (error) {
@@ -29,20 +30,19 @@ bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* resul
     return false;
   }
   bool ok = true;
-  for (CaseResult& r : *results) {
-    if (r.diff_png.empty()) {
+  for (std::size_t i = 0; i < results.size() && i < pictures.size(); ++i) {
+    const CaseResult& r = results[i];
+    const CasePictures& p = pictures[i];
+    if (p.diff_png.empty()) {
       if (r.comparison.state == CompareState::kCompared) {
-        Say(r.test_case.name + ": " + r.picture_error);
+        Say(r.test_case.name + ": " + p.error);
         ok = false;
       }
       continue;
     }
     const std::string path = (std::filesystem::path(folder) / (r.test_case.name + ".png")).string();
-    if (WriteOrSay(path, r.diff_png)) {
-      r.diff_path = path;
-      if (written != nullptr) {
-        written->push_back(path);
-      }
+    if (WriteOrSay(path, p.diff_png)) {
+      (*paths)[i] = path;
     } else {
       ok = false;
     }
@@ -50,7 +50,8 @@ bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* resul
   return ok;
 }
 
-bool WritePlatformDocs(const std::vector<CaseResult>& results, const std::string& gradescope,
+bool WritePlatformDocs(const std::vector<CaseResult>& results,
+                       const std::vector<CasePictures>& pictures, const std::string& gradescope,
                        const std::string& prairielearn) {
   bool ok = true;
   if (!gradescope.empty()) {
@@ -64,7 +65,7 @@ bool WritePlatformDocs(const std::vector<CaseResult>& results, const std::string
         return false;
       }
     }
-    ok = WriteOrSay(prairielearn, PrairieLearnJson(results)) && ok;
+    ok = WriteOrSay(prairielearn, PrairieLearnJson(results, pictures)) && ok;
   }
   return ok;
 }

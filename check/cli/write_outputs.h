@@ -17,17 +17,18 @@ void Say(const std::string& problem);
 bool WriteOrSay(const std::string& path, const std::string& bytes);
 
 // Writes the difference picture of every compared case into `folder`
-// (created) as NAME.png, noting each path in the case's diff_path and, when
-// given, in `written`; false when the folder or any picture cannot be
-// written.
-bool WriteDiffPictures(const std::string& folder, std::vector<CaseResult>* results,
-                       std::vector<std::string>* written = nullptr);
+// (created) as NAME.png; *paths gets, for each case, where its picture was
+// written ("" where none was). False when the folder or any picture cannot
+// be written.
+bool WriteDiffPictures(const std::string& folder, const std::vector<CaseResult>& results,
+                       const std::vector<CasePictures>& pictures, std::vector<std::string>* paths);
 
 // Writes Gradescope's and PrairieLearn's documents for one set of cases,
 // where their paths are not empty; false after saying what could not be
 // written. A PrairieLearn document is not written when a reference is
 // missing: that is the grader's mistake, not the student's.
-bool WritePlatformDocs(const std::vector<CaseResult>& results, const std::string& gradescope,
+bool WritePlatformDocs(const std::vector<CaseResult>& results,
+                       const std::vector<CasePictures>& pictures, const std::string& gradescope,
                        const std::string& prairielearn);
 
 // The run options `o` asks for: the rules, and the pictures the outputs

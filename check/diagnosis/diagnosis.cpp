@@ -5,6 +5,7 @@
 #include <cstring>
 #include <limits>
 
+#include "fnv1a.h"
 #include "sum_abs_diff.h"
 
 namespace {
@@ -219,7 +220,7 @@ void FindMistakes(const ImageView& o, const ImageView& r, double mae, unsigned l
 std::uint64_t PixelHash(const ImageView& image) {
   // FNV-1a over 8 bytes at a time, then the last few of each row one by
   // one; the padding between rows is not the picture's.
-  std::uint64_t hash = 14695981039346656037ull ^ image.width ^ (std::uint64_t{image.height} << 32);
+  std::uint64_t hash = kFnvOffset ^ image.width ^ (std::uint64_t{image.height} << 32);
   const std::size_t bytes = std::size_t{image.width} * 3;
   for (std::uint32_t y = 0; y < image.height; ++y) {
     const unsigned char* row = image.row(y);
@@ -227,11 +228,11 @@ std::uint64_t PixelHash(const ImageView& image) {
     for (; i + 8 <= bytes; i += 8) {
       std::uint64_t word = 0;
       std::memcpy(&word, row + i, 8);
-      hash = (hash ^ word) * 1099511628211ull;
+      hash = FnvStep(hash, word);
       hash ^= hash >> 29;
     }
     for (; i < bytes; ++i) {
-      hash = (hash ^ row[i]) * 1099511628211ull;
+      hash = FnvStep(hash, row[i]);
     }
   }
   return hash;

@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-struct Diagnosis {
-  std::string code;  // "channels_swapped", ...: stable, for scripts
-  std::string text;  // "red and blue are swapped"
-};
+#include "case_result.h"
 
 // A 24-bit image, bottom row first, `stride` bytes from one row to the
 // next (0: packed rows, as LoadBmp gives them).

@@ -162,8 +162,8 @@ std::string ClassJson(const std::vector<StudentResult>& students, const CaseRule
     j["failed"] = s.failed;
     j["errors"] = s.errors;
     j["cases"] = Json::array();
-    for (const CaseResult& c : s.cases) {
-      j["cases"].push_back(CaseJson(c));
+    for (std::size_t i = 0; i < s.cases.size(); ++i) {
+      j["cases"].push_back(CaseJson(s.cases[i], i < s.diff_paths.size() ? s.diff_paths[i] : ""));
     }
     doc["students"].push_back(std::move(j));
   }

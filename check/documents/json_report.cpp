@@ -20,7 +20,7 @@ Json LayoutJson(RowLayout layout) {
 
 }  // namespace
 
-Json CaseJson(const CaseResult& r) {
+Json CaseJson(const CaseResult& r, const std::string& diff_path) {
   const Comparison& c = r.comparison;
   const bool figures = c.has_figures();
   Json j;
@@ -56,7 +56,7 @@ Json CaseJson(const CaseResult& r) {
   }
   j["max"] = r.max_mae;
   j["points"] = r.points;
-  j["diff"] = r.diff_path.empty() ? Json(nullptr) : Json(Normalised(r.diff_path));
+  j["diff"] = diff_path.empty() ? Json(nullptr) : Json(Normalised(diff_path));
   return j;
 }
 
@@ -86,7 +86,8 @@ void AddRulesJson(const CaseRules& rules, Json* doc) {
   }
 }
 
-std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& rules) {
+std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& rules,
+                       const std::vector<std::string>& diff_paths) {
   const Summary summary = Summarise(results);
   Json doc;
   doc["version"] = kJsonVersion;
@@ -96,8 +97,8 @@ std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& 
   doc["failed"] = summary.failed;
   doc["errors"] = summary.errors;
   doc["cases"] = Json::array();
-  for (const CaseResult& r : results) {
-    doc["cases"].push_back(CaseJson(r));
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    doc["cases"].push_back(CaseJson(results[i], i < diff_paths.size() ? diff_paths[i] : ""));
   }
   return JsonText(doc);
 }

@@ -14,14 +14,17 @@ using Json = nlohmann::ordered_json;
 // Raised when a key changes meaning or goes; new keys keep the version.
 constexpr int kJsonVersion = 1;
 
-// One case as an object.
-Json CaseJson(const CaseResult& r);
+// One case as an object; "diff" is `diff_path`, or null when it is "".
+Json CaseJson(const CaseResult& r, const std::string& diff_path);
 
 // The document as text: paths are bytes from the command line and may not
 // be UTF-8, so what is not is replaced (U+FFFD) rather than refused.
 std::string JsonText(const Json& doc);
 
-std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& rules);
+// The whole document; `diff_paths` says where each case's difference
+// picture was written ("", or none at all, where it was not).
+std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& rules,
+                       const std::vector<std::string>& diff_paths = {});
 
 // The rules a run used, as the top-level keys after "max": "border", and
 // "max_difference", "max_patterns", "points" and "point_patterns" when set.

@@ -4,7 +4,7 @@
 #include <pugixml.hpp>
 #include <sstream>
 
-#include "html_report.h"
+#include "base64.h"
 #include "json_report.h"
 #include "png.h"
 #include "shown_text.h"
@@ -31,12 +31,12 @@ double Possible(const std::vector<CaseResult>& results) {
 
 // A case's picture for PrairieLearn: its difference picture shrunk by
 // `factor` as a data: URL, or "" when it has none.
-std::string PictureUrl(const CaseResult& r, std::uint32_t factor) {
-  if (r.diff_picture.empty()) {
+std::string PictureUrl(const Picture& diff_picture, std::uint32_t factor) {
+  if (diff_picture.empty()) {
     return {};
   }
   std::string error;
-  const std::string png = EncodeDiffPng(ShrinkKeepingDifferences(r.diff_picture, factor), &error);
+  const std::string png = EncodeDiffPng(ShrinkKeepingDifferences(diff_picture, factor), &error);
   return png.empty() ? std::string() : "data:image/png;base64," + Base64(png);
 }
 
@@ -88,7 +88,8 @@ std::string GradescopeJson(const std::vector<CaseResult>& results) {
   return JsonText(doc);
 }
 
-std::string PrairieLearnJson(const std::vector<CaseResult>& results, std::size_t budget) {
+std::string PrairieLearnJson(const std::vector<CaseResult>& results,
+                             const std::vector<CasePictures>& pictures, std::size_t budget) {
   const Summary summary = Summarise(results);
   Json doc;
   const bool any_output = std::any_of(results.begin(), results.end(), [](const CaseResult& r) {
@@ -104,9 +105,13 @@ std::string PrairieLearnJson(const std::vector<CaseResult>& results, std::size_t
   doc["message"] =
       std::to_string(summary.passed) + " of " + std::to_string(summary.total()) + " cases pass";
   std::vector<std::uint32_t> factors(results.size(), 1);
+  const Picture none;
+  const auto diff_picture = [&](std::size_t i) -> const Picture& {
+    return i < pictures.size() ? pictures[i].diff_picture : none;
+  };
   std::vector<std::string> urls(results.size());
   for (std::size_t i = 0; i < results.size(); ++i) {
-    urls[i] = PictureUrl(results[i], 1);
+    urls[i] = PictureUrl(diff_picture(i), 1);
   }
   for (;;) {
     doc["tests"] = Json::array();
@@ -123,7 +128,7 @@ std::string PrairieLearnJson(const std::vector<CaseResult>& results, std::size_t
     // Halve the largest picture and try again.
     const auto i = static_cast<std::size_t>(largest - urls.begin());
     factors[i] *= 2;
-    urls[i] = PictureUrl(results[i], factors[i]);
+    urls[i] = PictureUrl(diff_picture(i), factors[i]);
   }
 }
 
@@ -140,7 +145,10 @@ std::string JUnitXml(const std::vector<Suite>& suites) {
     node.append_attribute("tests") = static_cast<unsigned long long>(s.total());
     node.append_attribute("failures") = static_cast<unsigned long long>(s.failed);
     node.append_attribute("errors") = static_cast<unsigned long long>(s.errors);
-    for (const CaseResult& r : *suite.cases) {
+    for (std::size_t i = 0; i < suite.cases->size(); ++i) {
+      const CaseResult& r = (*suite.cases)[i];
+      const std::string diff_path =
+          suite.diff_paths != nullptr && i < suite.diff_paths->size() ? (*suite.diff_paths)[i] : "";
       pugi::xml_node test = node.append_child("testcase");
       test.append_attribute("classname") = Normalised(suite.name).c_str();
       test.append_attribute("name") = Normalised(r.test_case.name).c_str();
@@ -148,9 +156,9 @@ std::string JUnitXml(const std::vector<Suite>& suites) {
         pugi::xml_node why = test.append_child(r.verdict == Verdict::kFail ? "failure" : "error");
         why.append_attribute("message") = Normalised(r.reason).c_str();
         why.text() = Normalised(CaseMessage(r)).c_str();
-        if (!r.diff_path.empty()) {
+        if (!diff_path.empty()) {
           test.append_child("system-out").text() =
-              ("[[ATTACHMENT|" + Normalised(r.diff_path) + "]]").c_str();
+              ("[[ATTACHMENT|" + Normalised(diff_path) + "]]").c_str();
         }
       }
     }
@@ -169,9 +177,7 @@ std::string GitHubClassroomLine(const std::vector<CaseResult>& results) {
   doc["tests"] = Json::array();
   for (const CaseResult& r : results) {
     doc["tests"].push_back(Json{{"name", Normalised(r.test_case.name)},
-                                {"status", r.verdict == Verdict::kPass   ? "pass"
-                                           : r.verdict == Verdict::kFail ? "fail"
-                                                                         : "error"},
+                                {"status", VerdictWord(r.verdict)},
                                 {"score", r.earned},
                                 {"message", Normalised(CaseMessage(r))}});
   }

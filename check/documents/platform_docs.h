@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "case_pictures.h"
 #include "case_result.h"
 
 // Gradescope's autograder results: the score, and a test per case with
@@ -18,13 +19,17 @@ std::string GradescopeJson(const std::vector<CaseResult>& results);
 // shrunk, largest first, each block kept as its most different pixel,
 // until the whole document is under `budget` bytes. Not gradable, with the
 // reason in format_errors, when no output was there at all.
+// `pictures` holds the cases' kept difference pictures, one a case.
 std::string PrairieLearnJson(const std::vector<CaseResult>& results,
+                             const std::vector<CasePictures>& pictures,
                              std::size_t budget = 1000 * 1000);
 
-// One JUnit test suite: its name, and its cases.
+// One JUnit test suite: its name, its cases, and where each case's
+// difference picture was written ("" or none where it was not).
 struct Suite {
   std::string name;
   const std::vector<CaseResult>* cases;
+  const std::vector<std::string>* diff_paths = nullptr;
 };
 
 // JUnit XML: <testsuites> with a <testsuite> per suite and a <testcase

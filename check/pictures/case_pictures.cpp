@@ -4,8 +4,8 @@
 #include <memory>
 #include <new>
 
+#include "base64.h"
 #include "bmp_file.h"
-#include "html_report.h"
 
 namespace {
 
@@ -15,11 +15,11 @@ std::uint32_t StepFor(std::uint64_t side) {
 
 }  // namespace
 
-std::string CasePng(const Picture& picture, CaseResult* r, bool difference) {
+std::string CasePng(const Picture& picture, CasePictures* pictures, bool difference) {
   std::string error;
   std::string png = difference ? EncodeDiffPng(picture, &error) : EncodePng(picture, &error);
-  if (png.empty() && r->picture_error.empty()) {
-    r->picture_error = "cannot make a PNG picture: " + error;
+  if (png.empty() && pictures->error.empty()) {
+    pictures->error = "cannot make a PNG picture: " + error;
   }
   return png;
 }
@@ -79,10 +79,10 @@ std::string Embedded(const Picture& picture, bool difference, std::string* error
 }
 
 // Crops of both pictures around the largest difference, at full size.
-void MakeCrops(CaseResult* r, std::string* error) {
-  const Size out = r->output_size.value_or(Size{0, 0});
-  const Size ref = r->reference_size.value_or(Size{0, 0});
-  const DiffMarks& m = r->diff_marks;
+void MakeCrops(const CaseResult& r, CasePictures* p, std::string* error) {
+  const Size out = r.output_size.value_or(Size{0, 0});
+  const Size ref = r.reference_size.value_or(Size{0, 0});
+  const DiffMarks& m = p->diff_marks;
   // The common area is both pictures' lower-left corner.
   const std::uint32_t common_w = std::min(out.first, ref.first);
   const std::uint32_t common_h = std::min(out.second, ref.second);
@@ -90,34 +90,39 @@ void MakeCrops(CaseResult* r, std::string* error) {
   const std::uint32_t h = std::min(kCropSide, common_h);
   const std::uint32_t x = std::min(common_w - w, m.largest_x - std::min(m.largest_x, w / 2));
   const std::uint32_t y = std::min(common_h - h, m.largest_y - std::min(m.largest_y, h / 2));
-  r->crop_x = x;
-  r->crop_y = y;
-  r->crop_output_png = Embedded(
-      ReadPicture(r->test_case.output, x, y + (out.second - common_h), w, h, 1), false, error);
-  r->crop_reference_png = Embedded(
-      ReadPicture(r->test_case.reference, x, y + (ref.second - common_h), w, h, 1), false, error);
+  p->crop_x = x;
+  p->crop_y = y;
+  p->crop_output_png = Embedded(
+      ReadPicture(r.test_case.output, x, y + (out.second - common_h), w, h, 1), false, error);
+  p->crop_reference_png = Embedded(
+      ReadPicture(r.test_case.reference, x, y + (ref.second - common_h), w, h, 1), false, error);
 }
 
 }  // namespace
 
-void MakeReportPicture(CaseResult* r, int part, std::string* error) {
-  const std::uint32_t step = r->picture_step;
-  const Size out = r->output_size.value_or(Size{0, 0});
-  const Size ref = r->reference_size.value_or(Size{0, 0});
-  if (part == 0) {
-    r->output_png =
-        Embedded(ReadPicture(r->test_case.output, 0, 0, out.first, out.second, step), false, error);
-  } else if (part == 1) {
-    r->reference_png = Embedded(
-        ReadPicture(r->test_case.reference, 0, 0, ref.first, ref.second, step), false, error);
-  } else if (!r->diff_picture.empty()) {
-    r->report_diff_png = step == 1 && !r->diff_png.empty()
-                             ? Base64(r->diff_png)
-                             : Embedded(step == 1 ? r->diff_picture
-                                                  : ShrinkKeepingDifferences(r->diff_picture, step),
-                                        true, error);
-    if (step > 1 && r->diff_marks.largest != 0) {
-      MakeCrops(r, error);
-    }
+void MakeWholeOutput(const CaseResult& r, CasePictures* p, std::string* error) {
+  const Size out = r.output_size.value_or(Size{0, 0});
+  p->output_png =
+      Embedded(ReadPicture(r.test_case.output, 0, 0, out.first, out.second, p->step), false, error);
+}
+
+void MakeWholeReference(const CaseResult& r, CasePictures* p, std::string* error) {
+  const Size ref = r.reference_size.value_or(Size{0, 0});
+  p->reference_png = Embedded(
+      ReadPicture(r.test_case.reference, 0, 0, ref.first, ref.second, p->step), false, error);
+}
+
+void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* error) {
+  if (p->diff_picture.empty()) {
+    return;
+  }
+  const std::uint32_t step = p->step;
+  p->report_diff_png =
+      step == 1 && !p->diff_png.empty()
+          ? Base64(p->diff_png)
+          : Embedded(step == 1 ? p->diff_picture : ShrinkKeepingDifferences(p->diff_picture, step),
+                     true, error);
+  if (step > 1 && p->diff_marks.largest != 0) {
+    MakeCrops(r, p, error);
   }
 }

@@ -17,10 +17,32 @@ constexpr std::uint32_t kLargestDrawnSide = 2048;
 // difference.
 constexpr std::uint32_t kCropSide = 256;
 
+// The pictures of one case, when asked for, owned apart from its result:
+// the difference picture of the compared area as PNG bytes (for --diff),
+// and for the report (as base64 text) both whole pictures, the difference
+// picture as drawn and the crops.
+struct CasePictures {
+  std::string diff_png;  // full size, for --diff
+  std::string output_png;
+  std::string reference_png;
+  std::string report_diff_png;  // as the report draws it
+  std::string error;            // why a picture asked for could not be made
+  Picture diff_picture;         // the difference picture itself, when kept
+  DiffMarks diff_marks;         // where it differs, with the pictures
+  // 1, or the step the pictures were scaled down by to fit
+  // kLargestDrawnSide; then full-resolution crops of both pictures around
+  // the largest difference, from (crop_x, crop_y) of the common area.
+  std::uint32_t step = 1;
+  std::string crop_output_png;
+  std::string crop_reference_png;
+  std::uint32_t crop_x = 0;
+  std::uint32_t crop_y = 0;
+};
+
 // The picture as PNG bytes (a difference picture with its palette);
 // empty when it cannot be made, with the first such reason kept in
-// r->picture_error.
-std::string CasePng(const Picture& picture, CaseResult* r, bool difference = false);
+// pictures->error.
+std::string CasePng(const Picture& picture, CasePictures* pictures, bool difference = false);
 
 // A part of the 24-bit picture at `path`, top-left origin, read row by row
 // (the file is never held whole): every `step`th pixel of every `step`th
@@ -33,13 +55,17 @@ Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, s
 // scales the larger picture down to fit kLargestDrawnSide.
 std::uint32_t ReportStep(const CaseResult& r);
 
-// The report's pictures of a compared case come in three parts that may be
-// made at once (each writes fields of its own): 0 the whole output, 1 the
-// whole reference (both drawn with r->picture_step), 2 the difference
-// picture as drawn and, for a scaled case with a difference, crops around
-// the largest. Each is kept as the base64 text the page embeds; why one
-// could not be made goes to *error.
-constexpr int kReportPictureParts = 3;
-void MakeReportPicture(CaseResult* r, int part, std::string* error);
+// The report's pictures of a compared case, each kept as the base64 text
+// the page embeds; why one could not be made goes to *error. The three
+// write fields of their own, so that they may be made at once: the whole
+// output and the whole reference (drawn with p->step), and the difference
+// picture as drawn with, for a scaled case with a difference, crops around
+// the largest.
+using ReportPictureMaker = void (*)(const CaseResult& r, CasePictures* p, std::string* error);
+void MakeWholeOutput(const CaseResult& r, CasePictures* p, std::string* error);
+void MakeWholeReference(const CaseResult& r, CasePictures* p, std::string* error);
+void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* error);
+inline constexpr ReportPictureMaker kReportPictureMakers[] = {MakeWholeOutput, MakeWholeReference,
+                                                              MakeDrawnDifference};
 
 #endif  // MAE_CHECK_CASE_PICTURES_H

@@ -4,7 +4,9 @@
 #include <cstdio>
 
 #include "class_reports.h"
+#include "fnv1a.h"
 #include "html_report.h"
+#include "html_text.h"
 #include "summary.h"
 #include "verdict.h"
 
@@ -29,14 +31,6 @@ td.none { background: #eee; color: #777; }
 std::string CellClass(const CaseResult& r) {
   const std::string mark = Mark(r);
   return mark == "-" ? "none" : VerdictWord(r.verdict);
-}
-
-std::uint64_t Fnv1a(const std::string& text) {
-  std::uint64_t hash = 14695981039346656037ull;
-  for (const char ch : text) {
-    hash = (hash ^ static_cast<unsigned char>(ch)) * 1099511628211ull;
-  }
-  return hash;
 }
 
 std::string StudentRow(const StudentResult& s, bool links) {

@@ -1,11 +1,10 @@
 #include "html_report.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
+#include "html_text.h"
 #include "picture.h"
 #include "report_assets.h"
 #include "report_case.h"
@@ -66,51 +65,8 @@ std::string SizeAsHtmlText(const std::optional<Size>& size) {
   return size ? std::to_string(size->first) + " \u00d7 " + std::to_string(size->second) : "";
 }
 
-std::string EscapeHtml(const std::string& raw) {
-  const std::string text = Normalised(raw);
-  std::string out;
-  out.reserve(text.size());
-  for (const char ch : text) {
-    switch (ch) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      default:
-        out += ch;
-    }
-  }
-  return out;
-}
-
-std::string Base64(const std::string& bytes) {
-  // EVP_EncodeBlock writes one unbroken line and a terminating NUL; it takes
-  // an int length, so longer input goes in pieces of whole 3-byte groups.
-  constexpr std::size_t kPiece = std::size_t{3} << 28;
-  std::string text((bytes.size() + 2) / 3 * 4 + 1, '\0');
-  std::size_t written = 0;
-  for (std::size_t at = 0; at < bytes.size(); at += kPiece) {
-    const std::size_t n = std::min(kPiece, bytes.size() - at);
-    written += static_cast<std::size_t>(EVP_EncodeBlock(
-        reinterpret_cast<unsigned char*>(&text[written]),
-        reinterpret_cast<const unsigned char*>(bytes.data() + at), static_cast<int>(n)));
-  }
-  text.resize(written);
-  return text;
-}
-
-std::string HtmlReport(const std::vector<CaseResult>& results, const CaseRules& rules) {
+std::string HtmlReport(const std::vector<CaseResult>& results,
+                       const std::vector<CasePictures>& pictures, const CaseRules& rules) {
   const Summary summary = Summarise(results);
   const std::string line = EscapeHtml(SummaryLine(results, rules));
   std::string html =
@@ -124,14 +80,15 @@ std::string HtmlReport(const std::vector<CaseResult>& results, const CaseRules& 
       EscapeHtml(NumberText(rules.default_max, ThresholdDigits(results, rules.default_max))) +
       (rules.max_patterns.empty() ? "" : " (or its own threshold, where one is set)") + ".</p>\n" +
       Overview(results) + Legend();
-  std::size_t pictures = 0;
-  for (const CaseResult& r : results) {
-    pictures += r.output_png.size() + r.reference_png.size() + r.report_diff_png.size() +
-                r.crop_output_png.size() + r.crop_reference_png.size();
+  std::size_t embedded = 0;
+  for (const CasePictures& p : pictures) {
+    embedded += p.output_png.size() + p.reference_png.size() + p.report_diff_png.size() +
+                p.crop_output_png.size() + p.crop_reference_png.size();
   }
-  html.reserve(html.size() + pictures + results.size() * 8192 + 65536);  // one allocation
+  html.reserve(html.size() + embedded + results.size() * 8192 + 65536);  // one allocation
+  const CasePictures none;
   for (std::size_t i = 0; i < results.size(); ++i) {
-    CaseSection(results[i], i, &html);
+    CaseSection(results[i], i < pictures.size() ? pictures[i] : none, i, &html);
   }
   html += "</main>\n";
   html += kReportScript;

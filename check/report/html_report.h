@@ -9,18 +9,15 @@
 #include <string>
 #include <vector>
 
+#include "case_pictures.h"
 #include "case_result.h"
 #include "case_rules.h"
 
-std::string HtmlReport(const std::vector<CaseResult>& results, const CaseRules& rules);
+// `pictures` holds the cases' pictures, one a case (none: no pictures).
+std::string HtmlReport(const std::vector<CaseResult>& results,
+                       const std::vector<CasePictures>& pictures, const CaseRules& rules);
 
 // "240 × 160", or "" for no size.
 std::string SizeAsHtmlText(const std::optional<Size>& size);
-
-// Text made safe inside HTML elements and quoted attributes.
-std::string EscapeHtml(const std::string& text);
-
-// RFC 4648 base64 of `bytes`, without line breaks.
-std::string Base64(const std::string& bytes);
 
 #endif  // MAE_CHECK_HTML_REPORT_H

@@ -7,6 +7,7 @@
 
 #include "case_pictures.h"
 #include "html_report.h"
+#include "html_text.h"
 #include "report_marks.h"
 #include "summary.h"
 #include "verdict.h"
@@ -61,26 +62,26 @@ void Figure(std::string* html, const std::string& png, const char* role, const s
 
 // The difference picture with its marks; the picture may be drawn scaled
 // down by `step` from the marks' full-size coordinates.
-void MarkedDifference(std::string* html, const CaseResult& r, std::uint64_t width,
+void MarkedDifference(std::string* html, const CasePictures& p, std::uint64_t width,
                       std::uint64_t height, double scale, const std::string& caption) {
   const long long w = Drawn(width, scale), h = Drawn(height, scale);
-  const double full_scale = scale / r.picture_step;
+  const double full_scale = scale / p.step;
   *html += "<figure><div class=\"marked\" style=\"width:" + std::to_string(w + kGutter) +
            "px;height:" + std::to_string(h + kGutter) + "px\">";
-  Img(html, r.report_diff_png, "difference", "difference: " + caption, w, h,
+  Img(html, p.report_diff_png, "difference", "difference: " + caption, w, h,
       "left:" + std::to_string(kGutter) + "px;top:" + std::to_string(kGutter) + "px");
   *html += "<svg width=\"" + std::to_string(w + kGutter) + "\" height=\"" +
            std::to_string(h + kGutter) + "\" aria-hidden=\"true\">" +
-           MarksSvg(r.diff_marks, full_scale, w, h) + "</svg></div>";
+           MarksSvg(p.diff_marks, full_scale, w, h) + "</svg></div>";
   *html += "<figcaption><b>difference</b> " + EscapeHtml(caption) + "</figcaption></figure>\n";
 }
 
-std::string Figures(const CaseResult& r) {
+std::string Figures(const CaseResult& r, const CasePictures& p) {
   const Comparison& c = r.comparison;
   std::string where = "-";
-  if (r.diff_marks.largest != 0) {
-    where = "(" + std::to_string(r.diff_marks.largest_x) + ", " +
-            std::to_string(r.diff_marks.largest_y) + ")";
+  if (p.diff_marks.largest != 0) {
+    where = "(" + std::to_string(p.diff_marks.largest_x) + ", " +
+            std::to_string(p.diff_marks.largest_y) + ")";
   }
   return "<table class=\"figures\"><tr><th scope=\"col\">MAE</th><th scope=\"col\">largest "
          "difference</th><th scope=\"col\">at (x, y), top-left (0, 0)</th><th scope=\"col\">"
@@ -91,15 +92,15 @@ std::string Figures(const CaseResult& r) {
          std::to_string(c.compared_pixels()) + "</td></tr></table>\n";
 }
 
-void Pictures(std::string* html, const CaseResult& r) {
+void Pictures(std::string* html, const CaseResult& r, const CasePictures& p) {
   const double scale = ScaleFor(r);
   const Size out = r.output_size.value_or(Size{0, 0});
   const Size ref = r.reference_size.value_or(Size{0, 0});
   *html += "<div class=\"pictures\">\n";
-  Figure(html, r.output_png, "output", "output",
+  Figure(html, p.output_png, "output", "output",
          r.test_case.output + " (" + SizeAsHtmlText(r.output_size) + ")", out.first, out.second,
          scale);
-  Figure(html, r.reference_png, "reference", "reference",
+  Figure(html, p.reference_png, "reference", "reference",
          r.test_case.reference + " (" + SizeAsHtmlText(r.reference_size) + ")", ref.first,
          ref.second, scale);
   // The picture covers the whole common area, a border left out included.
@@ -108,16 +109,16 @@ void Pictures(std::string* html, const CaseResult& r) {
   const std::string caption = std::string("grey: equal; red: different; red marks: where") +
                               (framed ? "; blue-grey: the border left out" : "") + " (" +
                               SizeAsHtmlText(common) + ")";
-  if (!r.report_diff_png.empty()) {
-    MarkedDifference(html, r, common.first, common.second, scale, caption);
+  if (!p.report_diff_png.empty()) {
+    MarkedDifference(html, p, common.first, common.second, scale, caption);
   }
-  if (!r.crop_output_png.empty() && !r.crop_reference_png.empty()) {
-    const std::string at = "at (" + std::to_string(r.crop_x) + ", " + std::to_string(r.crop_y) +
+  if (!p.crop_output_png.empty() && !p.crop_reference_png.empty()) {
+    const std::string at = "at (" + std::to_string(p.crop_x) + ", " + std::to_string(p.crop_y) +
                            ") of the compared area, every pixel";
     const std::uint64_t side = std::min<std::uint64_t>({kCropSide, common.first, common.second});
-    Figure(html, r.crop_output_png, "crop-output", "output, around the largest difference", at,
+    Figure(html, p.crop_output_png, "crop-output", "output, around the largest difference", at,
            side, side, 1.0);
-    Figure(html, r.crop_reference_png, "crop-reference", "reference, around the largest difference",
+    Figure(html, p.crop_reference_png, "crop-reference", "reference, around the largest difference",
            at, side, side, 1.0);
   }
   *html += "</div>\n";
@@ -125,16 +126,16 @@ void Pictures(std::string* html, const CaseResult& r) {
 
 }  // namespace
 
-void CaseSection(const CaseResult& r, std::size_t index, std::string* out) {
+void CaseSection(const CaseResult& r, const CasePictures& p, std::size_t index, std::string* out) {
   const char* verdict = VerdictWord(r.verdict);
-  const bool pictures = !r.output_png.empty() && !r.reference_png.empty();
+  const bool pictures = !p.output_png.empty() && !p.reference_png.empty();
   std::string html =
       "<section class=\"case " + std::string(verdict) + "\" id=\"case-" + std::to_string(index) +
-      "\" data-step=\"" + std::to_string(r.picture_step) + "\" data-common-h=\"" +
+      "\" data-step=\"" + std::to_string(p.step) + "\" data-common-h=\"" +
       std::to_string(std::min(r.output_size.value_or(Size{0, 0}).second,
                               r.reference_size.value_or(Size{0, 0}).second)) +
-      "\" data-crop-x=\"" + std::to_string(r.crop_x) + "\" data-crop-y=\"" +
-      std::to_string(r.crop_y) + "\"" + (pictures ? " data-compare" : "") + ">\n<h2>" +
+      "\" data-crop-x=\"" + std::to_string(p.crop_x) + "\" data-crop-y=\"" +
+      std::to_string(p.crop_y) + "\"" + (pictures ? " data-compare" : "") + ">\n<h2>" +
       EscapeHtml(r.test_case.name) + " <span class=\"verdict\">" + verdict + "</span></h2>\n";
   if (!r.diagnosis.empty()) {
     html += "<p class=\"diagnosis\"><b>What looks wrong:</b> ";
@@ -150,11 +151,11 @@ void CaseSection(const CaseResult& r, std::size_t index, std::string* out) {
     html += "<p class=\"note\">Note: " + EscapeHtml(r.note) + "</p>\n";
   }
   if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
-    html += Figures(r);
+    html += Figures(r, p);
   }
   *out += html;
   if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
-    Pictures(out, r);
+    Pictures(out, r, p);
   }
   *out += "</section>\n";
 }

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 
+#include "case_pictures.h"
 #include "case_result.h"
 
 // The section of case `index` (its anchor is "case-INDEX"): heading and
@@ -13,6 +14,7 @@
 // red marks at the rows, columns and regions that differ, and crops at
 // full resolution when the pictures are drawn scaled down.
 // Appended to *html, so that the pictures' text is copied only once.
-void CaseSection(const CaseResult& r, std::size_t index, std::string* html);
+void CaseSection(const CaseResult& r, const CasePictures& pictures, std::size_t index,
+                 std::string* html);
 
 #endif  // MAE_CHECK_REPORT_CASE_H

@@ -1,9 +1,11 @@
 #include "run_cases.h"
 
+#include <iterator>
 #include <optional>
 
 #include "bmp_file.h"
 #include "case_pictures.h"
+#include "diagnosis.h"
 #include "picture.h"
 #include "sigbus_guard.h"
 #include "verdict.h"
@@ -73,7 +75,7 @@ void LookCloser(const RunOptions& options, CaseResult* r) {
   }
 }
 
-CaseResult RunCase(const Case& c, const RunOptions& options) {
+CaseResult RunCase(const Case& c, const RunOptions& options, CasePictures* pictures) {
   CaseResult r;
   r.test_case = c;
   if (!c.problem.empty()) {
@@ -87,7 +89,7 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
   compare.figures = true;
   compare.border = options.rules.border;
   std::optional<DiffPainter> painter;
-  if (options.diff_pictures || options.whole_pictures || options.keep_diff_picture) {
+  if (pictures != nullptr) {
     // Both sides are below 2^31: the header check refuses wider images.
     compare.on_area = [&painter, &options](std::uint64_t width, std::uint64_t height) {
       painter.emplace(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
@@ -107,47 +109,57 @@ CaseResult RunCase(const Case& c, const RunOptions& options) {
   }
   if (painter && r.comparison.state == CompareState::kCompared) {
     if (options.diff_pictures) {
-      r.diff_png = CasePng(painter->picture(), &r, true);
+      pictures->diff_png = CasePng(painter->picture(), pictures, true);
     }
-    r.diff_marks = painter->marks();
+    pictures->diff_marks = painter->marks();
     if (options.keep_diff_picture || options.whole_pictures) {
-      r.diff_picture = painter->TakePicture();
+      pictures->diff_picture = painter->TakePicture();
     }
   }
-  r.picture_step = ReportStep(r);
+  if (pictures != nullptr) {
+    pictures->step = ReportStep(r);
+  }
   return r;
+}
+
+// The report's pictures, a part of a case at a time on every processor:
+// finer pieces than whole cases keep both busy to the end.
+void MakeReportPictures(const RunOptions& options, const std::vector<CaseResult>& results,
+                        std::vector<CasePictures>* pictures) {
+  constexpr std::size_t kParts = std::size(kReportPictureMakers);
+  std::vector<std::string> errors(results.size() * kParts);
+  ParallelFor(errors.size(), 0, [&](std::size_t i) {
+    const CaseResult& r = results[i / kParts];
+    if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
+      kReportPictureMakers[i % kParts](r, &(*pictures)[i / kParts], &errors[i]);
+    }
+  });
+  for (std::size_t i = 0; i < errors.size(); ++i) {
+    CasePictures& p = (*pictures)[i / kParts];
+    if (!errors[i].empty() && p.error.empty()) {
+      p.error = "cannot make a PNG picture: " + errors[i];
+    }
+    if (!options.keep_diff_picture) {
+      p.diff_picture = Picture();
+    }
+  }
 }
 
 }  // namespace
 
-// The report's pictures, a part of a case at a time on every processor:
-// finer pieces than whole cases keep both busy to the end.
-void MakeReportPictures(const RunOptions& options, std::vector<CaseResult>* results) {
-  const std::size_t parts = kReportPictureParts;
-  std::vector<std::string> errors(results->size() * parts);
-  ParallelFor(errors.size(), options.threads, [&](std::size_t i) {
-    CaseResult& r = (*results)[i / parts];
-    if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
-      MakeReportPicture(&r, static_cast<int>(i % parts), &errors[i]);
-    }
-  });
-  for (std::size_t i = 0; i < errors.size(); ++i) {
-    CaseResult& r = (*results)[i / parts];
-    if (!errors[i].empty() && r.picture_error.empty()) {
-      r.picture_error = "cannot make a PNG picture: " + errors[i];
-    }
-    if (!options.keep_diff_picture) {
-      r.diff_picture = Picture();
-    }
+std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options,
+                                 std::vector<CasePictures>* pictures) {
+  const bool drawn = options.diff_pictures || options.whole_pictures || options.keep_diff_picture;
+  if (pictures != nullptr) {
+    pictures->assign(cases.size(), CasePictures());
   }
-}
-
-std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options) {
+  CasePictures* kept = drawn && pictures != nullptr ? pictures->data() : nullptr;
   std::vector<CaseResult> results(cases.size());
-  ParallelFor(cases.size(), options.threads,
-              [&](std::size_t i) { results[i] = RunCase(cases[i], options); });
-  if (options.whole_pictures) {
-    MakeReportPictures(options, &results);
+  ParallelFor(cases.size(), 0, [&](std::size_t i) {
+    results[i] = RunCase(cases[i], options, kept != nullptr ? kept + i : nullptr);
+  });
+  if (kept != nullptr && options.whole_pictures) {
+    MakeReportPictures(options, results, pictures);
   }
   return results;
 }

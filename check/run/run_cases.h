@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "case_pictures.h"
 #include "case_result.h"
 #include "case_rules.h"
 
@@ -15,10 +16,12 @@ struct RunOptions {
   bool whole_pictures = false;     // make the report's pictures
   bool diagnose = true;            // say what looks wrong with a failing case
   bool hash_outputs = false;       // a failing case's output_hash, to find identical ones
-  unsigned threads = 0;            // 0: one per processor
 };
 
-// Runs every case; the results come in the cases' order.
-std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options);
+// Runs every case, each on the next free processor; the results come in
+// the cases' order, and with `pictures` the pictures asked for, one
+// CasePictures a case.
+std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options,
+                                 std::vector<CasePictures>* pictures = nullptr);
 
 #endif  // MAE_CHECK_RUN_CASES_H

@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "output_file.h"
-#include "output_search.h"
 
 namespace {
 

@@ -8,6 +8,10 @@
 #include <set>
 #include <string>
 
+// The name of the list of files mae-check keeps in each folder it writes
+// into; a folder holding one is the tool's own, never a submission's.
+inline constexpr const char* kWrittenListName = ".mae-check-files";
+
 class WrittenFiles {
  public:
   // Nothing is read or written until Finish.

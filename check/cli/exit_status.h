@@ -1,0 +1,10 @@
+// mae-check's exit statuses.
+#ifndef MAE_CHECK_EXIT_STATUS_H
+#define MAE_CHECK_EXIT_STATUS_H
+
+inline constexpr int kExitAllPass = 0;     // every case passes
+inline constexpr int kExitNotAllPass = 1;  // a case fails or has an error
+// A usage or setup mistake, or a file that cannot be written.
+inline constexpr int kExitTrouble = 2;
+
+#endif  // MAE_CHECK_EXIT_STATUS_H

@@ -1,0 +1,92 @@
+#include "folder_run.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "html_report.h"
+#include "json_report.h"
+#include "platform_docs.h"
+#include "run_cases.h"
+#include "setup.h"
+#include "text_report.h"
+#include "write_outputs.h"
+#include "written_files.h"
+
+namespace {
+
+// The JUnit suite's name: the folder's base name, or for one pair the
+// output's folder's.
+std::string SuiteName(const CheckOptions& o) {
+  namespace fs = std::filesystem;
+  fs::path folder = o.operands.size() == 2 ? fs::path(o.operands[0]).parent_path()
+                                           : fs::path(o.operands.empty() ? "." : o.operands[0]);
+  std::error_code error;
+  const fs::path absolute = fs::absolute(folder, error).lexically_normal();
+  std::string name = (error ? folder : absolute).filename().string();
+  if (name.empty()) {
+    name = (error ? folder : absolute).parent_path().filename().string();
+  }
+  return name.empty() ? "mae-check" : name;
+}
+
+}  // namespace
+
+int RunFolder(const CheckOptions& o) {
+  const Setup setup = PlanCases(o);
+  if (!setup.problem.empty()) {
+    Say(setup.problem);
+    return kExitTrouble;
+  }
+  std::vector<CasePictures> pictures;
+  const std::vector<CaseResult> results = RunCases(setup.cases, RunOptionsFor(o), &pictures);
+
+  bool trouble = false;
+  std::vector<std::string> diff_paths;
+  if (!o.diff_folder.empty()) {
+    // The folder's list of pictures: those of cases not pictured this time
+    // go, as they no longer show this folder's outputs.
+    trouble = !WriteDiffPictures(o.diff_folder, results, pictures, &diff_paths);
+    WrittenFiles list(o.diff_folder);
+    for (const std::string& path : diff_paths) {
+      if (!path.empty()) {
+        list.Add(path);
+      }
+    }
+    const std::string problem = list.Finish(true);
+    if (!problem.empty()) {
+      Say(problem);
+      trouble = true;
+    }
+  }
+  const std::string text = o.github_classroom ? GitHubClassroomLine(results)
+                           : o.json           ? JsonReport(results, o.rules, diff_paths)
+                                              : TextReport(results, o.rules);
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  if (!o.report_file.empty() &&
+      !WriteOrSay(o.report_file, HtmlReport(results, pictures, o.rules))) {
+    trouble = true;
+  }
+  if (!WritePlatformDocs(results, pictures, o.gradescope, o.prairielearn)) {
+    trouble = true;
+  }
+  if (!o.junit.empty() && !WriteOrSay(o.junit, JUnitXml({{SuiteName(o), &results, &diff_paths}}))) {
+    trouble = true;
+  }
+  if (std::fflush(stdout) != 0) {
+    Say(std::string("cannot write the results: ") + std::strerror(errno));
+    trouble = true;
+  }
+  if (trouble) {
+    return kExitTrouble;
+  }
+  for (const CaseResult& r : results) {
+    if (r.verdict != Verdict::kPass) {
+      return kExitNotAllPass;
+    }
+  }
+  return kExitAllPass;
+}

@@ -1,0 +1,12 @@
+// mae-check on one folder's ten cases, or on one pair.
+#ifndef MAE_CHECK_FOLDER_RUN_H
+#define MAE_CHECK_FOLDER_RUN_H
+
+#include "exit_status.h"
+#include "options.h"
+
+// Runs the cases, prints the table (or JSON, or GitHub Classroom's line),
+// writes what was asked for, and returns the exit status.
+int RunFolder(const CheckOptions& options);
+
+#endif  // MAE_CHECK_FOLDER_RUN_H

@@ -1,0 +1,10 @@
+// Base64 for the pictures embedded in pages and documents.
+#ifndef MAE_CHECK_BASE64_H
+#define MAE_CHECK_BASE64_H
+
+#include <string>
+
+// RFC 4648 base64 of `bytes`, without line breaks.
+std::string Base64(const std::string& bytes);
+
+#endif  // MAE_CHECK_BASE64_H
