@@ -15,6 +15,8 @@
 
 namespace {
 
+using namespace mae;
+
 // Both inputs together fit in a core's L2 cache, so this measures the pass,
 // not the memory.
 constexpr std::size_t kBytesPerInput = 96 * 1024;

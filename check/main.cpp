@@ -19,6 +19,7 @@
 #include "options.h"
 
 int main(int argc, char** argv) {
+  using mae::check::kExitTrouble;
   // Pictures and pages take buffers of a few megabytes, one after another:
   // keep freed ones for the next rather than handing them back to the
   // kernel and faulting fresh pages in each time (a sixth of a report's
@@ -26,11 +27,12 @@ int main(int argc, char** argv) {
   ::mallopt(M_MMAP_THRESHOLD, 64 << 20);
   ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
   try {
-    const ParsedOptions parsed = ParseOptions(argc, argv);
+    const mae::check::ParsedOptions parsed = mae::check::ParseOptions(argc, argv);
     if (!parsed.options) {
       return parsed.exit_status;
     }
-    return parsed.options->class_root ? RunClass(*parsed.options) : RunFolder(*parsed.options);
+    return parsed.options->class_root ? mae::check::RunClass(*parsed.options)
+                                      : mae::check::RunFolder(*parsed.options);
   } catch (const std::exception& e) {
     // Out of memory or a thread that cannot start: said, never a crash.
     std::fprintf(stderr, "mae-check: %s\n", e.what());

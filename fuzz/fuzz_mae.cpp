@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "MAE.h"
+#include "fuzz_entry.h"
 #include "mem_file.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

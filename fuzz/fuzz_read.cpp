@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "bmp_reader.h"
+#include "fuzz_entry.h"
 #include "mem_file.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {

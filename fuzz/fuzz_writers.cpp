@@ -19,6 +19,7 @@
 
 #include "class_html.h"
 #include "class_reports.h"
+#include "fuzz_entry.h"
 #include "html_report.h"
 #include "json_report.h"
 #include "platform_docs.h"
@@ -26,6 +27,9 @@
 #include "text_report.h"
 
 namespace {
+
+using namespace mae;
+using namespace mae::check;
 
 // Stops the run, saying which check failed, when `ok` is false.
 #define Require(ok) Check((ok), #ok)

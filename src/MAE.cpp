@@ -15,6 +15,7 @@ const char* ans_name[10] = {
     "ANS/Sobel1.bmp", "ANS/Sobel2.bmp", "ANS/Sobel3.bmp", "ANS/Sobel4.bmp", "ANS/Sobel5.bmp",
 };
 
+namespace mae {
 namespace {
 
 void PrintStatus(const FileOutcome& file, const char* path) {
@@ -24,17 +25,19 @@ void PrintStatus(const FileOutcome& file, const char* path) {
 }
 
 }  // namespace
+}  // namespace mae
 
 double MAE(const char* path1, const char* path2) {
+  using mae::CompareState;
   // Only the sum is asked for: the fast path, with no per-pixel figures.
-  const Comparison result = CompareFiles(path1, path2);
+  const mae::Comparison result = mae::CompareFiles(path1, path2);
   // The lines come in the order in which their causes arose: a refused
   // file is known before the sizes are, a read that fails during the pass
   // only after the size warning.
   switch (result.state) {
     case CompareState::kRefused:
-      PrintStatus(result.a, path1);
-      PrintStatus(result.b, path2);
+      mae::PrintStatus(result.a, path1);
+      mae::PrintStatus(result.b, path2);
       break;
     case CompareState::kFailedWhileComparing:
     case CompareState::kEmptyArea:
@@ -42,8 +45,8 @@ double MAE(const char* path1, const char* path2) {
       if (result.sizes_differ()) {
         std::printf(" Warning: The size of 2 images is not the same!\n");
       }
-      PrintStatus(result.a, path1);
-      PrintStatus(result.b, path2);
+      mae::PrintStatus(result.a, path1);
+      mae::PrintStatus(result.b, path2);
       break;
   }
   return result.mae();

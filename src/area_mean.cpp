@@ -1,11 +1,9 @@
 #include "area_mean.h"
 
 #include <algorithm>
-#include <cstddef>
 #include <limits>
 
-#include "bmp_header.h"
-#include "sum_abs_diff.h"
+namespace mae {
 
 bool CommonArea(std::int64_t width_a, std::int64_t height_a, std::int64_t width_b,
                 std::int64_t height_b, std::uint64_t* width, std::uint64_t* height) {
@@ -29,19 +27,4 @@ double Mean(std::uint64_t sum, std::uint64_t count) {
   return static_cast<double>(sum) / static_cast<double>(count);
 }
 
-double MeanAbsoluteError(const unsigned char* a, std::int32_t width_a, std::int32_t height_a,
-                         const unsigned char* b, std::int32_t width_b, std::int32_t height_b) {
-  std::uint64_t width = 0;
-  std::uint64_t height = 0;
-  if (!CommonArea(width_a, height_a, width_b, height_b, &width, &height)) {
-    return Mean(0, 0);
-  }
-  const std::uint64_t row_bytes = width * kComparedPixelBytes;
-  const std::size_t stride_a = static_cast<std::size_t>(width_a) * kComparedPixelBytes;
-  const std::size_t stride_b = static_cast<std::size_t>(width_b) * kComparedPixelBytes;
-  std::uint64_t sum = 0;
-  for (std::size_t row = 0; row < height; ++row) {
-    sum += SumAbsDiff(a + row * stride_a, b + row * stride_b, static_cast<std::size_t>(row_bytes));
-  }
-  return Mean(sum, row_bytes * height);
-}
+}  // namespace mae

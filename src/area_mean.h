@@ -1,9 +1,10 @@
-// The area two images share and the mean over it: what the comparison of
-// files and of blocks in memory have in common.
+// The area two images share and the mean over it.
 #ifndef MAE_AREA_MEAN_H
 #define MAE_AREA_MEAN_H
 
 #include <cstdint>
+
+namespace mae {
 
 // The area both images cover: the first min(height) rows and, in each, the
 // first min(width) pixels. False when it is empty.
@@ -13,10 +14,6 @@ bool CommonArea(std::int64_t width_a, std::int64_t height_a, std::int64_t width_
 // sum / count, rounded once; a NaN with its sign bit set for a count of 0.
 double Mean(std::uint64_t sum, std::uint64_t count);
 
-// The comparison of two 24-bit pixel blocks already in memory, in packed
-// rows, each indexed with its own width. Returns the mean, a NaN with its
-// sign bit set when the area is empty.
-double MeanAbsoluteError(const unsigned char* a, std::int32_t width_a, std::int32_t height_a,
-                         const unsigned char* b, std::int32_t width_b, std::int32_t height_b);
+}  // namespace mae
 
 #endif  // MAE_AREA_MEAN_H

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <limits>
 
+namespace mae {
+
 BmpFile::~BmpFile() {
   if (mapped_ != nullptr) {
     ::munmap(const_cast<unsigned char*>(mapped_), static_cast<std::size_t>(size_));
@@ -96,3 +98,5 @@ bool BmpFile::Holds(const void* address) const {
   const auto* byte = static_cast<const unsigned char*>(address);
   return mapped_ != nullptr && byte >= mapped_ && byte < mapped_ + size_;
 }
+
+}  // namespace mae

@@ -9,6 +9,8 @@
 #include "bmp_header.h"
 #include "status.h"
 
+namespace mae {
+
 // What became of one file: filled in by BmpFile::Open, and read by the
 // reader, the comparison and mae-check alike.
 struct FileOutcome {
@@ -56,5 +58,7 @@ class BmpFile {
   const unsigned char* mapped_ = nullptr;
   FileOutcome outcome_;
 };
+
+}  // namespace mae
 
 #endif  // MAE_BMP_FILE_H

@@ -2,6 +2,8 @@
 
 #include <limits>
 
+namespace mae {
+
 namespace {
 
 constexpr std::uint32_t kMaxSigned32 = std::numeric_limits<std::int32_t>::max();
@@ -125,3 +127,5 @@ BmpStatus ParseBmpHeader(const unsigned char* bytes, std::size_t size, std::uint
   }
   return status;
 }
+
+}  // namespace mae

@@ -28,6 +28,8 @@
 
 #include "status.h"
 
+namespace mae {
+
 // A file shorter than this cannot hold the fields a reader needs (up to
 // the bits per pixel, bytes 28-29).
 constexpr std::size_t kBmpFieldsEnd = 30;
@@ -73,5 +75,7 @@ BmpStatus ParseBmpHeader(const unsigned char* bytes, std::size_t size, std::uint
 // a x b and a + b, or false when the result does not fit in 64 bits.
 bool CheckedMul(std::uint64_t a, std::uint64_t b, std::uint64_t* result);
 bool CheckedAdd(std::uint64_t a, std::uint64_t b, std::uint64_t* result);
+
+}  // namespace mae
 
 #endif  // MAE_BMP_HEADER_H

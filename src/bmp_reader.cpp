@@ -8,6 +8,7 @@
 #include "load_bmp.h"
 #include "status.h"
 
+namespace mae {
 namespace {
 
 void PutLe(unsigned char* p, std::uint32_t value, int bytes) {
@@ -17,6 +18,10 @@ void PutLe(unsigned char* p, std::uint32_t value, int bytes) {
 }
 
 }  // namespace
+}  // namespace mae
+
+// The members below are written with the library's own names.
+using namespace mae;
 
 unsigned char* BmpReader::ReadBMP(const char* fname_s, std::int32_t* out_width,
                                   std::int32_t* out_height) {

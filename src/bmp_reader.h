@@ -19,15 +19,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstdlib>
-#include <memory>
 
-// Releases a pixel block returned by ReadBMP (the same as std::free).
-struct BmpBlockFree {
-  void operator()(unsigned char* block) const noexcept { std::free(block); }
-};
-// A pixel block that releases itself: BmpBlock block(reader.ReadBMP(...));
-using BmpBlock = std::unique_ptr<unsigned char, BmpBlockFree>;
+#include "bmp_block.h"
 
 class BmpReader {
  public:

@@ -8,6 +8,8 @@
 #include "sigbus_guard.h"
 #include "sum_abs_diff.h"
 
+namespace mae {
+
 namespace {
 
 // The pass over the compared rows of both files. Runs inside
@@ -173,3 +175,5 @@ Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOpt
   result.state = CompareState::kCompared;
   return result;
 }
+
+}  // namespace mae

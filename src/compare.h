@@ -10,6 +10,8 @@
 
 #include "bmp_file.h"
 
+namespace mae {
+
 // Called with each compared piece of a row, in file order: `n` bytes (whole
 // pixels) of each image, from byte `start` of compared row `row`. Row 0 is
 // the first row in the file: the bottom of an ordinary BMP picture.
@@ -73,5 +75,7 @@ struct Comparison {
 // a file that shrinks meanwhile is a kReadError, not a crash. With a
 // visitor, or where a file cannot be mapped, they are read through buffers.
 Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOptions& options = {});
+
+}  // namespace mae
 
 #endif  // MAE_COMPARE_H

@@ -7,6 +7,8 @@
 
 #include "row_reader.h"
 
+namespace mae {
+
 BmpBlock AllocateBlock(std::uint64_t size) {
   // A large block is aligned to 2 MiB and asks the kernel for transparent
   // huge pages: reading into it then faults in one 2 MiB page at a time
@@ -51,3 +53,5 @@ LoadedBmp LoadBmp(const char* path) {
   loaded.pixels = std::move(block);
   return loaded;
 }
+
+}  // namespace mae

@@ -1,12 +1,14 @@
 // A whole image loaded into memory, in packed rows, or the reason it could
-// not be: what BmpReader::ReadBMP and mae-check's report pictures need.
+// not be: what BmpReader::ReadBMP hands its caller.
 #ifndef MAE_LOAD_BMP_H
 #define MAE_LOAD_BMP_H
 
 #include <cstdint>
 
+#include "bmp_block.h"
 #include "bmp_file.h"
-#include "bmp_reader.h"
+
+namespace mae {
 
 struct LoadedBmp {
   FileOutcome file;
@@ -18,5 +20,7 @@ LoadedBmp LoadBmp(const char* path);
 // A block of `size` bytes (at least one, so that an empty block is still a
 // valid pointer) that std::free releases, or null when memory runs out.
 BmpBlock AllocateBlock(std::uint64_t size);
+
+}  // namespace mae
 
 #endif  // MAE_LOAD_BMP_H

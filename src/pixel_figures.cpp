@@ -2,23 +2,23 @@
 
 #include <algorithm>
 
+#include "bmp_header.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
+
+namespace mae {
 #endif
 
-namespace {
-
-constexpr std::size_t kBytesPerPixel = 3;
-
-}  // namespace
+namespace {}  // namespace
 
 void AddPixelFiguresScalar(const unsigned char* a, const unsigned char* b, std::size_t n,
                            PixelFigures* figures) {
   unsigned largest = figures->max_difference;
   std::uint64_t differing = 0;
-  for (std::size_t i = 0; i + kBytesPerPixel <= n; i += kBytesPerPixel) {
+  for (std::size_t i = 0; i + kComparedPixelBytes <= n; i += kComparedPixelBytes) {
     unsigned pixel = 0;
-    for (std::size_t k = 0; k < kBytesPerPixel; ++k) {
+    for (std::size_t k = 0; k < kComparedPixelBytes; ++k) {
       const unsigned d =
           a[i + k] > b[i + k] ? unsigned(a[i + k] - b[i + k]) : unsigned(b[i + k] - a[i + k]);
       pixel = std::max(pixel, d);
@@ -43,7 +43,7 @@ void AddPixelFigures(const unsigned char* a, const unsigned char* b, std::size_t
   std::uint64_t differing = 0;
   for (; i + 48 <= n; i += 48) {
     std::uint64_t equal_bits = 0;
-    for (std::size_t v = 0; v < 3; ++v) {
+    for (std::size_t v = 0; v < kComparedPixelBytes; ++v) {
       const __m128i va = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i + 16 * v));
       const __m128i vb = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i + 16 * v));
       const __m128i d = _mm_or_si128(_mm_subs_epu8(va, vb), _mm_subs_epu8(vb, va));
@@ -63,3 +63,5 @@ void AddPixelFigures(const unsigned char* a, const unsigned char* b, std::size_t
 #endif
   AddPixelFiguresScalar(a + i, b + i, n - i, figures);
 }
+
+}  // namespace mae

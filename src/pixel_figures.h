@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace mae {
+
 struct PixelFigures {
   unsigned max_difference = 0;         // 0-255
   std::uint64_t differing_pixels = 0;  // pixels of 3 bytes with any difference
@@ -19,5 +21,7 @@ void AddPixelFigures(const unsigned char* a, const unsigned char* b, std::size_t
 // The plain loop, for tests to hold the fast one against.
 void AddPixelFiguresScalar(const unsigned char* a, const unsigned char* b, std::size_t n,
                            PixelFigures* figures);
+
+}  // namespace mae
 
 #endif  // MAE_PIXEL_FIGURES_H

@@ -2,6 +2,8 @@
 
 #include <new>
 
+namespace mae {
+
 bool RowReader::UseBuffer() {
   if (!buffer_) {
     buffer_.reset(new (std::nothrow) unsigned char[kRowChunkBytes]);
@@ -51,3 +53,5 @@ BmpStatus ReadPackedBlock(const BmpFile& file, unsigned char* out) {
       });
   return ok ? BmpStatus::kOk : BmpStatus::kReadError;
 }
+
+}  // namespace mae

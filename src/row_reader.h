@@ -13,6 +13,8 @@
 #include "bmp_file.h"
 #include "bmp_header.h"
 
+namespace mae {
+
 // A buffered file is read this many bytes at a time: large enough that
 // system calls cost little, small enough that two buffers stay in cache
 // while they are compared. A row longer than this is read in pieces of
@@ -95,5 +97,7 @@ class RowReader {
 // rows whatever the file's layout: kOk, kReadError, or kOutOfMemory (the
 // buffer a padded file is read through).
 BmpStatus ReadPackedBlock(const BmpFile& file, unsigned char* out);
+
+}  // namespace mae
 
 #endif  // MAE_ROW_READER_H

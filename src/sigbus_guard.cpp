@@ -4,6 +4,8 @@
 #include <csignal>
 #include <mutex>
 
+namespace mae {
+
 namespace {
 
 // The jump target of the call running on this thread, and where it faulted.
@@ -65,3 +67,5 @@ const void* RunCatchingSigbus(void (*fn)(void*), void* context) {
   Uninstall();
   return fault;
 }
+
+}  // namespace mae

@@ -15,8 +15,12 @@
 #ifndef MAE_SIGBUS_GUARD_H
 #define MAE_SIGBUS_GUARD_H
 
+namespace mae {
+
 // Runs fn(context). Returns null when it finished, or the address whose
 // access raised SIGBUS.
 const void* RunCatchingSigbus(void (*fn)(void*), void* context);
+
+}  // namespace mae
 
 #endif  // MAE_SIGBUS_GUARD_H

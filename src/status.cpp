@@ -1,5 +1,7 @@
 #include "status.h"
 
+namespace mae {
+
 namespace {
 
 struct StatusWords {
@@ -66,3 +68,5 @@ const char* BmpStatusReason(BmpStatus status) {
 const char* BmpStatusCode(BmpStatus status) {
   return WordsFor(status).code;
 }
+
+}  // namespace mae

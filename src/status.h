@@ -8,6 +8,8 @@
 
 #include <string>
 
+namespace mae {
+
 enum class BmpStatus {
   kOk,
   kCannotOpen,      // open() failed: missing, no permission, ...
@@ -35,5 +37,7 @@ const char* BmpStatusReason(BmpStatus status);
 // A stable code for scripts: "ok", "cannot_open", "not_regular_file", ...
 // Codes are never renamed once published.
 const char* BmpStatusCode(BmpStatus status);
+
+}  // namespace mae
 
 #endif  // MAE_STATUS_H

@@ -2,6 +2,8 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
+
+namespace mae {
 #endif
 
 namespace {
@@ -101,3 +103,5 @@ std::vector<SumAbsDiffVariant> SumAbsDiffVariants() {
 #endif
   return variants;
 }
+
+}  // namespace mae

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace mae {
+
 // Sum of |a[i] - b[i]| over n bytes, with the fastest variant this
 // processor runs (chosen once, at the first call).
 std::uint64_t SumAbsDiff(const unsigned char* a, const unsigned char* b, std::size_t n);
@@ -20,5 +22,7 @@ struct SumAbsDiffVariant {
 // Every variant this processor can run, the plain loop first, so that tests
 // reach each of them whatever SumAbsDiff chooses here.
 std::vector<SumAbsDiffVariant> SumAbsDiffVariants();
+
+}  // namespace mae
 
 #endif  // MAE_SUM_ABS_DIFF_H

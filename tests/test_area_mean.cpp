@@ -1,4 +1,5 @@
-// The mean over the area two blocks in memory share.
+// The mean over the area two images share, as the comparison of files
+// finds it.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -6,12 +7,17 @@
 #include <vector>
 
 #include "area_mean.h"
+#include "compare.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/temp_dir.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
+using namespace mae;
 
-TEST(MeanAbsoluteError, ComparesTheCommonArea) {
+using bmptest::Bytes;
+
+TEST(CommonAreaMean, ComparesTheCommonArea) {
   struct Case {
     const char* name;
     Bytes a;
@@ -35,22 +41,28 @@ TEST(MeanAbsoluteError, ComparesTheCommonArea) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    EXPECT_DOUBLE_EQ(MeanAbsoluteError(c.a.data(), c.wa, c.ha, c.b.data(), c.wb, c.hb), c.expected);
-    EXPECT_DOUBLE_EQ(MeanAbsoluteError(c.b.data(), c.wb, c.hb, c.a.data(), c.wa, c.ha), c.expected);
+    bmptest::TempDir dir;
+    const auto size = [](std::int32_t n) { return static_cast<std::uint32_t>(n); };
+    bmptest::WriteFile(dir / "a.bmp", bmptest::MakeBmp(size(c.wa), size(c.ha), c.a));
+    bmptest::WriteFile(dir / "b.bmp", bmptest::MakeBmp(size(c.wb), size(c.hb), c.b));
+    const std::string a = dir / "a.bmp", b = dir / "b.bmp";
+    EXPECT_DOUBLE_EQ(CompareFiles(a.c_str(), b.c_str()).mae(), c.expected);
+    EXPECT_DOUBLE_EQ(CompareFiles(b.c_str(), a.c_str()).mae(), c.expected);
   }
 }
 
-TEST(MeanAbsoluteError, AnEmptyAreaGivesANegativeNaN) {
-  const unsigned char pixel[3] = {1, 2, 3};
+TEST(CommonAreaMean, AnEmptyAreaGivesANegativeNaN) {
   struct Dims {
     std::int32_t wa, ha, wb, hb;
   };
   for (const Dims d : {Dims{0, 0, 0, 0}, Dims{0, 1, 1, 1}, Dims{1, 1, 1, 0}, Dims{-5, 1, 1, 1},
                        Dims{1, 1, 1, -2147483647 - 1}}) {
-    const double r = MeanAbsoluteError(pixel, d.wa, d.ha, pixel, d.wb, d.hb);
-    EXPECT_TRUE(std::isnan(r));
-    EXPECT_TRUE(std::signbit(r));
+    std::uint64_t w = 7, h = 7;
+    EXPECT_FALSE(CommonArea(d.wa, d.ha, d.wb, d.hb, &w, &h));
   }
+  const double r = Mean(0, 0);
+  EXPECT_TRUE(std::isnan(r));
+  EXPECT_TRUE(std::signbit(r));
 }
 
 }  // namespace

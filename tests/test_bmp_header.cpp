@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace mae;
+
 using bmptest::Bytes;
 using bmptest::MakeHeader;
 

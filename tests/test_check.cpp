@@ -32,6 +32,9 @@
 
 namespace {
 
+using namespace mae;
+using namespace mae::check;
+
 using bmptest::Bytes;
 using bmptest::MakeBmp;
 using bmptest::MakeHeader;

@@ -18,6 +18,8 @@
 
 namespace {
 
+using namespace mae;
+
 using bmptest::Bytes;
 using bmptest::MakeBmp;
 using bmptest::TempDir;

@@ -15,6 +15,17 @@
 
 namespace {
 
+using namespace mae;
+using namespace mae::check;
+
+// What the tests find and say, as a run looks at a failing case.
+std::vector<Diagnosis> Diagnose(const ImageView& output, const ImageView& reference, double mae,
+                                unsigned largest) {
+  Findings findings;
+  FindMistakes(output, reference, mae, largest, &findings);
+  return Describe(findings);
+}
+
 struct Image {
   std::vector<unsigned char> pixels;  // packed rows, bottom first
   std::uint32_t width = 0;

@@ -11,6 +11,8 @@
 
 namespace {
 
+using namespace mae;
+
 using Bytes = std::vector<unsigned char>;
 
 // Every variant this processor runs, and the dispatching entry point.

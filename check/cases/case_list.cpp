@@ -5,6 +5,8 @@
 
 #include "MAE.h"
 
+namespace mae::check {
+
 namespace {
 
 constexpr std::size_t kCaseCount = sizeof output_name / sizeof output_name[0];
@@ -44,7 +46,4 @@ Case OnePair(const std::string& output, const std::string& reference) {
   return c;
 }
 
-bool NothingHandedIn(const Case& c) {
-  return c.problem_code == "no_submission" || c.problem_code == "linked_folder" ||
-         c.problem_code == "empty_submission";
-}
+}  // namespace mae::check

@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "case_problem.h"
+
+namespace mae::check {
+
 struct Case {
   std::string name;    // "Blur1"; for one pair, the output's base name without .bmp
   std::string output;  // paths as opened
@@ -18,18 +22,22 @@ struct Case {
   // this code for the output's status (the output is null in JSON when
   // `output` is empty).
   std::string problem;
-  std::string problem_code;
+  CaseProblem problem_code = CaseProblem::kNone;
   bool is_reference = false;  // one pair whose output is its reference file itself
 };
 
 // The case stands for a student who handed nothing in (no folder, a linked
 // folder, an empty one): no comparison, no pictures, no page.
-bool NothingHandedIn(const Case& c);
+inline bool NothingHandedIn(const Case& c) {
+  return NothingHandedIn(c.problem_code);
+}
 
 // The ten test cases under `dir`: dir/Blur1.bmp against dir/ANS/Blur1.bmp
 // ..., or against refs/Blur1.bmp ... when a references folder is given.
 std::vector<Case> TenCases(const std::string& dir, const std::optional<std::string>& refs = {});
 // One pair given on the command line.
 Case OnePair(const std::string& output, const std::string& reference);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_CASE_LIST_H

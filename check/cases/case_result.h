@@ -4,6 +4,7 @@
 #ifndef MAE_CHECK_CASE_RESULT_H
 #define MAE_CHECK_CASE_RESULT_H
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -13,6 +14,8 @@
 #include "case_list.h"
 #include "compare.h"
 
+namespace mae::check {
+
 // One explanation of what looks wrong with a failing case.
 struct Diagnosis {
   std::string code;  // "channels_swapped", ...: stable, for scripts
@@ -20,6 +23,18 @@ struct Diagnosis {
 };
 
 enum class Verdict { kPass, kFail, kError };
+
+// How many cases passed, failed and had an error.
+struct Counts {
+  std::size_t passed = 0;
+  std::size_t failed = 0;
+  std::size_t errors = 0;
+
+  std::size_t total() const { return passed + failed + errors; }
+  void Add(Verdict verdict) {
+    ++(verdict == Verdict::kPass ? passed : verdict == Verdict::kFail ? failed : errors);
+  }
+};
 
 using Size = std::pair<std::uint32_t, std::uint32_t>;  // width, height
 
@@ -38,5 +53,7 @@ struct CaseResult {
   std::optional<Size> output_size;  // when that file's header could be read
   std::optional<Size> reference_size;
 };
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_CASE_RESULT_H

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace mae::check {
+
 namespace {
 
 std::size_t SkipDigits(const std::string& text, std::size_t i) {
@@ -106,3 +108,5 @@ std::optional<std::uint64_t> ParseCount(const std::string& text, std::uint64_t m
   }
   return value <= most ? std::optional<std::uint64_t>(value) : std::nullopt;
 }
+
+}  // namespace mae::check

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace mae::check {
+
 struct CaseRules {
   struct Pattern {
     std::string glob;  // a shell pattern on the case's name: "Sobel*"
@@ -36,5 +38,7 @@ std::optional<double> ParseThreshold(const std::string& text);
 
 // A whole number from 0 to `most`, in plain digits; nothing otherwise.
 std::optional<std::uint64_t> ParseCount(const std::string& text, std::uint64_t most);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_CASE_RULES_H

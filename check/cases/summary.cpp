@@ -4,26 +4,18 @@
 #include <cmath>
 #include <cstdio>
 
-Summary Summarise(const std::vector<CaseResult>& results) {
-  Summary s;
+namespace mae::check {
+
+Counts Summarise(const std::vector<CaseResult>& results) {
+  Counts counts;
   for (const CaseResult& r : results) {
-    switch (r.verdict) {
-      case Verdict::kPass:
-        ++s.passed;
-        break;
-      case Verdict::kFail:
-        ++s.failed;
-        break;
-      case Verdict::kError:
-        ++s.errors;
-        break;
-    }
+    counts.Add(r.verdict);
   }
-  return s;
+  return counts;
 }
 
 std::string SummaryLine(const std::vector<CaseResult>& results, const CaseRules& rules) {
-  const Summary summary = Summarise(results);
+  const Counts summary = Summarise(results);
   const char* noun = summary.total() == 1 ? " case passes" : " cases pass";
   const double max = rules.default_max;
   std::string line = std::to_string(summary.passed) + " of " + std::to_string(summary.total()) +
@@ -56,3 +48,5 @@ std::string MaeText(const CaseResult& r) {
   }
   return NumberText(r.comparison.mae(), DigitsToTell(r.comparison.mae(), r.max_mae));
 }
+
+}  // namespace mae::check

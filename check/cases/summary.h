@@ -10,14 +10,10 @@
 #include "case_rules.h"
 #include "number_text.h"
 
-struct Summary {
-  std::size_t passed = 0;
-  std::size_t failed = 0;
-  std::size_t errors = 0;
-  std::size_t total() const { return passed + failed + errors; }
-};
+namespace mae::check {
 
-Summary Summarise(const std::vector<CaseResult>& results);
+// The cases' verdicts, counted.
+Counts Summarise(const std::vector<CaseResult>& results);
 
 // "8 of 10 cases pass (MAE at most 0.5)", the default threshold with the
 // digits of ThresholdDigits; ", per-case thresholds" and ", border N" when
@@ -31,5 +27,7 @@ int ThresholdDigits(const std::vector<CaseResult>& results, double max);
 // The MAE of a case for people, with the digits that tell it from its
 // threshold, or "-" when none was computed (an error, or an empty area).
 std::string MaeText(const CaseResult& r);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_SUMMARY_H

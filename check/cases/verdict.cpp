@@ -4,6 +4,8 @@
 
 #include "summary.h"
 
+namespace mae::check {
+
 namespace {
 
 std::string FileProblem(const char* role, const std::string& path, const FileOutcome& file) {
@@ -20,6 +22,18 @@ void AddReason(std::string* reasons, const std::string& reason) {
     *reasons += "; ";
   }
   *reasons += reason;
+}
+
+// "output rows packed, reference rows padded" where the layouts differ.
+std::string LayoutNote(const Comparison& cmp) {
+  const RowLayout out = cmp.a.header.layout;
+  const RowLayout ref = cmp.b.header.layout;
+  const bool differ = (out == RowLayout::kPacked && ref == RowLayout::kPadded) ||
+                      (out == RowLayout::kPadded && ref == RowLayout::kPacked);
+  if (!differ) {
+    return {};
+  }
+  return std::string("output rows ") + LayoutWord(out) + ", reference rows " + LayoutWord(ref);
 }
 
 }  // namespace
@@ -40,17 +54,6 @@ const char* LayoutWord(RowLayout layout) {
       break;
   }
   return nullptr;
-}
-
-std::string LayoutNote(const Comparison& cmp) {
-  const RowLayout out = cmp.a.header.layout;
-  const RowLayout ref = cmp.b.header.layout;
-  const bool differ = (out == RowLayout::kPacked && ref == RowLayout::kPadded) ||
-                      (out == RowLayout::kPadded && ref == RowLayout::kPacked);
-  if (!differ) {
-    return {};
-  }
-  return std::string("output rows ") + LayoutWord(out) + ", reference rows " + LayoutWord(ref);
 }
 
 void Judge(const CaseRules& rules, CaseResult* r) {
@@ -116,3 +119,5 @@ const char* VerdictWord(Verdict verdict) {
   }
   return "error";
 }
+
+}  // namespace mae::check

@@ -5,6 +5,8 @@
 #include "case_result.h"
 #include "case_rules.h"
 
+namespace mae::check {
+
 // Sets r->verdict and r->reason from r->comparison and the sizes: an error
 // when a file cannot be used; a fail when the sizes differ, nothing is
 // left to compare, the MAE is above the case's threshold or a byte differs
@@ -20,5 +22,7 @@ const char* LayoutWord(RowLayout layout);
 
 // A size as the table and the reasons write it: "239x160".
 std::string SizeAsPlainText(const Size& size);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_VERDICT_H

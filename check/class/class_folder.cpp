@@ -14,6 +14,8 @@
 #include "own_files.h"
 #include "student_names.h"
 
+namespace mae::check {
+
 namespace {
 
 constexpr int kEmptyCheckDepth = 4;
@@ -161,14 +163,14 @@ std::vector<Case> StudentCases(const Student& s, const std::string& ans,
                                const std::vector<std::string>& skipped) {
   std::vector<Case> cases = TenCases(s.folder.empty() ? "." : s.folder, ans);
   if (!s.Submitted()) {
-    const bool linked = s.handed == Student::Handed::kLinkedFolder;
-    const bool empty = s.handed == Student::Handed::kEmpty;
+    const CaseProblem problem =
+        s.handed == Student::Handed::kLinkedFolder ? CaseProblem::kLinkedFolder
+        : s.handed == Student::Handed::kEmpty      ? CaseProblem::kEmptySubmission
+                                                   : CaseProblem::kNoSubmission;
     for (Case& c : cases) {
       c.output.clear();
-      c.problem = linked  ? "linked folder, not graded"
-                  : empty ? "empty submission"
-                          : "no submission";
-      c.problem_code = linked ? "linked_folder" : empty ? "empty_submission" : "no_submission";
+      c.problem = CaseProblemWords(problem);
+      c.problem_code = problem;
     }
     return cases;
   }
@@ -176,3 +178,5 @@ std::vector<Case> StudentCases(const Student& s, const std::string& ans,
   MarkForeignOutputs(s.folder, &cases);
   return cases;
 }
+
+}  // namespace mae::check

@@ -11,6 +11,8 @@
 #include "output_search.h"
 #include "roster.h"
 
+namespace mae::check {
+
 struct Student {
   enum class Handed {
     kFolder,        // a folder with files in it: graded
@@ -52,5 +54,7 @@ std::string ListStudents(const std::string& root, const std::string& ans, const 
 // gets ten errors that say so.
 std::vector<Case> StudentCases(const Student& student, const std::string& ans,
                                const std::vector<std::string>& skipped);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_CLASS_FOLDER_H

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+namespace mae::check {
+
 std::vector<StudentResult> GradeClass(const std::vector<Student>& students, const std::string& ans,
                                       const std::vector<std::string>& skipped,
                                       const RunOptions& options, const StudentDone& done,
@@ -15,9 +17,7 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
     std::vector<CasePictures> pictures;
     r.cases = RunCases(StudentCases(student, ans, skipped), options, &pictures);
     for (const CaseResult& c : r.cases) {
-      ++(c.verdict == Verdict::kPass   ? r.passed
-         : c.verdict == Verdict::kFail ? r.failed
-                                       : r.errors);
+      r.counts.Add(c.verdict);
       r.score += c.earned;
       r.max_score += c.points;
     }
@@ -40,14 +40,12 @@ std::vector<CaseSummary> SummariseCases(const std::vector<StudentResult>& studen
     std::vector<double> maes;
     for (const StudentResult& student : students) {
       const CaseResult& c = student.cases[i];
-      ++(c.verdict == Verdict::kPass   ? s.passed
-         : c.verdict == Verdict::kFail ? s.failed
-                                       : s.errors);
+      s.counts.Add(c.verdict);
       if (c.comparison.state == CompareState::kCompared) {
         maes.push_back(c.comparison.mae());
       }
     }
-    s.pass_rate = static_cast<double>(s.passed) / static_cast<double>(students.size());
+    s.pass_rate = static_cast<double>(s.counts.passed) / static_cast<double>(students.size());
     if (!maes.empty()) {
       std::sort(maes.begin(), maes.end());
       const std::size_t mid = maes.size() / 2;
@@ -125,3 +123,5 @@ std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& st
   }
   return groups;
 }
+
+}  // namespace mae::check

@@ -13,13 +13,13 @@
 #include "class_folder.h"
 #include "run_cases.h"
 
+namespace mae::check {
+
 struct StudentResult {
   Student student;
   std::vector<CaseResult> cases;
   std::vector<std::string> diff_paths;  // where each case's difference picture was written
-  std::size_t passed = 0;
-  std::size_t failed = 0;
-  std::size_t errors = 0;
+  Counts counts;
   double score = 0.0;      // the points of the cases passed
   double max_score = 0.0;  // the points of every case
 };
@@ -55,9 +55,7 @@ std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& st
 
 struct CaseSummary {
   std::string name;
-  std::size_t passed = 0;
-  std::size_t failed = 0;
-  std::size_t errors = 0;  // no-submission rows included
+  Counts counts;           // no-submission rows among the errors
   double pass_rate = 0.0;  // passed / students, from 0 to 1
   // Over the students whose case has an MAE (size-differs fails included,
   // errors and empty areas not); the mean of the middle two for an even
@@ -70,5 +68,7 @@ std::vector<CaseSummary> SummariseCases(const std::vector<StudentResult>& studen
 // The case with the lowest pass rate (the first on a tie), or null when
 // every case of every student passes.
 const CaseSummary* Weakest(const std::vector<CaseSummary>& cases);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_CLASS_GRADE_H

@@ -11,6 +11,8 @@
 
 #include "MAE.h"
 
+namespace mae::check {
+
 namespace {
 
 constexpr int kSearchDepth = 4;
@@ -143,11 +145,12 @@ void FindOutput(const std::string& folder, const std::string& file, const Found&
     c->output = Join(folder, candidates[0]);
     c->found_as = candidates[0];
   } else if (candidates.size() > 1) {
-    c->problem = std::to_string(candidates.size()) + " files could be " + file + ":";
+    c->problem_code = CaseProblem::kSeveralCandidates;
+    c->problem = std::to_string(candidates.size()) + " " + CaseProblemWords(c->problem_code) + " " +
+                 file + ":";
     for (const std::string& candidate : candidates) {
       c->problem += (candidate == candidates[0] ? " " : ", ") + candidate;
     }
-    c->problem_code = "several_candidates";
     c->output.clear();
   } else if (!found.unreadable.empty()) {
     c->hint = "a folder could not be searched: " + found.unreadable[0];
@@ -193,3 +196,5 @@ void FindMisplacedOutputs(const std::string& folder, const std::vector<std::stri
     FindOutput(folder, BaseName(c.output), search.found, &c);
   }
 }
+
+}  // namespace mae::check

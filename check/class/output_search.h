@@ -9,6 +9,8 @@
 #include "case_list.h"
 #include "written_files.h"
 
+namespace mae::check {
+
 // What a run writes: a folder or file given to an option, with its name,
 // so that the tool's own folders are never taken for a student's work.
 struct OwnOutput {
@@ -31,5 +33,7 @@ std::vector<std::string> OwnFolders(const std::vector<OwnOutput>& own);
 // name, or a folder that could not be read).
 void FindMisplacedOutputs(const std::string& folder, const std::vector<std::string>& skipped,
                           std::vector<Case>* cases);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_OUTPUT_SEARCH_H

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <memory>
 
+namespace mae::check {
+
 namespace {
 
 // Both paths lead to one file.
@@ -38,8 +40,8 @@ void MarkForeignOutputs(const std::optional<std::string>& submission, std::vecto
       continue;
     }
     if (SameFile(c.output, c.reference)) {
-      c.problem = "output " + c.output + " is the reference itself";
-      c.problem_code = "same_file_as_reference";
+      c.problem_code = CaseProblem::kSameFileAsReference;
+      c.problem = "output " + c.output + " " + CaseProblemWords(c.problem_code);
       continue;
     }
     if (root.empty()) {
@@ -47,8 +49,8 @@ void MarkForeignOutputs(const std::optional<std::string>& submission, std::vecto
     }
     const std::string target = ResolvedPath(c.output);
     if (!target.empty() && !LiesUnder(target, root)) {
-      c.problem = "output " + c.output + " links outside the submission, to " + target;
-      c.problem_code = "link_outside_submission";
+      c.problem_code = CaseProblem::kLinkOutsideSubmission;
+      c.problem = "output " + c.output + " " + CaseProblemWords(c.problem_code) + " " + target;
     }
   }
 }
@@ -56,3 +58,5 @@ void MarkForeignOutputs(const std::optional<std::string>& submission, std::vecto
 void MarkPairItself(Case* c) {
   c->is_reference = SameFile(c->output, c->reference);
 }
+
+}  // namespace mae::check

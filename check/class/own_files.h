@@ -10,6 +10,8 @@
 
 #include "case_list.h"
 
+namespace mae::check {
+
 // `path` with every symbolic link in it followed, as realpath(3) gives it;
 // "" when it leads nowhere (a missing file, a loop).
 std::string ResolvedPath(const std::string& path);
@@ -29,5 +31,7 @@ void MarkForeignOutputs(const std::optional<std::string>& submission, std::vecto
 // For one pair: when the output is the reference itself, the case's note
 // says so (comparing a file with itself is a fair question).
 void MarkPairItself(Case* c);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_OWN_FILES_H

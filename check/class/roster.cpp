@@ -9,6 +9,8 @@
 #include <set>
 #include <sstream>
 
+namespace mae::check {
+
 namespace {
 
 std::string Trimmed(const std::string& line) {
@@ -58,3 +60,5 @@ std::string ReadRoster(const std::string& path, Roster* roster) {
   *roster = ParseRoster(text);
   return {};
 }
+
+}  // namespace mae::check

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace mae::check {
+
 struct Roster {
   std::vector<std::string> names;       // in the file's order, each once
   std::vector<std::string> duplicates;  // names given more than once, each once
@@ -17,5 +19,7 @@ std::string ReadRoster(const std::string& path, Roster* roster);
 
 // The same, from the file's text.
 Roster ParseRoster(const std::string& text);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_ROSTER_H

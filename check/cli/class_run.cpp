@@ -21,6 +21,8 @@
 #include "write_outputs.h"
 #include "written_files.h"
 
+namespace mae::check {
+
 namespace {
 
 // "graded 120 of 200 students", kept up to date in place on a terminal at
@@ -292,9 +294,11 @@ int RunClass(const CheckOptions& o) {
     return kExitTrouble;
   }
   for (const StudentResult& r : results) {
-    if (r.passed != r.cases.size()) {
+    if (r.counts.passed != r.cases.size()) {
       return kExitNotAllPass;
     }
   }
   return kExitAllPass;
 }
+
+}  // namespace mae::check

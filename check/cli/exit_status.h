@@ -2,9 +2,13 @@
 #ifndef MAE_CHECK_EXIT_STATUS_H
 #define MAE_CHECK_EXIT_STATUS_H
 
+namespace mae::check {
+
 inline constexpr int kExitAllPass = 0;     // every case passes
 inline constexpr int kExitNotAllPass = 1;  // a case fails or has an error
 // A usage or setup mistake, or a file that cannot be written.
 inline constexpr int kExitTrouble = 2;
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_EXIT_STATUS_H

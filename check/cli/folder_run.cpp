@@ -16,6 +16,8 @@
 #include "write_outputs.h"
 #include "written_files.h"
 
+namespace mae::check {
+
 namespace {
 
 // The JUnit suite's name: the folder's base name, or for one pair the
@@ -90,3 +92,5 @@ int RunFolder(const CheckOptions& o) {
   }
   return kExitAllPass;
 }
+
+}  // namespace mae::check

@@ -5,8 +5,12 @@
 #include "exit_status.h"
 #include "options.h"
 
+namespace mae::check {
+
 // Runs the cases, prints the table (or JSON, or GitHub Classroom's line),
 // writes what was asked for, and returns the exit status.
 int RunFolder(const CheckOptions& options);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_FOLDER_RUN_H

@@ -2,6 +2,8 @@
 
 #include <fnmatch.h>
 
+namespace mae::check {
+
 // What is wrong with the options CLI11 accepted, in our words; "" if nothing.
 std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras) {
   for (const std::string& extra : extras) {
@@ -69,3 +71,5 @@ std::string PatternProblem(const CaseRules& rules, const std::vector<std::string
   }
   return {};
 }
+
+}  // namespace mae::check

@@ -10,6 +10,8 @@
 #include "case_rules.h"
 #include "options.h"
 
+namespace mae::check {
+
 // What is wrong with options CLI11 accepted, in the tool's words ("" when
 // nothing): `extras` are the arguments it did not recognise. The numbers
 // of the rules are checked apart.
@@ -19,5 +21,7 @@ std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>&
 // pattern that matches none of `case_names` is a mistake (a misspelt or
 // miscased name), said with the names it could have matched.
 std::string PatternProblem(const CaseRules& rules, const std::vector<std::string>& case_names);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_OPTION_CHECKS_H

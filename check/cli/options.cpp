@@ -10,6 +10,8 @@
 #include "option_checks.h"
 #include "shown_text.h"
 
+namespace mae::check {
+
 namespace {
 
 // CLI11 would list the operands as one vector; say the forms instead.
@@ -225,3 +227,5 @@ ParsedOptions ParseOptions(int argc, char** argv) {
   parsed.options = o;
   return parsed;
 }
+
+}  // namespace mae::check

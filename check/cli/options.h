@@ -8,6 +8,8 @@
 
 #include "case_rules.h"
 
+namespace mae::check {
+
 struct CheckOptions {
   CaseRules rules;                        // thresholds, points, largest difference, border
   std::string diff_folder;                // "" when no pictures are asked for
@@ -39,5 +41,7 @@ struct ParsedOptions {
 };
 
 ParsedOptions ParseOptions(int argc, char** argv);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_OPTIONS_H

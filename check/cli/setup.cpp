@@ -7,6 +7,8 @@
 
 #include "own_files.h"
 
+namespace mae::check {
+
 std::string NotAFolder(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
@@ -83,3 +85,5 @@ std::vector<std::string> SkippedFolders(const CheckOptions& o) {
   }
   return skipped;
 }
+
+}  // namespace mae::check

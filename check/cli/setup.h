@@ -11,6 +11,8 @@
 #include "options.h"
 #include "output_search.h"
 
+namespace mae::check {
+
 struct Setup {
   std::vector<Case> cases;
   std::string problem;  // when not empty: what is wrong and what was expected
@@ -29,5 +31,7 @@ std::vector<std::string> SkippedFolders(const CheckOptions& options);
 // "" when `path` is a folder, else why not, starting with the path:
 // "s1: No such file or directory", "s1/Blur2.bmp is a file, not a folder".
 std::string NotAFolder(const std::string& path);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_SETUP_H

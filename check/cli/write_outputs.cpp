@@ -8,6 +8,8 @@
 #include "platform_docs.h"
 #include "shown_text.h"
 
+namespace mae::check {
+
 void Say(const std::string& problem) {
   std::fprintf(stderr, "mae-check: %s\n", Shown(problem).c_str());
 }
@@ -81,3 +83,5 @@ RunOptions RunOptionsFor(const CheckOptions& o) {
   run.hash_outputs = o.class_root.has_value();
   return run;
 }
+
+}  // namespace mae::check

@@ -10,6 +10,8 @@
 #include "options.h"
 #include "run_cases.h"
 
+namespace mae::check {
+
 // "mae-check: PROBLEM" on standard error, what came from outside escaped.
 void Say(const std::string& problem);
 
@@ -34,5 +36,7 @@ bool WritePlatformDocs(const std::vector<CaseResult>& results,
 // The run options `o` asks for: the rules, and the pictures the outputs
 // asked for need.
 RunOptions RunOptionsFor(const CheckOptions& o);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_WRITE_OUTPUTS_H

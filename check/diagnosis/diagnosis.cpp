@@ -8,6 +8,8 @@
 #include "fnv1a.h"
 #include "sum_abs_diff.h"
 
+namespace mae::check {
+
 namespace {
 
 constexpr int kMaxShift = 2;
@@ -15,17 +17,13 @@ constexpr std::uint32_t kMaxBorder = 8;
 
 // A pixel of `image` at (x, y), top row first.
 const unsigned char* At(const ImageView& image, std::uint32_t x, std::uint32_t y) {
-  return image.row(image.height - 1 - y) + std::size_t{x} * 3;
+  return image.row(image.height - 1 - y) + std::size_t{x} * kComparedPixelBytes;
 }
 
 unsigned Diff(unsigned char a, unsigned char b) {
   return static_cast<unsigned>(std::abs(int{a} - int{b}));
 }
 
-// Whether the mean of |output - expected| over every compared pixel stays
-// at most `limit`; `expected(x, y, k)` gives the byte the explanation
-// predicts. Stops once the sum passes what the whole area may hold.
-// Outputs the mean in *mean when it holds.
 // The mean of row_sum(y, x0, x1), the absolute differences of a row's
 // bytes from x0 to x1, over every `step`th row of the area; or nothing
 // once the sum passes what a mean of `limit` allows.
@@ -33,7 +31,7 @@ template <typename RowSum>
 bool ScanWithin(std::uint32_t x0, std::uint32_t y0, std::uint32_t x1, std::uint32_t y1,
                 std::uint32_t step, double limit, const RowSum& row_sum, double* mean) {
   const std::uint32_t rows = (y1 - y0 + step - 1) / step;
-  const double count = static_cast<double>(x1 - x0) * rows * 3;
+  const double count = static_cast<double>(x1 - x0) * rows * kComparedPixelBytes;
   if (count <= 0) {
     return false;
   }
@@ -79,7 +77,7 @@ bool AllGrey(const ImageView& image) {
   for (std::uint32_t y = 0; y < image.height; ++y) {
     const unsigned char* row = image.row(y);
     for (std::uint32_t x = 0; x < image.width; ++x) {
-      const unsigned char* p = row + std::size_t{x} * 3;
+      const unsigned char* p = row + std::size_t{x} * kComparedPixelBytes;
       if (p[0] != p[1] || p[1] != p[2]) {
         return false;
       }
@@ -97,11 +95,13 @@ std::uint32_t BorderDepth(const ImageView& o, const ImageView& r, std::uint32_t 
     // Rows of the common area, top first: the images share their bottom.
     const unsigned char* a = At(o, 0, y + (o.height - h));
     const unsigned char* b = At(r, 0, y + (r.height - h));
-    if (std::memcmp(a, b, std::size_t{w} * 3) == 0) {
+    if (std::memcmp(a, b, std::size_t{w} * kComparedPixelBytes) == 0) {
       continue;  // most rows: one fast look
     }
     for (std::uint32_t x = 0; x < w; ++x) {
-      if (a[x * 3] == b[x * 3] && a[x * 3 + 1] == b[x * 3 + 1] && a[x * 3 + 2] == b[x * 3 + 2]) {
+      if (a[x * kComparedPixelBytes] == b[x * kComparedPixelBytes] &&
+          a[x * kComparedPixelBytes + 1] == b[x * kComparedPixelBytes + 1] &&
+          a[x * kComparedPixelBytes + 2] == b[x * kComparedPixelBytes + 2]) {
         continue;
       }
       const std::uint32_t inside = std::min({x, y, w - 1 - x, h - 1 - y}) + 1;
@@ -117,7 +117,7 @@ std::uint32_t BorderDepth(const ImageView& o, const ImageView& r, std::uint32_t 
 // The amount N for which every output byte is the reference's plus N,
 // held within 0-255, or 0 when no one amount does.
 int Offset(const ImageView& o, const ImageView& r) {
-  const std::size_t bytes = std::size_t{o.width} * 3;
+  const std::size_t bytes = std::size_t{o.width} * kComparedPixelBytes;
   int n = 0;
   for (std::uint32_t y = 0; y < o.height && n == 0; ++y) {
     const unsigned char* a = o.row(y);
@@ -154,7 +154,8 @@ void SameSizeMistakes(const ImageView& o, const ImageView& r, double limit, Find
   f->channels_swapped = MeanWithin(0, 0, w, h, limit, PerByte(swapped), &mean);
   // Whole rows against whole rows: the fast pass of the comparison itself.
   const auto upside_down = [&](std::uint32_t y, std::uint32_t x0, std::uint32_t x1) {
-    return SumAbsDiff(At(o, x0, y), At(r, x0, h - 1 - y), std::size_t{x1 - x0} * 3);
+    return SumAbsDiff(At(o, x0, y), At(r, x0, h - 1 - y),
+                      std::size_t{x1 - x0} * kComparedPixelBytes);
   };
   f->flipped_vertically = MeanWithin(0, 0, w, h, limit, upside_down, &mean);
   const auto mirrored = [&](std::uint32_t x, std::uint32_t y, int k) {
@@ -172,7 +173,7 @@ void SameSizeMistakes(const ImageView& o, const ImageView& r, double limit, Find
         return SumAbsDiff(At(o, x0, y),
                           At(r, static_cast<std::uint32_t>(int(x0) - dx),
                              static_cast<std::uint32_t>(int(y) - dy)),
-                          std::size_t{x1 - x0} * 3);
+                          std::size_t{x1 - x0} * kComparedPixelBytes);
       };
       const auto x0 = static_cast<std::uint32_t>(std::max(dx, 0));
       const auto y0 = static_cast<std::uint32_t>(std::max(dy, 0));
@@ -221,7 +222,7 @@ std::uint64_t PixelHash(const ImageView& image) {
   // FNV-1a over 8 bytes at a time, then the last few of each row one by
   // one; the padding between rows is not the picture's.
   std::uint64_t hash = kFnvOffset ^ image.width ^ (std::uint64_t{image.height} << 32);
-  const std::size_t bytes = std::size_t{image.width} * 3;
+  const std::size_t bytes = std::size_t{image.width} * kComparedPixelBytes;
   for (std::uint32_t y = 0; y < image.height; ++y) {
     const unsigned char* row = image.row(y);
     std::size_t i = 0;
@@ -237,3 +238,5 @@ std::uint64_t PixelHash(const ImageView& image) {
   }
   return hash;
 }
+
+}  // namespace mae::check

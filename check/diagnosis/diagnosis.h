@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "bmp_header.h"
 #include "case_result.h"
+
+namespace mae::check {
 
 // A 24-bit image, bottom row first, `stride` bytes from one row to the
 // next (0: packed rows, as LoadBmp gives them).
@@ -19,7 +22,7 @@ struct ImageView {
   std::size_t stride = 0;
 
   const unsigned char* row(std::size_t file_row) const {
-    return pixels + file_row * (stride != 0 ? stride : std::size_t{width} * 3);
+    return pixels + file_row * (stride != 0 ? stride : std::size_t{width} * kComparedPixelBytes);
   }
 };
 
@@ -40,24 +43,42 @@ struct Findings {
   bool grey_reference = false;
 };
 
+// Tests the explanations that may hold for an output and its reference
+// whose MAE over the area they share is `mae` and whose largest byte
+// difference is `largest`. An explanation holds when undoing it leaves at
+// most a tenth of the MAE (transposed: nothing; border_only: every
+// difference within 8 pixels of the edge; rounding: a largest difference
+// of 1; offset: one amount explains every differing byte). Tests stop as
+// soon as they fail, so a wrong guess costs a few rows.
 void FindMistakes(const ImageView& output, const ImageView& reference, double mae, unsigned largest,
                   Findings* findings);
-std::vector<Diagnosis> Describe(const Findings& findings);
+// Every explanation, in the order they are said: its code and its words,
+// N standing for the numbers found (shifted: left or right, up or down;
+// offset: too high or too low).
+struct DiagnosisWords {
+  const char* code;
+  const char* words;
+};
+inline constexpr DiagnosisWords kDiagnoses[] = {
+    {"channels_swapped", "red and blue are swapped"},
+    {"flipped_vertically", "the rows are upside down"},
+    {"flipped_horizontally", "the picture is mirrored left to right"},
+    {"shifted", "shifted right by N pixels and down by N"},
+    {"transposed", "width and height are swapped (rows and columns exchanged)"},
+    {"border_only", "differs only within N pixels of the edge"},
+    {"rounding", "every difference is 1 (rounding)"},
+    {"offset", "every value is N too high, as far as 0\u2013255 allows"},
+    {"grey_output", "the output is grey, the reference in colour"},
+    {"grey_reference", "the reference is grey, the output in colour"},
+};
 
-// The explanations that hold for an output and its reference whose MAE
-// over the area they share is `mae` and whose largest byte difference is
-// `largest`, in this order: channels_swapped, flipped_vertically,
-// flipped_horizontally, shifted, transposed, border_only, rounding,
-// offset, grey_output / grey_reference. An explanation holds when undoing
-// it leaves at most a tenth of the MAE (transposed: nothing; border_only:
-// every difference within 8 pixels of the edge; rounding: a largest
-// difference of 1; offset: one amount explains every differing byte).
-// Tests stop as soon as they fail, so a wrong guess costs a few rows.
-std::vector<Diagnosis> Diagnose(const ImageView& output, const ImageView& reference, double mae,
-                                unsigned largest);
+// The findings in words, in the order of kDiagnoses.
+std::vector<Diagnosis> Describe(const Findings& findings);
 
 // A hash of the pixels (and the size), the same for files that differ
 // only in their headers or bytes after the pixels.
 std::uint64_t PixelHash(const ImageView& image);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_DIAGNOSIS_H

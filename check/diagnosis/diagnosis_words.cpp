@@ -1,8 +1,12 @@
+#include <cstddef>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "diagnosis.h"
+
+namespace mae::check {
 
 namespace {
 
@@ -18,45 +22,36 @@ std::string Shift(int dx, int dy) {
 }  // namespace
 
 std::vector<Diagnosis> Describe(const Findings& f) {
+  const std::string border = std::to_string(f.border) + (f.border == 1 ? " pixel" : " pixels");
+  const std::string offset = std::to_string(std::abs(f.offset)) +
+                             (f.offset > 0 ? " too high" : " too low") +
+                             ", as far as 0\u2013255 allows";
+  // What each explanation says when it holds, in the order of kDiagnoses:
+  // its words as they stand, or with the numbers found.
+  const struct {
+    bool holds;
+    std::string words;
+  } said[] = {
+      {f.channels_swapped, ""},
+      {f.flipped_vertically, ""},
+      {f.flipped_horizontally, ""},
+      {f.shifted, Shift(f.dx, f.dy)},
+      {f.transposed, ""},
+      {f.border != 0, "differs only within " + border + " of the edge"},
+      {f.rounding, ""},
+      {f.offset != 0, "every value is " + offset},
+      {f.grey_output, ""},
+      {f.grey_reference && !f.grey_output, ""},
+  };
+  static_assert(std::size(said) == std::size(kDiagnoses), "one entry per explanation");
   std::vector<Diagnosis> found;
-  if (f.channels_swapped) {
-    found.push_back({"channels_swapped", "red and blue are swapped"});
-  }
-  if (f.flipped_vertically) {
-    found.push_back({"flipped_vertically", "the rows are upside down"});
-  }
-  if (f.flipped_horizontally) {
-    found.push_back({"flipped_horizontally", "the picture is mirrored left to right"});
-  }
-  if (f.shifted) {
-    found.push_back({"shifted", Shift(f.dx, f.dy)});
-  }
-  if (f.transposed) {
-    found.push_back({"transposed", "width and height are swapped (rows and columns exchanged)"});
-  }
-  if (f.border != 0) {
-    found.push_back({"border_only", "differs only within " + std::to_string(f.border) +
-                                        (f.border == 1 ? " pixel" : " pixels") + " of the edge"});
-  }
-  if (f.rounding) {
-    found.push_back({"rounding", "every difference is 1 (rounding)"});
-  }
-  if (f.offset != 0) {
-    found.push_back({"offset", "every value is " + std::to_string(std::abs(f.offset)) +
-                                   (f.offset > 0 ? " too high" : " too low") +
-                                   ", as far as 0\u2013255 allows"});
-  }
-  if (f.grey_output) {
-    found.push_back({"grey_output", "the output is grey, the reference in colour"});
-  } else if (f.grey_reference) {
-    found.push_back({"grey_reference", "the reference is grey, the output in colour"});
+  for (std::size_t i = 0; i < std::size(said); ++i) {
+    if (said[i].holds) {
+      found.push_back(
+          {kDiagnoses[i].code, said[i].words.empty() ? kDiagnoses[i].words : said[i].words});
+    }
   }
   return found;
 }
 
-std::vector<Diagnosis> Diagnose(const ImageView& o, const ImageView& r, double mae,
-                                unsigned largest) {
-  Findings f;
-  FindMistakes(o, r, mae, largest, &f);
-  return Describe(f);
-}
+}  // namespace mae::check

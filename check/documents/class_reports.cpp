@@ -10,6 +10,8 @@
 #include "summary.h"
 #include "verdict.h"
 
+namespace mae::check {
+
 namespace {
 
 std::string Padded(const std::string& text, std::size_t width, bool right) {
@@ -141,8 +143,9 @@ std::string ClassText(const std::vector<StudentResult>& students, const CaseRule
     text += std::to_string(groups.size()) + (groups.size() == 1 ? " group" : " groups") +
             " of identical failing outputs. ";
   }
-  return text + "Lowest pass rate: " + weakest->name + ", " + std::to_string(weakest->passed) +
-         " of " + std::to_string(students.size()) + " students pass (" + threshold + ")\n";
+  return text + "Lowest pass rate: " + weakest->name + ", " +
+         std::to_string(weakest->counts.passed) + " of " + std::to_string(students.size()) +
+         " students pass (" + threshold + ")\n";
 }
 
 std::string ClassJson(const std::vector<StudentResult>& students, const CaseRules& rules) {
@@ -158,9 +161,9 @@ std::string ClassJson(const std::vector<StudentResult>& students, const CaseRule
     j["submitted"] = s.student.Submitted();
     j["score"] = s.score;
     j["max_score"] = s.max_score;
-    j["passed"] = s.passed;
-    j["failed"] = s.failed;
-    j["errors"] = s.errors;
+    j["passed"] = s.counts.passed;
+    j["failed"] = s.counts.failed;
+    j["errors"] = s.counts.errors;
     j["cases"] = Json::array();
     for (std::size_t i = 0; i < s.cases.size(); ++i) {
       j["cases"].push_back(CaseJson(s.cases[i], i < s.diff_paths.size() ? s.diff_paths[i] : ""));
@@ -179,9 +182,9 @@ std::string ClassJson(const std::vector<StudentResult>& students, const CaseRule
   for (const CaseSummary& c : SummariseCases(students)) {
     doc["case_summary"].push_back(
         Json{{"name", c.name},
-             {"passed", c.passed},
-             {"failed", c.failed},
-             {"errors", c.errors},
+             {"passed", c.counts.passed},
+             {"failed", c.counts.failed},
+             {"errors", c.counts.errors},
              {"pass_rate", c.pass_rate},
              {"median_mae", c.median_mae ? Json(*c.median_mae) : Json()}});
   }
@@ -199,8 +202,8 @@ std::string ClassCsv(const std::vector<StudentResult>& students) {
   csv += "\r\n";
   for (const StudentResult& s : students) {
     csv += CsvField(s.student.name) + "," + ShortestText(s.score) + "," +
-           ShortestText(s.max_score) + "," + std::to_string(s.passed) + "," +
-           std::to_string(s.failed) + "," + std::to_string(s.errors);
+           ShortestText(s.max_score) + "," + std::to_string(s.counts.passed) + "," +
+           std::to_string(s.counts.failed) + "," + std::to_string(s.counts.errors);
     for (const CaseResult& c : s.cases) {
       csv += std::string(",") + VerdictWord(c.verdict) + ",";
       if (c.comparison.state == CompareState::kCompared) {
@@ -211,3 +214,5 @@ std::string ClassCsv(const std::vector<StudentResult>& students) {
   }
   return csv;
 }
+
+}  // namespace mae::check

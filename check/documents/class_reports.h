@@ -8,6 +8,8 @@
 #include "case_rules.h"
 #include "class_grade.h"
 
+namespace mae::check {
+
 // One line per student (name, score, a mark per case: P pass, F fail,
 // E error, - no submission), one per case (pass rate, median MAE), then a
 // summary line naming the case with the lowest pass rate.
@@ -24,5 +26,7 @@ const char* Mark(const CaseResult& r);
 
 // The shortest text that reads back as the same double.
 std::string ShortestText(double value);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_CLASS_REPORTS_H

@@ -7,6 +7,8 @@
 #include "summary.h"
 #include "verdict.h"
 
+namespace mae::check {
+
 namespace {
 
 Json SizeJson(const std::optional<Size>& size) {
@@ -39,7 +41,8 @@ Json CaseJson(const CaseResult& r, const std::string& diff_path) {
   // A case that was never compared (a class run's missing submission) has
   // its own code for the output and an unknown reference.
   const bool compared = r.test_case.problem.empty();
-  j["output_status"] = compared ? BmpStatusCode(c.a.status) : r.test_case.problem_code;
+  j["output_status"] =
+      compared ? BmpStatusCode(c.a.status) : CaseProblemCode(r.test_case.problem_code);
   j["reference_status"] = compared ? Json(BmpStatusCode(c.b.status)) : Json(nullptr);
   j["output_layout"] = LayoutJson(c.a.header.layout);
   j["reference_layout"] = LayoutJson(c.b.header.layout);
@@ -88,7 +91,7 @@ void AddRulesJson(const CaseRules& rules, Json* doc) {
 
 std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& rules,
                        const std::vector<std::string>& diff_paths) {
-  const Summary summary = Summarise(results);
+  const Counts summary = Summarise(results);
   Json doc;
   doc["version"] = kJsonVersion;
   doc["max"] = rules.default_max;
@@ -102,3 +105,5 @@ std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& 
   }
   return JsonText(doc);
 }
+
+}  // namespace mae::check

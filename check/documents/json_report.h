@@ -9,6 +9,8 @@
 #include "case_result.h"
 #include "case_rules.h"
 
+namespace mae::check {
+
 using Json = nlohmann::ordered_json;
 
 // Raised when a key changes meaning or goes; new keys keep the version.
@@ -29,5 +31,7 @@ std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& 
 // The rules a run used, as the top-level keys after "max": "border", and
 // "max_difference", "max_patterns", "points" and "point_patterns" when set.
 void AddRulesJson(const CaseRules& rules, Json* doc);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_JSON_REPORT_H

@@ -11,6 +11,8 @@
 #include "summary.h"
 #include "verdict.h"
 
+namespace mae::check {
+
 namespace {
 
 double Earned(const std::vector<CaseResult>& results) {
@@ -90,7 +92,7 @@ std::string GradescopeJson(const std::vector<CaseResult>& results) {
 
 std::string PrairieLearnJson(const std::vector<CaseResult>& results,
                              const std::vector<CasePictures>& pictures, std::size_t budget) {
-  const Summary summary = Summarise(results);
+  const Counts summary = Summarise(results);
   Json doc;
   const bool any_output = std::any_of(results.begin(), results.end(), [](const CaseResult& r) {
     return !NothingHandedIn(r.test_case) && r.comparison.a.status != BmpStatus::kCannotOpen;
@@ -139,7 +141,7 @@ std::string JUnitXml(const std::vector<Suite>& suites) {
   decl.append_attribute("encoding") = "UTF-8";
   pugi::xml_node all = xml.append_child("testsuites");
   for (const Suite& suite : suites) {
-    const Summary s = Summarise(*suite.cases);
+    const Counts s = Summarise(*suite.cases);
     pugi::xml_node node = all.append_child("testsuite");
     node.append_attribute("name") = Normalised(suite.name).c_str();
     node.append_attribute("tests") = static_cast<unsigned long long>(s.total());
@@ -169,7 +171,7 @@ std::string JUnitXml(const std::vector<Suite>& suites) {
 }
 
 std::string GitHubClassroomLine(const std::vector<CaseResult>& results) {
-  const Summary summary = Summarise(results);
+  const Counts summary = Summarise(results);
   Json doc;
   doc["version"] = 1;
   doc["status"] = summary.errors > 0 ? "error" : summary.failed > 0 ? "fail" : "pass";
@@ -184,3 +186,5 @@ std::string GitHubClassroomLine(const std::vector<CaseResult>& results) {
   const std::string text = doc.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   return Base64(text) + "\n";
 }
+
+}  // namespace mae::check

@@ -9,6 +9,8 @@
 #include "case_pictures.h"
 #include "case_result.h"
 
+namespace mae::check {
+
 // Gradescope's autograder results: the score, and a test per case with
 // its points, status ("passed" or "failed"; an error fails), and the reason
 // and figures as output.
@@ -45,5 +47,7 @@ std::string GitHubClassroomLine(const std::vector<CaseResult>& results);
 
 // What a document says about a case: its verdict, reason and figures.
 std::string CaseMessage(const CaseResult& r);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_PLATFORM_DOCS_H

@@ -8,6 +8,8 @@
 #include "summary.h"
 #include "verdict.h"
 
+namespace mae::check {
+
 namespace {
 
 enum Column { kCase, kVerdict, kMae, kMaxDiff, kDiffering, kReason, kColumns };
@@ -78,3 +80,5 @@ std::string TextReport(const std::vector<CaseResult>& results, const CaseRules& 
   text += SummaryLine(results, rules) + "\n";
   return text;
 }
+
+}  // namespace mae::check

@@ -8,6 +8,10 @@
 #include "case_result.h"
 #include "case_rules.h"
 
+namespace mae::check {
+
 std::string TextReport(const std::vector<CaseResult>& results, const CaseRules& rules);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_TEXT_REPORT_H

@@ -7,6 +7,8 @@
 #include "base64.h"
 #include "bmp_file.h"
 
+namespace mae::check {
+
 namespace {
 
 std::uint32_t StepFor(std::uint64_t side) {
@@ -37,8 +39,8 @@ Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, s
   }
   picture.width = (width + step - 1) / step;
   picture.height = (height + step - 1) / step;
-  picture.rgb.resize(std::size_t{picture.width} * picture.height * 3);
-  const std::size_t span = std::size_t{width} * 3;
+  picture.rgb.resize(std::size_t{picture.width} * picture.height * kComparedPixelBytes);
+  const std::size_t span = std::size_t{width} * kComparedPixelBytes;
   const std::unique_ptr<unsigned char[]> row(
       new (std::nothrow) unsigned char[span == 0 ? 1 : span]);
   if (!row) {
@@ -47,15 +49,16 @@ Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, s
   for (std::uint32_t out_y = 0; out_y < picture.height; ++out_y) {
     // Picture rows run from the top; the file's from the bottom.
     const std::uint64_t file_row = h.height - 1 - (std::uint64_t{y} + std::uint64_t{out_y} * step);
-    if (!file.ReadAt(h.offset + file_row * h.stride + std::uint64_t{x} * 3, row.get(), span)) {
+    if (!file.ReadAt(h.offset + file_row * h.stride + std::uint64_t{x} * kComparedPixelBytes,
+                     row.get(), span)) {
       return Picture();
     }
-    unsigned char* out = &picture.rgb[std::size_t{out_y} * picture.width * 3];
+    unsigned char* out = &picture.rgb[std::size_t{out_y} * picture.width * kComparedPixelBytes];
     for (std::uint32_t out_x = 0; out_x < picture.width; ++out_x) {
-      const unsigned char* in = &row[std::size_t{out_x} * step * 3];
-      out[out_x * 3] = in[2];  // BGR in the file, RGB in the picture
-      out[out_x * 3 + 1] = in[1];
-      out[out_x * 3 + 2] = in[0];
+      const unsigned char* in = &row[std::size_t{out_x} * step * kComparedPixelBytes];
+      out[out_x * kComparedPixelBytes] = in[2];  // BGR in the file, RGB in the picture
+      out[out_x * kComparedPixelBytes + 1] = in[1];
+      out[out_x * kComparedPixelBytes + 2] = in[0];
     }
   }
   return picture;
@@ -126,3 +129,5 @@ void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* erro
     MakeCrops(r, p, error);
   }
 }
+
+}  // namespace mae::check

@@ -11,6 +11,8 @@
 #include "picture.h"
 #include "png.h"
 
+namespace mae::check {
+
 // Pictures with a side longer than this are drawn scaled down to fit it.
 constexpr std::uint32_t kLargestDrawnSide = 2048;
 // The side of the full-resolution crops around a large case's largest
@@ -67,5 +69,7 @@ void MakeWholeReference(const CaseResult& r, CasePictures* p, std::string* error
 void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* error);
 inline constexpr ReportPictureMaker kReportPictureMakers[] = {MakeWholeOutput, MakeWholeReference,
                                                               MakeDrawnDifference};
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_CASE_PICTURES_H

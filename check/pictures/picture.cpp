@@ -5,13 +5,16 @@
 #include <cstdlib>
 #include <memory>
 
-namespace {
+#include "bmp_header.h"
 
-constexpr std::size_t kChannels = 3;
+namespace mae::check {
+
+namespace {
 
 std::size_t RowStart(const Picture& picture, std::uint64_t bmp_row) {
   // BMP rows run from the bottom up; the picture's from the top down.
-  return static_cast<std::size_t>(picture.height - 1 - bmp_row) * picture.width * kChannels;
+  return static_cast<std::size_t>(picture.height - 1 - bmp_row) * picture.width *
+         kComparedPixelBytes;
 }
 
 }  // namespace
@@ -49,15 +52,16 @@ DiffPainter::DiffPainter(std::uint32_t width, std::uint32_t height, std::uint32_
     : border_(border) {
   picture_.width = width;
   picture_.height = height;
-  picture_.rgb.resize(std::size_t{width} * height * kChannels);
+  picture_.rgb.resize(std::size_t{width} * height * kComparedPixelBytes);
   marks_.rows.assign(height, 0);
   marks_.columns.assign(width, 0);
   marks_.cells_across = (width + DiffMarks::kMarkCell - 1) / DiffMarks::kMarkCell;
   marks_.cells_down = (height + DiffMarks::kMarkCell - 1) / DiffMarks::kMarkCell;
   marks_.cells.assign(std::size_t{marks_.cells_across} * marks_.cells_down, 0);
   if (border != 0) {
-    for (std::size_t i = 0; i < picture_.rgb.size(); i += kChannels) {
-      std::copy_n(kBorderRgb, kChannels, picture_.rgb.begin() + static_cast<std::ptrdiff_t>(i));
+    for (std::size_t i = 0; i < picture_.rgb.size(); i += kComparedPixelBytes) {
+      std::copy_n(kBorderRgb, kComparedPixelBytes,
+                  picture_.rgb.begin() + static_cast<std::ptrdiff_t>(i));
     }
   }
 }
@@ -65,13 +69,13 @@ DiffPainter::DiffPainter(std::uint32_t width, std::uint32_t height, std::uint32_
 void DiffPainter::Paint(std::uint64_t row, std::uint64_t start, const unsigned char* output,
                         const unsigned char* reference, std::size_t n) {
   row += border_;
-  start += std::uint64_t{border_} * kChannels;
-  if (row >= picture_.height || start + n > std::uint64_t{picture_.width} * kChannels) {
+  start += std::uint64_t{border_} * kComparedPixelBytes;
+  if (row >= picture_.height || start + n > std::uint64_t{picture_.width} * kComparedPixelBytes) {
     return;  // outside the area this painter was made for
   }
   unsigned char* out = picture_.rgb.data() + RowStart(picture_, row) + start;
   const auto y = static_cast<std::uint32_t>(picture_.height - 1 - row);
-  auto x = static_cast<std::uint32_t>(start / kChannels);
+  auto x = static_cast<std::uint32_t>(start / kComparedPixelBytes);
   unsigned char* columns = marks_.columns.data();
   unsigned char* cells = &marks_.cells[std::size_t{y / DiffMarks::kMarkCell} * marks_.cells_across];
   // Every pixel is painted the same way, without branches on what it holds
@@ -80,7 +84,7 @@ void DiffPainter::Paint(std::uint64_t row, std::uint64_t start, const unsigned c
   unsigned any = 0;
   unsigned largest = 0;
   std::uint32_t largest_x = 0;
-  for (std::size_t i = 0; i + kChannels <= n; i += kChannels, ++x) {
+  for (std::size_t i = 0; i + kComparedPixelBytes <= n; i += kComparedPixelBytes, ++x) {
     const unsigned difference =
         std::max({Distance(output[i], reference[i]), Distance(output[i + 1], reference[i + 1]),
                   Distance(output[i + 2], reference[i + 2])});
@@ -118,26 +122,27 @@ Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor) {
   }
   small.width = (picture.width + factor - 1) / factor;
   small.height = (picture.height + factor - 1) / factor;
-  small.rgb.resize(std::size_t{small.width} * small.height * kChannels);
+  small.rgb.resize(std::size_t{small.width} * small.height * kComparedPixelBytes);
   for (std::uint32_t by = 0; by < small.height; ++by) {
     for (std::uint32_t bx = 0; bx < small.width; ++bx) {
       const unsigned char* deepest = nullptr;
-      std::uint64_t sum[kChannels] = {};
+      std::uint64_t sum[kComparedPixelBytes] = {};
       std::uint64_t count = 0;
       for (std::uint32_t y = by * factor; y < std::min(picture.height, (by + 1) * factor); ++y) {
         for (std::uint32_t x = bx * factor; x < std::min(picture.width, (bx + 1) * factor); ++x) {
-          const unsigned char* p = &picture.rgb[(std::size_t{y} * picture.width + x) * kChannels];
+          const unsigned char* p =
+              &picture.rgb[(std::size_t{y} * picture.width + x) * kComparedPixelBytes];
           if (IsMarked(p) && (deepest == nullptr || p[1] < deepest[1])) {
             deepest = p;
           }
-          for (std::size_t k = 0; k < kChannels; ++k) {
+          for (std::size_t k = 0; k < kComparedPixelBytes; ++k) {
             sum[k] += p[k];
           }
           ++count;
         }
       }
-      unsigned char* out = &small.rgb[(std::size_t{by} * small.width + bx) * kChannels];
-      for (std::size_t k = 0; k < kChannels; ++k) {
+      unsigned char* out = &small.rgb[(std::size_t{by} * small.width + bx) * kComparedPixelBytes];
+      for (std::size_t k = 0; k < kComparedPixelBytes; ++k) {
         out[k] = deepest != nullptr ? deepest[k] : static_cast<unsigned char>(sum[k] / count);
       }
     }
@@ -156,3 +161,5 @@ void DiffPainter::NoteLargest(std::uint32_t x, std::uint32_t y, unsigned differe
     marks_.largest_y = y;
   }
 }
+
+}  // namespace mae::check

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+namespace mae::check {
+
 struct Picture {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
@@ -78,5 +80,7 @@ Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor);
 // The grey of an unchanged pixel and the green and blue of a changed one.
 unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char red);
 unsigned char RedShade(unsigned difference);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_PICTURE_H

@@ -7,11 +7,13 @@
 #include <new>
 #include <vector>
 
+#include "bmp_header.h"
 #include "png_filter.h"
+
+namespace mae::check {
 
 namespace {
 
-constexpr std::size_t kChannels = 3;
 constexpr std::uint8_t kTruecolor = 2;
 constexpr std::uint8_t kIndexed = 3;
 // Fast over small: these pictures are looked at, not archived. With the
@@ -56,13 +58,13 @@ FilteredRows MakeRows(std::size_t row, std::uint32_t height) {
 // RGB rows, all with the filter that suits the picture best.
 FilteredRows FilterRgb(const unsigned char* data, std::size_t row, std::uint32_t height) {
   FilteredRows rows = MakeRows(row, height);
-  const PngFilter filter = ChooseFilter(data, row, height, kChannels);
+  const PngFilter filter = ChooseFilter(data, row, height, kComparedPixelBytes);
   const std::vector<unsigned char> zeros(row, 0);  // above the first row
   for (std::size_t y = 0; rows.bytes && y < height; ++y) {
     unsigned char* out = &rows.bytes[y * (row + 1)];
     out[0] = static_cast<unsigned char>(filter);
-    FilterRow(filter, data + y * row, y == 0 ? zeros.data() : data + (y - 1) * row, row, kChannels,
-              out + 1);
+    FilterRow(filter, data + y * row, y == 0 ? zeros.data() : data + (y - 1) * row, row,
+              kComparedPixelBytes, out + 1);
   }
   return rows;
 }
@@ -137,7 +139,7 @@ std::string EncodePng(const Picture& picture, std::string* error) {
     *error = "an empty picture";
     return {};
   }
-  const std::size_t row = std::size_t{picture.width} * kChannels;
+  const std::size_t row = std::size_t{picture.width} * kComparedPixelBytes;
   return Encode(picture.width, picture.height, kTruecolor,
                 FilterRgb(picture.rgb.data(), row, picture.height), "", error);
 }
@@ -153,7 +155,7 @@ std::string EncodeDiffPng(const Picture& picture, std::string* error) {
   for (std::size_t y = 0; rows.bytes && y < picture.height; ++y) {
     unsigned char* out = &rows.bytes[y * (std::size_t{picture.width} + 1)];
     *out++ = 0;
-    for (std::size_t x = 0; x < picture.width; ++x, rgb += kChannels) {
+    for (std::size_t x = 0; x < picture.width; ++x, rgb += kComparedPixelBytes) {
       const int index = DiffIndex(rgb);
       if (index < 0) {
         return EncodePng(picture, error);  // a colour of its own: as it is
@@ -163,3 +165,5 @@ std::string EncodeDiffPng(const Picture& picture, std::string* error) {
   }
   return Encode(picture.width, picture.height, kIndexed, rows, DiffPalette(), error);
 }
+
+}  // namespace mae::check

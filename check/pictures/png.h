@@ -9,6 +9,8 @@
 
 #include "picture.h"
 
+namespace mae::check {
+
 // The picture as a PNG file's bytes (8-bit RGB), or an empty string with
 // the reason in *error.
 std::string EncodePng(const Picture& picture, std::string* error);
@@ -17,5 +19,7 @@ std::string EncodePng(const Picture& picture, std::string* error);
 // third of the bytes to compress) where it has no others; decoded, the
 // same pixels as EncodePng's.
 std::string EncodeDiffPng(const Picture& picture, std::string* error);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_PNG_H

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <vector>
 
+namespace mae::check {
+
 namespace {
 
 // The Paeth predictor, in 16-bit steps so that the loop below compiles to
@@ -97,3 +99,5 @@ PngFilter ChooseFilter(const unsigned char* data, std::size_t row, std::size_t h
   }
   return kFilters[best];
 }
+
+}  // namespace mae::check

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 
+namespace mae::check {
+
 enum class PngFilter : unsigned char { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
 
 // The filter for a whole picture of `height` rows of `row` bytes with
@@ -20,5 +22,7 @@ PngFilter ChooseFilter(const unsigned char* data, std::size_t row, std::size_t h
 // above (all zeros above the first row).
 void FilterRow(PngFilter filter, const unsigned char* in, const unsigned char* up, std::size_t row,
                std::size_t pixel, unsigned char* out);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_PNG_FILTER_H

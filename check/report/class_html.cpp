@@ -10,6 +10,8 @@
 #include "summary.h"
 #include "verdict.h"
 
+namespace mae::check {
+
 namespace {
 
 constexpr std::size_t kMaxFileName = 200;  // bytes, below every file system's 255
@@ -126,3 +128,5 @@ std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const 
   }
   return html + "</body>\n</html>\n";
 }
+
+}  // namespace mae::check

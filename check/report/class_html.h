@@ -8,6 +8,8 @@
 #include "case_rules.h"
 #include "class_grade.h"
 
+namespace mae::check {
+
 // One self-contained page: a row per student (with `links`, the name links
 // to students/FILE.html for each student who handed in), a cell per case
 // coloured by verdict and marked in text, and the per-case pass rates.
@@ -20,5 +22,7 @@ std::string StudentFileName(const std::string& name);
 
 // `text` with every byte but A-Z a-z 0-9 - . _ ~ percent-encoded, for a link.
 std::string PercentEncoded(const std::string& text);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_CLASS_HTML_H

@@ -12,6 +12,8 @@
 #include "summary.h"
 #include "verdict.h"
 
+namespace mae::check {
+
 namespace {
 
 // The overview: a row per case, linking to its section.
@@ -67,7 +69,7 @@ std::string SizeAsHtmlText(const std::optional<Size>& size) {
 
 std::string HtmlReport(const std::vector<CaseResult>& results,
                        const std::vector<CasePictures>& pictures, const CaseRules& rules) {
-  const Summary summary = Summarise(results);
+  const Counts summary = Summarise(results);
   const std::string line = EscapeHtml(SummaryLine(results, rules));
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -95,3 +97,5 @@ std::string HtmlReport(const std::vector<CaseResult>& results,
   html += "</body>\n</html>\n";
   return html;
 }
+
+}  // namespace mae::check

@@ -13,11 +13,15 @@
 #include "case_result.h"
 #include "case_rules.h"
 
+namespace mae::check {
+
 // `pictures` holds the cases' pictures, one a case (none: no pictures).
 std::string HtmlReport(const std::vector<CaseResult>& results,
                        const std::vector<CasePictures>& pictures, const CaseRules& rules);
 
 // "240 × 160", or "" for no size.
 std::string SizeAsHtmlText(const std::optional<Size>& size);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_HTML_REPORT_H

@@ -1,5 +1,7 @@
 #include "report_assets.h"
 
+namespace mae::check {
+
 // Red (R 255, G and B at most 100) is kept for the difference picture and
 // its marks: nothing else on the page is that red.
 const char kReportStyle[] = R"PAGE(<style>
@@ -197,3 +199,5 @@ const char kReportScript[] = R"PAGE(<script>
 })();
 </script>
 )PAGE";
+
+}  // namespace mae::check

@@ -2,7 +2,11 @@
 #ifndef MAE_CHECK_REPORT_ASSETS_H
 #define MAE_CHECK_REPORT_ASSETS_H
 
+namespace mae::check {
+
 extern const char kReportStyle[];
 extern const char kReportScript[];
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_REPORT_ASSETS_H

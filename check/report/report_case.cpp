@@ -12,6 +12,8 @@
 #include "summary.h"
 #include "verdict.h"
 
+namespace mae::check {
+
 namespace {
 
 // Pictures are shown at one scale per case, so that the output, the
@@ -159,3 +161,5 @@ void CaseSection(const CaseResult& r, const CasePictures& p, std::size_t index, 
   }
   *out += "</section>\n";
 }
+
+}  // namespace mae::check

@@ -8,6 +8,8 @@
 #include "case_pictures.h"
 #include "case_result.h"
 
+namespace mae::check {
+
 // The section of case `index` (its anchor is "case-INDEX"): heading and
 // verdict, reason and note, figures with the place of the largest
 // difference, the output, the reference and the difference picture with
@@ -16,5 +18,7 @@
 // Appended to *html, so that the pictures' text is copied only once.
 void CaseSection(const CaseResult& r, const CasePictures& pictures, std::size_t index,
                  std::string* html);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_REPORT_CASE_H

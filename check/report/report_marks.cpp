@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace mae::check {
+
 namespace {
 
 // More regions than this are marked by the ticks alone.
@@ -98,3 +100,5 @@ std::string MarksSvg(const DiffMarks& marks, double scale, long long w, long lon
   return Ticks(marks.rows, scale, true) + Ticks(marks.columns, scale, false) +
          Boxes(marks, scale, w, h);
 }
+
+}  // namespace mae::check

@@ -7,6 +7,8 @@
 
 #include "picture.h"
 
+namespace mae::check {
+
 // Room left of and above the drawn difference picture for the ticks.
 constexpr int kGutter = 8;
 
@@ -15,5 +17,7 @@ constexpr int kGutter = 8;
 // left edges at every differing column and row, and outlines around the
 // differing regions (none when more than 64).
 std::string MarksSvg(const DiffMarks& marks, double scale, long long w, long long h);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_REPORT_MARKS_H

@@ -11,6 +11,8 @@
 #include "verdict.h"
 #include "worker_pool.h"
 
+namespace mae::check {
+
 namespace {
 
 // The size of a file whose header was accepted; a 32-bit image still has
@@ -163,3 +165,5 @@ std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOption
   }
   return results;
 }
+
+}  // namespace mae::check

@@ -9,6 +9,8 @@
 #include "case_result.h"
 #include "case_rules.h"
 
+namespace mae::check {
+
 struct RunOptions {
   CaseRules rules;                 // thresholds, points, border
   bool keep_diff_picture = false;  // keep diff_picture (PrairieLearn draws from it)
@@ -23,5 +25,7 @@ struct RunOptions {
 // CasePictures a case.
 std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options,
                                  std::vector<CasePictures>* pictures = nullptr);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_RUN_CASES_H

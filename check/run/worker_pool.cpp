@@ -8,6 +8,8 @@
 #include <thread>
 #include <vector>
 
+namespace mae::check {
+
 void ParallelFor(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& job) {
   if (threads == 0) {
     threads = std::thread::hardware_concurrency();
@@ -43,3 +45,5 @@ void ParallelFor(std::size_t count, unsigned threads, const std::function<void(s
     std::rethrow_exception(failure);
   }
 }
+
+}  // namespace mae::check

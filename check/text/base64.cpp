@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+namespace mae::check {
+
 std::string Base64(const std::string& bytes) {
   // EVP_EncodeBlock writes one unbroken line and a terminating NUL; it takes
   // an int length, so longer input goes in pieces of whole 3-byte groups.
@@ -19,3 +21,5 @@ std::string Base64(const std::string& bytes) {
   text.resize(written);
   return text;
 }
+
+}  // namespace mae::check

@@ -4,7 +4,11 @@
 
 #include <string>
 
+namespace mae::check {
+
 // RFC 4648 base64 of `bytes`, without line breaks.
 std::string Base64(const std::string& bytes);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_BASE64_H

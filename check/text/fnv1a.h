@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace mae::check {
+
 inline constexpr std::uint64_t kFnvOffset = 14695981039346656037ull;
 inline constexpr std::uint64_t kFnvPrime = 1099511628211ull;
 
@@ -22,5 +24,7 @@ inline std::uint64_t Fnv1a(const std::string& text) {
   }
   return hash;
 }
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_FNV1A_H

@@ -2,6 +2,8 @@
 
 #include "shown_text.h"
 
+namespace mae::check {
+
 std::string EscapeHtml(const std::string& raw) {
   const std::string text = Normalised(raw);
   std::string out;
@@ -29,3 +31,5 @@ std::string EscapeHtml(const std::string& raw) {
   }
   return out;
 }
+
+}  // namespace mae::check

@@ -4,7 +4,11 @@
 
 #include <string>
 
+namespace mae::check {
+
 // `text` normalised (shown_text.h), with & < > " ' written as entities.
 std::string EscapeHtml(const std::string& text);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_HTML_TEXT_H

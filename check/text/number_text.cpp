@@ -3,6 +3,8 @@
 #include <cmath>
 #include <cstdio>
 
+namespace mae::check {
+
 std::string SixDigits(double value) {
   return NumberText(value, 6);
 }
@@ -39,3 +41,5 @@ std::string PercentText(std::uint64_t part, std::uint64_t whole) {
   std::snprintf(text, sizeof text, "%.2f%%", percent);
   return text;
 }
+
+}  // namespace mae::check

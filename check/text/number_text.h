@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+namespace mae::check {
+
 // A value as MAE prints it: six significant digits ("2.06912", "3.33333e-07").
 std::string SixDigits(double value);
 // A value with `digits` significant digits, in the same notation.
@@ -17,5 +19,7 @@ int DigitsToTell(double mae, double max);
 
 // The share of differing pixels: "0%", "<0.01%", "12.34%".
 std::string PercentText(std::uint64_t part, std::uint64_t whole);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_NUMBER_TEXT_H

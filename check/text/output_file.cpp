@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace mae::check {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -185,3 +187,5 @@ std::string WriteOutputFile(const std::string& path, const std::string& bytes) {
   DropTemp(!ok);
   return ok ? std::string() : std::strerror(error);
 }
+
+}  // namespace mae::check

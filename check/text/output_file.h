@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace mae::check {
+
 // Writes `bytes` to `path`. Returns "" on success, else why not ("No space
 // left on device").
 //
@@ -17,5 +19,7 @@
 // A target that exists and is not a regular file (/dev/stdout, a FIFO, a
 // device) is written directly. Not safe to call from two threads at once.
 std::string WriteOutputFile(const std::string& path, const std::string& bytes);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_OUTPUT_FILE_H

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
+namespace mae::check {
+
 namespace {
 
 // The length of the valid UTF-8 sequence at text[i], or 0 when the bytes
@@ -141,3 +143,5 @@ std::size_t ShownWidth(const std::string& text) {
   }
   return width;
 }
+
+}  // namespace mae::check

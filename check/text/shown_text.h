@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <string>
 
+namespace mae::check {
+
 // `text` with control characters (C0, DEL, C1), backslashes and bytes that
 // are not valid UTF-8 escaped: "\n", "\t", "\\", "\x1b", "\xff"; a C1
 // character is shown as the escapes of its two bytes ("\xc2\x85").
@@ -20,5 +22,7 @@ std::string Normalised(const std::string& text);
 // The columns a terminal gives valid UTF-8 `text` (Shown's output): one a
 // character, none for a combining mark, two for a wide character.
 std::size_t ShownWidth(const std::string& text);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_SHOWN_TEXT_H

@@ -6,8 +6,12 @@
 
 #include <string>
 
+namespace mae::check {
+
 // The key a name is matched by: its Unicode NFC form (utf8proc), or, for a
 // name that is not valid UTF-8, the name's bytes as they are.
 std::string NameKey(const std::string& name);
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_STUDENT_NAMES_H

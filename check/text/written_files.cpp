@@ -12,6 +12,8 @@
 
 #include "output_file.h"
 
+namespace mae::check {
+
 namespace {
 
 constexpr const char* kListHeader =
@@ -148,3 +150,5 @@ std::string WrittenFiles::Finish(bool remove_stale) {
   }
   return problem;
 }
+
+}  // namespace mae::check

@@ -8,6 +8,8 @@
 #include <set>
 #include <string>
 
+namespace mae::check {
+
 // The name of the list of files mae-check keeps in each folder it writes
 // into; a folder holding one is the tool's own, never a submission's.
 inline constexpr const char* kWrittenListName = ".mae-check-files";
@@ -33,5 +35,7 @@ class WrittenFiles {
   std::string folder_;
   std::set<std::string> written_;  // paths relative to the folder
 };
+
+}  // namespace mae::check
 
 #endif  // MAE_CHECK_WRITTEN_FILES_H

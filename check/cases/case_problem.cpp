@@ -1,0 +1,54 @@
+#include "case_problem.h"
+
+#include <cstddef>
+#include <iterator>
+
+namespace mae::check {
+
+namespace {
+
+struct ProblemWords {
+  CaseProblem problem;
+  const char* code;
+  const char* words;
+};
+
+// One row per problem, in the enum's order.
+constexpr ProblemWords kWords[] = {
+    {CaseProblem::kNone, "", ""},
+    {CaseProblem::kNoSubmission, "no_submission", "no submission"},
+    {CaseProblem::kLinkedFolder, "linked_folder", "linked folder, not graded"},
+    {CaseProblem::kEmptySubmission, "empty_submission", "empty submission"},
+    {CaseProblem::kSeveralCandidates, "several_candidates", "files could be"},
+    {CaseProblem::kSameFileAsReference, "same_file_as_reference", "is the reference itself"},
+    {CaseProblem::kLinkOutsideSubmission, "link_outside_submission",
+     "links outside the submission, to"},
+};
+
+constexpr bool InEnumOrder() {
+  std::size_t index = 0;
+  for (const ProblemWords& row : kWords) {
+    if (static_cast<std::size_t>(row.problem) != index++) {
+      return false;
+    }
+  }
+  return index == std::size(kCaseProblems) + 1;
+}
+static_assert(InEnumOrder(), "one row per problem, in the enum's order");
+
+const ProblemWords& RowOf(CaseProblem problem) {
+  const auto index = static_cast<std::size_t>(problem);
+  return index < std::size(kWords) ? kWords[index] : kWords[0];
+}
+
+}  // namespace
+
+const char* CaseProblemCode(CaseProblem problem) {
+  return RowOf(problem).code;
+}
+
+const char* CaseProblemWords(CaseProblem problem) {
+  return RowOf(problem).words;
+}
+
+}  // namespace mae::check
