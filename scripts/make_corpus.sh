@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Rewrites the hostile-file corpus in tests/data/hostile from
-# tests/make_corpus.cpp, after a change to what it makes or to what MAE
+# tests/data/make_corpus.cpp, after a change to what it makes or to what MAE
 # prints for it. The test corpus.regenerate fails until this has been run
 # and the result committed.
 set -euo pipefail

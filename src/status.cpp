@@ -40,7 +40,7 @@ constexpr bool InEnumOrder() {
       return false;
     }
   }
-  return true;
+  return index == kBmpStatusCount;
 }
 static_assert(InEnumOrder(), "one row per status, in the enum's order");
 

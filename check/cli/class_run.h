@@ -2,7 +2,7 @@
 #ifndef MAE_CHECK_CLASS_RUN_H
 #define MAE_CHECK_CLASS_RUN_H
 
-#include "options.h"
+#include "check_options.h"
 
 namespace mae::check {
 

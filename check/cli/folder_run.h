@@ -2,8 +2,8 @@
 #ifndef MAE_CHECK_FOLDER_RUN_H
 #define MAE_CHECK_FOLDER_RUN_H
 
+#include "check_options.h"
 #include "exit_status.h"
-#include "options.h"
 
 namespace mae::check {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "case_rules.h"
-#include "options.h"
+#include "check_options.h"
 
 namespace mae::check {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "case_list.h"
-#include "options.h"
+#include "check_options.h"
 #include "output_search.h"
 
 namespace mae::check {

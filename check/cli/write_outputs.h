@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "case_result.h"
-#include "options.h"
+#include "check_options.h"
 #include "run_cases.h"
 
 namespace mae::check {

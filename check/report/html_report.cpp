@@ -63,10 +63,6 @@ std::string Legend() {
 
 }  // namespace
 
-std::string SizeAsHtmlText(const std::optional<Size>& size) {
-  return size ? std::to_string(size->first) + " \u00d7 " + std::to_string(size->second) : "";
-}
-
 std::string HtmlReport(const std::vector<CaseResult>& results,
                        const std::vector<CasePictures>& pictures, const CaseRules& rules) {
   const Counts summary = Summarise(results);

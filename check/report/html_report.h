@@ -19,9 +19,6 @@ namespace mae::check {
 std::string HtmlReport(const std::vector<CaseResult>& results,
                        const std::vector<CasePictures>& pictures, const CaseRules& rules);
 
-// "240 × 160", or "" for no size.
-std::string SizeAsHtmlText(const std::optional<Size>& size);
-
 }  // namespace mae::check
 
 #endif  // MAE_CHECK_HTML_REPORT_H

@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "case_pictures.h"
-#include "html_report.h"
 #include "html_text.h"
 #include "report_marks.h"
 #include "summary.h"
@@ -33,6 +32,11 @@ double ScaleFor(const CaseResult& r) {
   }
   const double fit = kTargetSide / static_cast<double>(side);
   return fit >= 1.0 ? std::floor(fit) : fit;
+}
+
+// "240 × 160", or "" for no size.
+std::string SizeAsHtmlText(const std::optional<Size>& size) {
+  return size ? std::to_string(size->first) + " \u00d7 " + std::to_string(size->second) : "";
 }
 
 long long Drawn(std::uint64_t pixels, double scale) {

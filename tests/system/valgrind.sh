@@ -14,7 +14,7 @@ mkfifo "$work/fifo"
 
 check() {
   if ! valgrind --quiet --error-exitcode=99 --leak-check=full --show-leak-kinds=all \
-    --errors-for-leak-kinds=all --suppressions="$src/tests/valgrind.supp" \
+    --errors-for-leak-kinds=all --suppressions="$src/tests/system/valgrind.supp" \
     "$mae" "$@" >"$work/out" 2>"$work/err"; then
     echo "memcheck failed: MAE $*"
     cat "$work/err"

@@ -1,4 +1,6 @@
 // MAE on files, for what the command line cannot show, and the tables.
+#include "MAE.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include <random>
 #include <string>
 
-#include "MAE.h"
 #include "testkit/bmp_bytes.h"
 #include "testkit/call_mae.h"
 #include "testkit/temp_dir.h"

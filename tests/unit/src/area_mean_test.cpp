@@ -1,12 +1,13 @@
 // The mean over the area two images share, as the comparison of files
 // finds it.
+#include "area_mean.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
 #include <vector>
 
-#include "area_mean.h"
 #include "compare.h"
 #include "testkit/bmp_bytes.h"
 #include "testkit/temp_dir.h"

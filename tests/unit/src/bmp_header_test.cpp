@@ -1,12 +1,13 @@
 // The header check on its own: header bytes and a file size in, a verdict
 // and the row layout out, without any file.
+#include "bmp_header.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 
-#include "bmp_header.h"
 #include "testkit/bmp_bytes.h"
 
 namespace {

@@ -34,7 +34,7 @@ for page in MAE.1 mae-check.1; do
   [ -z "$warnings" ] || { echo "$page warnings: $warnings"; exit 1; }
 done
 
-cmake -S "$src/tests/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" \
+cmake -S "$src/tests/system/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" \
   -DCMAKE_CXX_COMPILER="${CXX:-c++}" >/dev/null
 cmake --build "$work/consumer" >/dev/null
 # The same program built without CMake: a plain compiler command and
@@ -42,8 +42,8 @@ cmake --build "$work/consumer" >/dev/null
 pc=$(find "$prefix" -name mae.pc)
 [ -n "$pc" ] || { echo "no mae.pc installed"; exit 1; }
 flags=$(PKG_CONFIG_PATH=$(dirname "$pc") pkg-config --cflags --libs mae)
-"${CXX:-c++}" -std=c++17 "$src/tests/consumer/main.cpp" $flags -o "$work/consumer/by_pkg_config"
-"${CXX:-c++}" -std=c++17 -DMAE_ANGLE_INCLUDES "$src/tests/consumer/main.cpp" $flags \
+"${CXX:-c++}" -std=c++17 "$src/tests/system/consumer/main.cpp" $flags -o "$work/consumer/by_pkg_config"
+"${CXX:-c++}" -std=c++17 -DMAE_ANGLE_INCLUDES "$src/tests/system/consumer/main.cpp" $flags \
   -o "$work/consumer/by_pkg_config_angle"
 expected=$'240 x 160, 24 bits\nMAE = 2.06912\nBlur1.bmp -> ANS/Blur1.bmp'
 for program in consumer consumer_angle by_pkg_config by_pkg_config_angle; do

@@ -1,6 +1,8 @@
 // The usual mistakes of a blur or Sobel program, each made here from one
 // real picture (ImageMagick's rose, scaled to an odd width), must each be
 // named by exactly their code; pictures with other differences by none.
+#include "diagnosis.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,7 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "diagnosis.h"
 #include "load_bmp.h"
 #include "testkit/run_process.h"
 #include "testkit/temp_dir.h"
