@@ -76,8 +76,12 @@ foreach(component_package runtime:mae development:mae-dev)
             COMPONENT ${component})
   endif()
 endforeach()
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/mae
-        COMPONENT runtime)
+# The front door and the guides: for students and teaching assistants, for
+# the library's users, on speed, and a map of the code.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/guide.md
+              ${PROJECT_SOURCE_DIR}/docs/library.md ${PROJECT_SOURCE_DIR}/docs/performance.md
+              ${PROJECT_SOURCE_DIR}/docs/code-map.md ${PROJECT_SOURCE_DIR}/docs/report.png
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/mae COMPONENT runtime)
 if(MAE_STATIC_RUNTIME AND NOT MAE_SANITIZE)
   # Says why lintian's objection to a static executable does not apply.
   install(FILES ${PROJECT_SOURCE_DIR}/cmake/lintian-overrides

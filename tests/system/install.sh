@@ -13,7 +13,7 @@ prefix=$work/prefix
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for file in bin/MAE share/man/man1/MAE.1.gz bin/mae-check share/man/man1/mae-check.1.gz \
-  include/mae/bmp_block.h include/mae/bmp_reader.h include/mae/MAE.h share/doc/mae/copyright share/doc/mae-dev/copyright \
+  include/mae/bmp_block.h include/mae/bmp_reader.h include/mae/MAE.h share/doc/mae/copyright share/doc/mae/guide.md share/doc/mae-dev/copyright \
   lib/libmae.a lib/cmake/MAE/MAEConfig.cmake lib/cmake/MAE/MAEConfigVersion.cmake; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file"; find "$prefix"; exit 1; }
 done
