@@ -43,7 +43,7 @@ RowLayout DeclaredLayout(const BmpHeader& h, std::uint64_t row, std::uint64_t st
 }
 
 BmpStatus Check(const BmpHeader& h, std::uint64_t file_size, std::uint64_t* stride,
-                RowLayout* layout) {
+                RowLayout* layout, bool* unpadded) {
   if (h.signature && h.info_size == 12) {
     return BmpStatus::kOs2Header;  // 16-bit width and height at 18 and 20
   }
@@ -68,11 +68,24 @@ BmpStatus Check(const BmpHeader& h, std::uint64_t file_size, std::uint64_t* stri
   if (declared == RowLayout::kNone) {  // the file's size decides
     declared = padded_fits ? RowLayout::kPadded : RowLayout::kPacked;
   }
+  // Size fields that say packed lose to a file exactly as long as padded
+  // rows, their last row's padding included: a standard file whose writer
+  // counted its rows without the padding. Only towards padded: a file
+  // exactly as long as packed rows whose header says padded stays short.
+  bool unpadded_field = false;
+  std::uint64_t padded_span = 0;
+  if (declared == RowLayout::kPacked && padded_stride > row && h.height > 0 &&
+      CheckedMul(padded_stride, h.height, &padded_span) &&
+      CheckedAdd(padded_span, h.offset, &padded_span) && padded_span == file_size) {
+    declared = RowLayout::kPadded;
+    unpadded_field = true;
+  }
   if (!(declared == RowLayout::kPadded ? padded_fits : packed_fits)) {
     return BmpStatus::kPixelsMissing;
   }
   *stride = declared == RowLayout::kPadded ? padded_stride : row;
   *layout = padded_stride == row ? RowLayout::kEither : declared;
+  *unpadded = unpadded_field;
   return BmpStatus::kOk;
 }
 
@@ -111,13 +124,15 @@ BmpStatus ParseBmpHeader(const unsigned char* bytes, std::size_t size, std::uint
   h.bytes_per_pixel = static_cast<std::uint16_t>(h.bit_count >> 3);
   std::uint64_t stride = 0;
   RowLayout layout = RowLayout::kNone;
-  const BmpStatus status = Check(h, file_size, &stride, &layout);
+  bool unpadded = false;
+  const BmpStatus status = Check(h, file_size, &stride, &layout, &unpadded);
   if (status == BmpStatus::kOk) {
     h.row_bytes = std::uint64_t{h.width} * h.bytes_per_pixel;
     h.stride = stride;
     // row x height is at most the span just checked, so it fits.
     h.block_size = h.row_bytes * h.height;
     h.layout = layout;
+    h.size_field_unpadded = unpadded;
   }
   *header = h;
   // A file that is not a BMP at all says so rather than blaming a field;

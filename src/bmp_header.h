@@ -60,6 +60,10 @@ struct BmpHeader {
   std::uint64_t stride = 0;      // from one row's start to the next in the file
   std::uint64_t block_size = 0;  // row_bytes x height: the pixels without padding
   RowLayout layout = RowLayout::kNone;
+  // The size fields declared packed rows, but the file is exactly as long
+  // as padded rows make it: read padded (a writer that left the padding
+  // out of its size field).
+  bool size_field_unpadded = false;
   bool padded() const { return stride != row_bytes; }
 };
 

@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <limits>
+#include <memory>
+#include <new>
 
 #include "bmp_header.h"
 #include "load_bmp.h"
@@ -15,6 +18,41 @@ void PutLe(unsigned char* p, std::uint32_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) {
     p[i] = static_cast<unsigned char>(value >> (8 * i));
   }
+}
+
+// Writes `rows` packed rows of `row` bytes, each padded with zero bytes to
+// `stride`: gathered into a buffer of whole rows so that a few large writes
+// do it, or, for rows longer than the buffer (or no memory for it), each
+// row and its padding on their own.
+bool WritePaddedRows(std::FILE* file, const unsigned char* data, std::size_t row,
+                     std::size_t stride, std::uint32_t rows) {
+  constexpr std::size_t kBufferBytes = std::size_t{256} << 10;
+  const std::size_t per_write = kBufferBytes / stride;
+  std::unique_ptr<unsigned char[]> buffer;
+  if (per_write > 0) {
+    buffer.reset(new (std::nothrow) unsigned char[per_write * stride]());
+  }
+  if (!buffer) {
+    const unsigned char padding[4] = {};
+    for (std::uint32_t r = 0; r < rows; ++r) {
+      if (std::fwrite(data + std::size_t{r} * row, 1, row, file) != row ||
+          std::fwrite(padding, 1, stride - row, file) != stride - row) {
+        return false;
+      }
+    }
+    return true;
+  }
+  for (std::uint32_t first = 0; first < rows;) {
+    const std::size_t n = std::min<std::size_t>(per_write, rows - first);
+    for (std::size_t i = 0; i < n; ++i) {
+      std::copy_n(data + (first + i) * row, row, buffer.get() + i * stride);
+    }
+    if (std::fwrite(buffer.get(), 1, n * stride, file) != n * stride) {
+      return false;
+    }
+    first += static_cast<std::uint32_t>(n);
+  }
+  return true;
 }
 
 }  // namespace
@@ -72,12 +110,16 @@ std::int32_t BmpReader::WriteBMP(const char* fname_t, std::int32_t width_arg,
     return -1;
   }
   // Everything is checked before the file is touched, so a refused write
-  // leaves whatever was at that path as it was.
+  // leaves whatever was at that path as it was. Rows are written as the
+  // format lays them out, padded to a multiple of 4 bytes.
+  const std::uint64_t row = std::uint64_t{width} * bytes_per_pixel;
+  const std::uint64_t stride = (row + 3) / 4 * 4;
   std::uint64_t block_size = 0;
+  std::uint64_t file_block = 0;
   if (width_arg != static_cast<std::int32_t>(width) ||
-      height_arg != static_cast<std::int32_t>(height) ||
-      !CheckedMul(std::uint64_t{width} * height, bytes_per_pixel, &block_size) ||
-      block_size > std::numeric_limits<std::uint32_t>::max() - kHeaderSize ||
+      height_arg != static_cast<std::int32_t>(height) || !CheckedMul(row, height, &block_size) ||
+      !CheckedMul(stride, height, &file_block) ||
+      file_block > std::numeric_limits<std::uint32_t>::max() - kHeaderSize ||
       (data == nullptr && block_size != 0)) {
     std::puts("size fname_t error");
     return -1;
@@ -88,9 +130,9 @@ std::int32_t BmpReader::WriteBMP(const char* fname_t, std::int32_t width_arg,
     std::puts("fopen fname_t error");
     return -1;
   }
-  std::setvbuf(fp_t, nullptr, _IONBF, 0);  // two writes, straight from our memory
+  std::setvbuf(fp_t, nullptr, _IONBF, 0);  // written from our memory, or our own buffer
 
-  file_size = static_cast<std::uint32_t>(kHeaderSize + block_size);
+  file_size = static_cast<std::uint32_t>(kHeaderSize + file_block);
   PutLe(header + 2, file_size, 4);
   PutLe(header + 18, width, 4);
   PutLe(header + 22, height, 4);
@@ -98,7 +140,10 @@ std::int32_t BmpReader::WriteBMP(const char* fname_t, std::int32_t width_arg,
 
   bool ok = std::fwrite(header, 1, kHeaderSize, fp_t) == kHeaderSize;
   if (ok && block_size != 0) {
-    ok = std::fwrite(data, 1, static_cast<std::size_t>(block_size), fp_t) == block_size;
+    ok = stride == row
+             ? std::fwrite(data, 1, static_cast<std::size_t>(block_size), fp_t) == block_size
+             : mae::WritePaddedRows(fp_t, data, static_cast<std::size_t>(row),
+                                    static_cast<std::size_t>(stride), height);
   }
   struct stat st {};
   const bool regular = ::fstat(::fileno(fp_t), &st) == 0 && S_ISREG(st.st_mode);

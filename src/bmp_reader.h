@@ -66,14 +66,16 @@ class BmpReader {
   // whatever offset the image read had. `width` and `height` must equal that
   // image's dimensions; `data` must hold width x height x bytes_per_pixel
   // bytes in packed rows, as ReadBMP returns them, and stays the caller's.
-  // Rows are written packed: the file is a standard BMP whenever a row is a
-  // multiple of 4 bytes; other widths are read back right by this reader. Not safe to run alongside
-  // another write, on any reader: they share the template.
+  // Rows are written as the format lays them out: each padded with zero
+  // bytes to a multiple of 4, and the file-size field counts the padding,
+  // so every program reads the file. Not safe to run alongside another
+  // write, on any reader: they share the template.
   //
   // Returns 0 on success. On failure prints one line and returns -1:
   //   "header fname_t error"  no image has been read with this reader yet
   //   "size fname_t error"    arguments disagree with the image read, data is
-  //                           null, or the file would exceed 4 GiB
+  //                           null, or the file (padding included) would
+  //                           exceed 4 GiB
   //   "fopen fname_t error"   the file cannot be created
   //   "fwrite fname_t error"  a write or the close failed (the partial file
   //                           is removed)

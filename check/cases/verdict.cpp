@@ -1,6 +1,7 @@
 #include "verdict.h"
 
 #include <system_error>
+#include <utility>
 
 #include "summary.h"
 
@@ -68,6 +69,13 @@ void Judge(const CaseRules& rules, CaseResult* r) {
   const std::string layout = LayoutNote(cmp);
   if (!layout.empty()) {
     r->note += (r->note.empty() ? "" : "; ") + layout;
+  }
+  for (const auto& [role, file] :
+       {std::pair<const char*, const FileOutcome*>{"output", &cmp.a}, {"reference", &cmp.b}}) {
+    if (file->header.size_field_unpadded) {
+      r->note += (r->note.empty() ? "" : "; ") + std::string(role) +
+                 " file-size field counts unpadded rows";
+    }
   }
   std::string reasons;
   if (cmp.a.status != BmpStatus::kOk) {

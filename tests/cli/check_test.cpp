@@ -486,6 +486,17 @@ TEST(MaeCheck, SaysWhenTheFilesLayTheirRowsOutDifferently) {
   EXPECT_EQ(k["note"], "output rows packed, reference rows padded");
   const std::string table = Check({dir / "out.bmp", dir / "ref.bmp"}).out;
   EXPECT_NE(table.find("0 (0%)  output rows packed, reference rows padded\n"), std::string::npos);
+  // A standard file whose writer counted its rows without their padding:
+  // read as the padded rows it holds, and said so.
+  Bytes unpadded_field = bmptest::MakePaddedBmp(5, 2, pixels);
+  bmptest::PutLe(unpadded_field, 2, 54 + 5 * 3 * 2, 4);
+  WriteFile(dir / "field.bmp", unpadded_field);
+  const Json field = Json::parse(Check({"--json", dir / "field.bmp", dir / "out.bmp"}).out);
+  EXPECT_EQ(field["cases"][0]["mae"], 0.0);
+  EXPECT_EQ(field["cases"][0]["note"],
+            "output rows padded, reference rows packed; output file-size field counts unpadded "
+            "rows");
+  EXPECT_EQ(bmptest::Run(MAE_EXE, {dir / "field.bmp", dir / "out.bmp"}).out, "MAE = 0\n");
   const Json swapped = Json::parse(Check({"--json", dir / "ref.bmp", dir / "out.bmp"}).out);
   EXPECT_EQ(swapped["cases"][0]["note"], "output rows padded, reference rows packed");
   // A file compared with itself: a fair question, and a note says so.

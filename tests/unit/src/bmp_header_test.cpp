@@ -85,8 +85,14 @@ TEST(ParseBmpHeader, FindsTheRowLayoutOrTheReasonToRefuse) {
       // ones: the image size says padded, and the file holds them.
       {"image size says padded", WithImageSize(MakeHeader(1, 2, 24, 54, 60), 8), 62, BmpStatus::kOk,
        4},
-      {"both size fields say packed", WithImageSize(MakeHeader(1, 2, 24, 54, 60), 6), 62,
+      {"both size fields say packed", WithImageSize(MakeHeader(1, 2, 24, 54, 60), 6), 61,
        BmpStatus::kOk, 3},
+      // Exactly as long as padded rows, their last row's padding included:
+      // the size fields counted the rows without their padding.
+      {"packed fields, padded length", WithImageSize(MakeHeader(1, 2, 24, 54, 60), 6), 62,
+       BmpStatus::kOk, 4},
+      {"padded fields, packed length", MakeHeader(1, 2, 24, 54, 62), 60, BmpStatus::kPixelsMissing,
+       0},
   };
   for (const HeaderCase& c : cases) {
     SCOPED_TRACE(c.name);

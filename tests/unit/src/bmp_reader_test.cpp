@@ -373,7 +373,10 @@ TEST(WriteBMP, RoundTripsEveryDepthAndShape) {
     EXPECT_EQ(out.height, in.height);
     EXPECT_EQ(out.reader.bit_count, c.bit_count);
     EXPECT_EQ(Bytes(out.block.get(), out.block.get() + pixels.size()), pixels);
-    EXPECT_EQ(ReadFile(dir / "out.bmp").size(), 54 + pixels.size());
+    // Rows padded to a multiple of 4 bytes, as every other program reads
+    // them (this once wrote packed rows: 54 + pixels.size() bytes).
+    const std::size_t row = std::size_t{c.w} * (c.bit_count / 8u);
+    EXPECT_EQ(ReadFile(dir / "out.bmp").size(), 54 + (row + 3) / 4 * 4 * c.h);
   }
 }
 
@@ -384,7 +387,7 @@ TEST(WriteBMP, WritesTheTemplateWithSizeDimensionsAndDepthFilledIn) {
   Load(in, dir / "in.bmp");
   ASSERT_EQ(Write(in.reader, dir / "out.bmp", in.width, in.height, in.block.get()).status, 0);
   const Bytes file = ReadFile(dir / "out.bmp");
-  const std::uint32_t size = 54 + 0x0102 * 3 * 3;
+  const std::uint32_t size = 54 + 776 * 3;  // rows of 774 bytes padded to 776
   ASSERT_EQ(file.size(), size);
   EXPECT_EQ(Bytes(file.begin(), file.begin() + 54), MakeHeader(0x0102, 3, 24, 54, size));
   EXPECT_EQ(in.reader.file_size, size);
@@ -405,8 +408,9 @@ TEST(WriteBMP, AlwaysWritesA54ByteHeaderWhateverOffsetTheImageHad) {
     ASSERT_EQ(Bytes(in.block.get(), in.block.get() + 6), pixels);
     ASSERT_EQ(Write(in.reader, dir / "out.bmp", 2, 1, in.block.get()).status, 0);
     const Bytes written = ReadFile(dir / "out.bmp");
-    Bytes expected = MakeHeader(2, 1, 24, 54, 60);
+    Bytes expected = MakeHeader(2, 1, 24, 54, 62);
     expected.insert(expected.end(), pixels.begin(), pixels.end());
+    expected.insert(expected.end(), 2, 0);  // the row's padding
     EXPECT_EQ(written, expected);
   }
 }
@@ -419,7 +423,7 @@ TEST(WriteBMP, KeepsOnlyTheLowByteOfALargeBitCount) {
   Load(in, dir / "in.bmp");
   ASSERT_EQ(Write(in.reader, dir / "out.bmp", 1, 1, in.block.get()).status, 0);
   const Bytes written = ReadFile(dir / "out.bmp");
-  ASSERT_EQ(written.size(), 54u + 35u);
+  ASSERT_EQ(written.size(), 54u + 36u);  // 35 bytes padded to 36
   EXPECT_EQ(written[28], 0x18);
   EXPECT_EQ(written[29], 0);
 }
@@ -435,9 +439,9 @@ TEST(WriteBMP, EachWriteSetsItsOwnValues) {
   ASSERT_EQ(Write(big.reader, dir / "1.bmp", 3, 2, big.block.get()).status, 0);
   ASSERT_EQ(Write(small.reader, dir / "2.bmp", 1, 1, small.block.get()).status, 0);
   const Bytes second = ReadFile(dir / "2.bmp");
-  EXPECT_EQ(Bytes(second.begin(), second.begin() + 54), MakeHeader(1, 1, 8, 54, 55));
+  EXPECT_EQ(Bytes(second.begin(), second.begin() + 54), MakeHeader(1, 1, 8, 54, 58));
   // The template is shared and keeps the last write's values.
-  EXPECT_EQ(Bytes(big.reader.header, big.reader.header + 54), MakeHeader(1, 1, 8, 54, 55));
+  EXPECT_EQ(Bytes(big.reader.header, big.reader.header + 54), MakeHeader(1, 1, 8, 54, 58));
 }
 
 TEST(WriteBMP, RefusesWithOneLineAndLeavesTheTargetAlone) {
@@ -477,24 +481,33 @@ TEST(WriteBMP, RefusesAnImageTooLargeForTheFileSizeFieldAndNoMore) {
   WriteFile(dir / "in.bmp", MakeBmp(1, 1, Bytes(3, 0)));
   Loaded in;
   Load(in, dir / "in.bmp");
-  // 1 x 1431655747 pixels: 4 294 967 241 bytes, with the 54-byte header
-  // exactly 2^32 - 1, the most the file-size field holds. Written to
-  // /dev/null from pages that are never touched.
-  const std::size_t largest = 4294967241u;
+  // 4 x 357913936 pixels: rows of 12 bytes (no padding), 4 294 967 232
+  // bytes, with the 54-byte header 2^32 - 10, the most this width fits in
+  // the file-size field. Written to /dev/null from pages never touched.
+  const std::size_t largest = 4294967232u;
   void* pages =
       ::mmap(nullptr, largest, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
   ASSERT_NE(pages, MAP_FAILED);
-  in.reader.width = 1;
-  in.reader.height = 1431655747;
+  in.reader.width = 4;
+  in.reader.height = 357913936;
   const auto* data = static_cast<const unsigned char*>(pages);
-  EXPECT_EQ(Write(in.reader, "/dev/null", 1, 1431655747, data).status, 0);
-  EXPECT_EQ(in.reader.file_size, 0xFFFFFFFFu);
-  // One more row does not fit: refused before the file is touched.
-  in.reader.height = 1431655748;
-  const WriteOutcome w = Write(in.reader, dir / "out.bmp", 1, 1431655748, data);
-  EXPECT_EQ(w.status, -1);
-  EXPECT_EQ(w.out, "size fname_t error\n");
-  EXPECT_FALSE(std::filesystem::exists(dir / "out.bmp"));
+  EXPECT_EQ(Write(in.reader, "/dev/null", 4, 357913936, data).status, 0);
+  EXPECT_EQ(in.reader.file_size, 0xFFFFFFF6u);
+  // One more row does not fit, and neither do 1073741811 rows of 1 pixel,
+  // whose padding (a byte a row) takes them past it though their pixels
+  // would fit: refused before the file is touched.
+  struct Shape {
+    std::uint32_t w, h;
+  };
+  for (const Shape shape : {Shape{4, 357913937}, Shape{1, 1073741811}}) {
+    in.reader.width = shape.w;
+    in.reader.height = shape.h;
+    const auto w = static_cast<std::int32_t>(shape.w), h = static_cast<std::int32_t>(shape.h);
+    const WriteOutcome refused = Write(in.reader, dir / "out.bmp", w, h, data);
+    EXPECT_EQ(refused.status, -1);
+    EXPECT_EQ(refused.out, "size fname_t error\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / "out.bmp"));
+  }
   ::munmap(pages, largest);
 }
 

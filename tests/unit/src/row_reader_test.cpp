@@ -161,13 +161,23 @@ TEST(RowLayout, TheHeaderSaysWhichLayoutTheWriterMeant) {
                                  : " Error: " + (dir / "cut.bmp") +
                                        " holds less pixel data than its header declares.\n");
     }
-    // What WriteBMP writes stays packed, whatever follows its pixels.
+    // Packed rows under a size field that says so (as WriteBMP wrote them
+    // before it padded) stay packed, whatever follows their pixels, but for
+    // a file exactly as long as padded rows: a standard file whose writer
+    // counted its rows without the padding, read padded.
     Bytes packed = MakeBmp(s.width, s.height, pixels);
     for (const std::size_t extra : {std::size_t{0}, 3 * pad, 3 * pad + 1}) {
       packed.resize(54 + row * 3 + extra, 0x5A);
       WriteFile(dir / "packed.bmp", packed);
-      EXPECT_EQ(Load(dir / "packed.bmp", s), pixels) << extra << " bytes after the pixels";
+      if (pad == 0 || extra != 3 * pad) {
+        EXPECT_EQ(Load(dir / "packed.bmp", s), pixels) << extra << " bytes after the pixels";
+      }
     }
+    Bytes unpadded_field = standard;
+    bmptest::PutLe(unpadded_field, 2, 54 + row * 3, 4);
+    bmptest::PutLe(unpadded_field, 34, 0, 4);
+    WriteFile(dir / "unpadded_field.bmp", unpadded_field);
+    EXPECT_EQ(Load(dir / "unpadded_field.bmp", s), pixels);
   }
 }
 
