@@ -20,7 +20,7 @@ namespace {
 
 void PrintStatus(const FileOutcome& file, const char* path) {
   if (file.status != BmpStatus::kOk) {
-    std::puts(BmpStatusLine(file.status, path).c_str());
+    std::puts(FileStatusLine(file, path).c_str());
   }
 }
 

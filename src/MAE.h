@@ -13,14 +13,19 @@ extern const char* ans_name[10];
 // byte of every pixel in the area both images cover, of the absolute
 // difference of their byte values: 0 for identical images, at most 255.
 // Standard files with padded rows and files of packed rows (as
-// BmpReader::WriteBMP writes them) are both read by their rows.
+// BmpReader::WriteBMP wrote them before it padded its rows) are both read
+// by their rows.
 //
 // Both files are always read, so each unreadable file reports its own line.
 // Prints on standard output, in this order:
-//   the reader's error line for each file that cannot be read (then -1.0);
-//   " Error: PATH is not a 24-bit image." for each image read whose bit count
-//     is not 24, or " Error: PATH is not a BMP file." when it also lacks the
-//     "BM" signature (then -1.0);
+//   the reader's error line for each file that cannot be read, with " Error:
+//     PATH is a PNG file, not a BMP file." (JPEG, GIF) in place of "is not a
+//     BMP file." where the file says so, and " Error: PATH is RLE-compressed,
+//     which is not supported." for RLE8 and RLE4 files (then -1.0);
+//   " Error: PATH is a 32-bit image, which is not supported." (the file's
+//     own bit count) for each image read whose bit count is not 24, or
+//     " Error: PATH is not a BMP file." when it also lacks the "BM"
+//     signature (then -1.0);
 //   " Warning: The size of 2 images is not the same!" when the widths or the
 //     heights differ; the lower-left area both cover is compared;
 //   " Error: PATH could not be read." when a file fails while it is compared

@@ -99,4 +99,54 @@ bool BmpFile::Holds(const void* address) const {
   return mapped_ != nullptr && byte >= mapped_ && byte < mapped_ + size_;
 }
 
+namespace {
+
+const char* OtherFormatName(OtherFormat format) {
+  switch (format) {
+    case OtherFormat::kPng:
+      return "PNG";
+    case OtherFormat::kJpeg:
+      return "JPEG";
+    case OtherFormat::kGif:
+      return "GIF";
+    case OtherFormat::kNone:
+      break;
+  }
+  return nullptr;
+}
+
+// The precise words for a file, without the final period; "" where the
+// status's own words say it.
+std::string PreciseWords(const FileOutcome& file) {
+  if (!file.fields_read) {
+    return {};
+  }
+  if (file.status == BmpStatus::kNot24Bit) {
+    const std::string bits = std::to_string(file.header.bit_count);
+    // "an 8-bit", "an 11-bit", "an 18-bit": numbers said with a vowel first.
+    const bool vowel =
+        bits[0] == '8' ||
+        (bits.size() % 3 == 2 && (bits.compare(0, 2, "11") == 0 || bits.compare(0, 2, "18") == 0));
+    return std::string(vowel ? "is an " : "is a ") + bits + "-bit image, which is not supported";
+  }
+  const char* other = OtherFormatName(file.header.other_format);
+  if (file.status == BmpStatus::kNotBmp && other != nullptr) {
+    return std::string("is a ") + other + " file, not a BMP file";
+  }
+  return {};
+}
+
+}  // namespace
+
+std::string FileStatusLine(const FileOutcome& file, const char* path) {
+  const std::string words = PreciseWords(file);
+  return words.empty() ? BmpStatusLine(file.status, path)
+                       : std::string(" Error: ") + path + " " + words + ".";
+}
+
+std::string FileStatusReason(const FileOutcome& file) {
+  const std::string words = PreciseWords(file);
+  return words.empty() ? std::string(BmpStatusReason(file.status)) : words;
+}
+
 }  // namespace mae

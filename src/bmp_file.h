@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "bmp_header.h"
 #include "status.h"
@@ -19,6 +20,13 @@ struct FileOutcome {
   bool fields_read = false;  // `header` holds the file's fields
   BmpHeader header;          // its layout only when the header was accepted
 };
+
+// The line MAE prints for a file it cannot use (status.h's BmpStatusLine,
+// told more precisely where the file says more: "is a 32-bit image, which
+// is not supported", "is a PNG file, not a BMP file"), and the same words
+// as a reason, without the tool's historic wording.
+std::string FileStatusLine(const FileOutcome& file, const char* path);
+std::string FileStatusReason(const FileOutcome& file);
 
 // An open BMP file whose header has been checked against its size: every
 // row the header declares is in the file. Closes the file when it goes.

@@ -117,6 +117,15 @@ BmpStatus ParseBmpHeader(const unsigned char* bytes, std::size_t size, std::uint
   h.size_field = ReadLe32(bytes + 2);
   h.info_size = ReadLe32(bytes + 14);
   h.image_size = size >= kBmpHeaderRead ? ReadLe32(bytes + 34) : 0;
+  h.compression = size >= 34 ? ReadLe32(bytes + 30) : 0;
+  if (!h.signature) {
+    h.other_format = bytes[0] == 0x89 && bytes[1] == 'P' && bytes[2] == 'N' && bytes[3] == 'G'
+                         ? OtherFormat::kPng
+                     : bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF ? OtherFormat::kJpeg
+                     : bytes[0] == 'G' && bytes[1] == 'I' && bytes[2] == 'F' && bytes[3] == '8'
+                         ? OtherFormat::kGif
+                         : OtherFormat::kNone;
+  }
   h.offset = ReadLe32(bytes + 10);
   h.width = ReadLe32(bytes + 18);
   h.height = ReadLe32(bytes + 22);

@@ -45,16 +45,21 @@ constexpr std::size_t kComparedPixelBytes = kComparedBitCount / 8;
 // of 4 bytes), kNone until the header has been accepted.
 enum class RowLayout { kNone, kEither, kPadded, kPacked };
 
+// What a file that is no BMP file starts like, where it says.
+enum class OtherFormat { kNone, kPng, kJpeg, kGif };
+
 struct BmpHeader {
-  bool signature = false;        // the file starts with "BM"
-  std::uint32_t size_field = 0;  // the file size the header states
-  std::uint32_t image_size = 0;  // the image size it states (0 when absent)
-  std::uint32_t info_size = 0;   // the information header's size
+  bool signature = false;                         // the file starts with "BM"
+  OtherFormat other_format = OtherFormat::kNone;  // without "BM": a known signature
+  std::uint32_t size_field = 0;                   // the file size the header states
+  std::uint32_t image_size = 0;                   // the image size it states (0 when absent)
+  std::uint32_t info_size = 0;                    // the information header's size
   std::uint32_t offset = 0;
   std::uint32_t width = 0;
   std::uint32_t height = 0;
   std::uint16_t bit_count = 0;
   std::uint16_t bytes_per_pixel = 0;  // bit_count / 8, rounded down
+  std::uint32_t compression = 0;      // bytes 30-33, 0 when the file is shorter
   // Set only when the header is accepted:
   std::uint64_t row_bytes = 0;   // width x bytes_per_pixel
   std::uint64_t stride = 0;      // from one row's start to the next in the file
@@ -65,6 +70,11 @@ struct BmpHeader {
   // out of its size field).
   bool size_field_unpadded = false;
   bool padded() const { return stride != row_bytes; }
+  // The compression field says RLE8 (1) or RLE4 (2), in a header that has
+  // one (40 bytes or more).
+  bool rle() const {
+    return signature && info_size >= 40 && (compression == 1 || compression == 2);
+  }
 };
 
 // Checks the first `size` bytes of a file of `file_size` bytes (`size` is

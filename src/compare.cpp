@@ -69,6 +69,16 @@ void CheckDepth(FileOutcome* file) {
   }
 }
 
+// RLE pixels do not lie in rows: a file whose header says so is refused
+// in those words, whether or not its compressed data happened to fill the
+// rows its header declares.
+void RefuseRle(FileOutcome* file) {
+  if (file->fields_read && file->header.rle() &&
+      (file->status == BmpStatus::kOk || file->status == BmpStatus::kPixelsMissing)) {
+    file->status = BmpStatus::kRleCompressed;
+  }
+}
+
 // Reads and sums the compared rows of both files; false when a read fails
 // (that file's status then says so).
 bool SumRows(BmpFile& file_a, BmpFile& file_b, const CompareOptions& options, Comparison* result) {
@@ -138,6 +148,8 @@ Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOpt
   BmpFile file_b;
   result.a = file_a.Open(path_a);
   result.b = file_b.Open(path_b);
+  RefuseRle(&result.a);
+  RefuseRle(&result.b);
   if (result.a.status != BmpStatus::kOk || result.b.status != BmpStatus::kOk) {
     return result;
   }

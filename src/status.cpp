@@ -31,6 +31,8 @@ constexpr StatusWords kWords[] = {
     {BmpStatus::kOutOfMemory, "", "cannot be read: not enough memory", "out_of_memory"},
     {BmpStatus::kReadError, "could not be read.", "could not be read", "read_error"},
     {BmpStatus::kNot24Bit, "is not a 24-bit image.", "is not a 24-bit image", "not_24_bit"},
+    {BmpStatus::kRleCompressed, "is RLE-compressed, which is not supported.",
+     "is RLE-compressed, which is not supported", "rle_compressed"},
 };
 
 constexpr bool InEnumOrder() {

@@ -23,9 +23,10 @@ enum class BmpStatus {
   kOutOfMemory,     // the pixel block (or a read buffer) cannot be allocated
   kReadError,       // an I/O error, or the file shrank while it was read
   kNot24Bit,        // read, but not 24 bits per pixel: cannot be compared
+  kRleCompressed,   // RLE8 or RLE4 pixels: cannot be compared as they lie
 };
 // How many statuses there are: each has a row of words.
-inline constexpr int kBmpStatusCount = static_cast<int>(BmpStatus::kNot24Bit) + 1;
+inline constexpr int kBmpStatusCount = static_cast<int>(BmpStatus::kRleCompressed) + 1;
 
 // The line `MAE` prints for a refused file, without the line break:
 // " Error: PATH is not a regular file." and so on; "malloc images_s error"

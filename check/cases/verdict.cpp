@@ -15,7 +15,7 @@ std::string FileProblem(const char* role, const std::string& path, const FileOut
     return std::string(role) + " " + path + " cannot be opened: " +
            std::error_code(file.open_error, std::generic_category()).message();
   }
-  return std::string(role) + " " + path + " " + BmpStatusReason(file.status);
+  return std::string(role) + " " + path + " " + FileStatusReason(file);
 }
 
 void AddReason(std::string* reasons, const std::string& reason) {

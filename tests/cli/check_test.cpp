@@ -147,7 +147,7 @@ TEST(MaeCheck, GivesEveryPairItsVerdictFiguresAndExitStatus) {
       Errs("top-down", Pair(MakeBmp(1, 0xFFFFFFFFu, Bytes(3, 0))), "is a top-down", "top_down"),
       Errs("too wide", Pair(MakeBmp(0x80000000u, 1, Bytes(8, 0))), "is wider than", "too_wide"),
       Errs("cut short", Pair(MakeHeader(4, 4)), "holds less pixel data", "pixels_missing"),
-      Errs("a PNG named .bmp", Pair(PngNamedBmp()), "is not a BMP file", "not_bmp"),
+      Errs("a PNG named .bmp", Pair(PngNamedBmp()), "is a PNG file, not a BMP file", "not_bmp"),
       Errs("OS/2", Pair(WithInfoSize(Ramp(2, 2), 12)), "has an OS/2 header", "os2_header"),
       Errs("32 bits", Pair(Ramp(2, 2), MakeBmp(2, 2, Bytes(16, 0), 32)), "reference", "ok",
            "not_24_bit"),  //

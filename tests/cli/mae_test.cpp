@@ -45,6 +45,20 @@ Bytes NoSignature(Bytes b) {
   return b;
 }
 
+// 40 bytes of another format: its signature, then zeros.
+Bytes Signed(const std::string& signature) {
+  Bytes b(signature.begin(), signature.end());
+  b.resize(40, 0);
+  return b;
+}
+
+// An 8-bit 4 x 2 picture whose header says RLE8 (compression 1).
+Bytes RleBmp() {
+  Bytes b = MakeBmp(4, 2, {0, 4, 0, 4, 0, 1}, 8);
+  bmptest::PutLe(b, 30, 1, 4);
+  return b;
+}
+
 // In operands and the expected output, @a and @b stand for the paths of
 // a.bmp and b.bmp in the case's folder, @d for the folder itself.
 struct CliCase {
@@ -119,7 +133,13 @@ TEST(Cli, PrintsOneLineForEveryCase) {
       {"OS/2 header", one, bmptest::WithInfoSize(one, 12),
        " Error: @b has an OS/2 header, which is not supported.\n" + kFailed},
       {"32-bit image", one, MakeBmp(1, 1, Bytes(4, 0), 32),
-       " Error: @b is not a 24-bit image.\n" + kFailed},
+       " Error: @b is a 32-bit image, which is not supported.\n" + kFailed},
+      {"RLE8 pixels", one, RleBmp(),
+       " Error: @b is RLE-compressed, which is not supported.\n" + kFailed},
+      {"a PNG file", one, Signed("\x89PNG\r\n\x1a\n"),
+       " Error: @b is a PNG file, not a BMP file.\n" + kFailed},
+      {"a GIF file", Signed("GIF89a"), one,
+       " Error: @a is a GIF file, not a BMP file.\n" + kFailed},
       {"a third operand is ignored",
        Image(4, 1, 0),
        Image(4, 1, 2),

@@ -12,6 +12,7 @@
 
 #include "case_problem.h"
 #include "diagnosis.h"
+#include "bmp_file.h"
 #include "status.h"
 
 namespace {
@@ -87,8 +88,21 @@ TEST(ManPages, ListEveryDiagnosisWithItsWords) {
 TEST(ManPages, ListEveryLineMaePrintsForAFileItCannotUse) {
   std::set<std::string> expected;
   for (int s = 1; s < kBmpStatusCount; ++s) {
-    expected.insert(BmpStatusLine(static_cast<BmpStatus>(s), "PATH"));
+    FileOutcome file;
+    file.status = static_cast<BmpStatus>(s);
+    file.fields_read = true;
+    file.header.bit_count = 32;
+    std::string line = FileStatusLine(file, "PATH");
+    if (file.status == BmpStatus::kNot24Bit) {
+      line.replace(line.find("32"), 2, "N");  // the page says N for the file's own
+    }
+    expected.insert(line);
   }
+  FileOutcome png;
+  png.status = BmpStatus::kNotBmp;
+  png.fields_read = true;
+  png.header.other_format = OtherFormat::kPng;
+  expected.insert(FileStatusLine(png, "PATH"));
   std::set<std::string> listed;
   for (const auto& [line, meaning] : Entries(Section("MAE.1", "OUTPUT"))) {
     if (line.find("Error: ") != std::string::npos || line.find("malloc") == 0) {

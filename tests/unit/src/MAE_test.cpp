@@ -34,16 +34,17 @@ TEST(MAE, RefusesImagesThatAreNot24Bit) {
 
   bmptest::MaeCall c = CallMae(rgba, rgb);
   EXPECT_EQ(c.result, -1.0);
-  EXPECT_EQ(c.out, " Error: " + rgba + " is not a 24-bit image.\n");
+  // Each line names the file's own bit count.
+  EXPECT_EQ(c.out, " Error: " + rgba + " is a 32-bit image, which is not supported.\n");
 
   c = CallMae(rgb, mono);
   EXPECT_EQ(c.result, -1.0);
-  EXPECT_EQ(c.out, " Error: " + mono + " is not a 24-bit image.\n");
+  EXPECT_EQ(c.out, " Error: " + mono + " is a 1-bit image, which is not supported.\n");
 
   c = CallMae(gray, rgba);
   EXPECT_EQ(c.result, -1.0);
-  EXPECT_EQ(c.out, " Error: " + gray + " is not a 24-bit image.\n Error: " + rgba +
-                       " is not a 24-bit image.\n");
+  EXPECT_EQ(c.out, " Error: " + gray + " is an 8-bit image, which is not supported.\n Error: " +
+                       rgba + " is a 32-bit image, which is not supported.\n");
 }
 
 TEST(MAE, ReadsBothFilesEvenWhenTheFirstFails) {
