@@ -13,6 +13,7 @@
 
 #include "case_list.h"
 #include "compare.h"
+#include "decoded_file.h"
 
 namespace mae::check {
 
@@ -52,6 +53,21 @@ struct CaseResult {
   Comparison comparison;
   std::optional<Size> output_size;  // when that file's header could be read
   std::optional<Size> reference_size;
+  // What each file is (kUnknown: not a format this knows); a file in
+  // another format than a bottom-up 24-bit BMP is compared through a
+  // decoded copy, or has the reason it could not be decoded.
+  FileKind output_kind;
+  FileKind reference_kind;
+  std::string output_decode_error;
+  std::string reference_decode_error;
+  // How each file lays its rows out (a decoded file's own rows; kNone for
+  // RLE and PNG, whose rows do not lie in place).
+  RowLayout output_layout = RowLayout::kNone;
+  RowLayout reference_layout = RowLayout::kNone;
+  // Where the pixels are read from: the files themselves, or their decoded
+  // copies, for as long as the run lasts.
+  std::string output_read;
+  std::string reference_read;
 };
 
 }  // namespace mae::check

@@ -21,6 +21,7 @@ struct CaseRules {
   std::vector<Pattern> point_patterns;
   std::optional<unsigned> max_difference;  // 0-255
   std::uint32_t border = 0;
+  bool strict = false;  // an output that is not a bottom-up 24-bit BMP fails
 
   double MaxFor(const std::string& name) const;
   double PointsFor(const std::string& name) const;

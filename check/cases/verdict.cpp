@@ -1,6 +1,7 @@
 #include "verdict.h"
 
 #include <system_error>
+#include <tuple>
 #include <utility>
 
 #include "summary.h"
@@ -9,7 +10,11 @@ namespace mae::check {
 
 namespace {
 
-std::string FileProblem(const char* role, const std::string& path, const FileOutcome& file) {
+std::string FileProblem(const char* role, const std::string& path, const FileOutcome& file,
+                        const std::string& decode_error) {
+  if (!decode_error.empty()) {
+    return std::string(role) + " " + path + " " + decode_error;
+  }
   if (file.status == BmpStatus::kCannotOpen) {
     // The system's words for it; strerror is not safe on the worker threads.
     return std::string(role) + " " + path + " cannot be opened: " +
@@ -26,15 +31,17 @@ void AddReason(std::string* reasons, const std::string& reason) {
 }
 
 // "output rows packed, reference rows padded" where the layouts differ.
-std::string LayoutNote(const Comparison& cmp) {
-  const RowLayout out = cmp.a.header.layout;
-  const RowLayout ref = cmp.b.header.layout;
+std::string LayoutNote(RowLayout out, RowLayout ref) {
   const bool differ = (out == RowLayout::kPacked && ref == RowLayout::kPadded) ||
                       (out == RowLayout::kPadded && ref == RowLayout::kPacked);
   if (!differ) {
     return {};
   }
   return std::string("output rows ") + LayoutWord(out) + ", reference rows " + LayoutWord(ref);
+}
+
+void AddNote(std::string* notes, const std::string& note) {
+  *notes += (notes->empty() ? "" : "; ") + note;
 }
 
 }  // namespace
@@ -66,9 +73,28 @@ void Judge(const CaseRules& rules, CaseResult* r) {
   if (r->test_case.is_reference) {
     r->note += (r->note.empty() ? "" : "; ") + std::string("output is the reference itself");
   }
-  const std::string layout = LayoutNote(cmp);
-  if (!layout.empty()) {
-    r->note += (r->note.empty() ? "" : "; ") + layout;
+  const bool decoded = r->output_kind.decoded() || r->reference_kind.decoded();
+  if (!decoded) {
+    const std::string layout = LayoutNote(r->output_layout, r->reference_layout);
+    if (!layout.empty()) {
+      AddNote(&r->note, layout);
+    }
+  }
+  std::string reasons;
+  for (const auto& [role, kind, error] :
+       {std::tuple<const char*, const FileKind*, const std::string*>{"output", &r->output_kind,
+                                                                     &r->output_decode_error},
+        {"reference", &r->reference_kind, &r->reference_decode_error}}) {
+    if (!kind->decoded() || !error->empty()) {
+      continue;
+    }
+    const std::string what =
+        std::string(role) + " is " + ImageFormatWords(kind->format, kind->top_down);
+    if (rules.strict && kind == &r->output_kind) {
+      AddReason(&reasons, what + "; --strict asks for 24-bit");
+    } else {
+      AddNote(&r->note, what + "; compared as 24-bit pixels");
+    }
   }
   for (const auto& [role, file] :
        {std::pair<const char*, const FileOutcome*>{"output", &cmp.a}, {"reference", &cmp.b}}) {
@@ -77,17 +103,19 @@ void Judge(const CaseRules& rules, CaseResult* r) {
                  " file-size field counts unpadded rows";
     }
   }
-  std::string reasons;
-  if (cmp.a.status != BmpStatus::kOk) {
-    AddReason(&reasons, FileProblem("output", r->test_case.output, cmp.a));
+  if (cmp.a.status != BmpStatus::kOk || !r->output_decode_error.empty()) {
+    AddReason(&reasons, FileProblem("output", r->test_case.output, cmp.a, r->output_decode_error));
     if (cmp.a.status == BmpStatus::kCannotOpen && !r->test_case.hint.empty()) {
       AddReason(&reasons, r->test_case.hint);
     }
   }
-  if (cmp.b.status != BmpStatus::kOk) {
-    AddReason(&reasons, FileProblem("reference", r->test_case.reference, cmp.b));
+  if (cmp.b.status != BmpStatus::kOk || !r->reference_decode_error.empty()) {
+    AddReason(&reasons,
+              FileProblem("reference", r->test_case.reference, cmp.b, r->reference_decode_error));
   }
-  if (!reasons.empty() || !cmp.has_figures()) {
+  const bool unreadable = cmp.a.status != BmpStatus::kOk || cmp.b.status != BmpStatus::kOk ||
+                          !r->output_decode_error.empty() || !r->reference_decode_error.empty();
+  if (unreadable || !cmp.has_figures()) {
     r->verdict = Verdict::kError;
     r->reason = reasons.empty() ? "the files could not be compared" : reasons;
     return;

@@ -141,6 +141,15 @@ void FindOutput(const std::string& folder, const std::string& file, const Found&
       closest = path;  // a near miss, not another case's output
     }
   }
+  if (candidates.empty()) {
+    // A PNG of the case's name, where no BMP is: compared all the same.
+    const std::string png = Lower(file.substr(0, file.rfind('.')) + ".png");
+    for (const std::string& path : found.files) {
+      if (Lower(BaseName(path)) == png) {
+        candidates.push_back(path);
+      }
+    }
+  }
   if (candidates.size() == 1) {
     c->output = Join(folder, candidates[0]);
     c->found_as = candidates[0];

@@ -83,6 +83,8 @@ void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
   app->add_option("--report", o->report_file, "write one self-contained HTML page with every case")
       ->type_name("FILE");
   app->add_flag("--json", o->json, "print the results as JSON instead of the table");
+  app->add_flag("--strict", o->rules.strict,
+                "an output that is not a bottom-up 24-bit BMP fails (others are decoded)");
   app->add_flag("!--no-diagnosis", o->diagnose,
                 "do not look for the usual mistakes behind a failing case");
   app->add_option("--class", given->class_root,

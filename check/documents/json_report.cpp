@@ -41,11 +41,27 @@ Json CaseJson(const CaseResult& r, const std::string& diff_path) {
   // A case that was never compared (a class run's missing submission) has
   // its own code for the output and an unknown reference.
   const bool compared = r.test_case.problem.empty();
+  const auto status = [](const FileOutcome& file, const std::string& decode_error) {
+    return decode_error.empty() ? BmpStatusCode(file.status) : kCannotDecodeCode;
+  };
   j["output_status"] =
-      compared ? BmpStatusCode(c.a.status) : CaseProblemCode(r.test_case.problem_code);
-  j["reference_status"] = compared ? Json(BmpStatusCode(c.b.status)) : Json(nullptr);
-  j["output_layout"] = LayoutJson(c.a.header.layout);
-  j["reference_layout"] = LayoutJson(c.b.header.layout);
+      compared ? status(c.a, r.output_decode_error) : CaseProblemCode(r.test_case.problem_code);
+  j["reference_status"] = compared ? Json(status(c.b, r.reference_decode_error)) : Json(nullptr);
+  j["output_layout"] = LayoutJson(r.output_layout);
+  j["reference_layout"] = LayoutJson(r.reference_layout);
+  // What each file is; unknown (null) for a file never looked at or of no
+  // format this knows.
+  const auto format = [](const FileKind& kind) {
+    return kind.format == ImageFormat::kUnknown ? Json(nullptr)
+                                                : Json(ImageFormatCode(kind.format));
+  };
+  const auto top_down = [](const FileKind& kind) {
+    return kind.format == ImageFormat::kUnknown ? Json(nullptr) : Json(kind.top_down);
+  };
+  j["output_format"] = format(r.output_kind);
+  j["reference_format"] = format(r.reference_kind);
+  j["output_top_down"] = top_down(r.output_kind);
+  j["reference_top_down"] = top_down(r.reference_kind);
   j["note"] = r.note.empty() ? Json(nullptr) : Json(Normalised(r.note));
   j["diagnosis"] = Json::array();
   for (const Diagnosis& d : r.diagnosis) {
@@ -72,6 +88,9 @@ void AddRulesJson(const CaseRules& rules, Json* doc) {
   d["border"] = rules.border;
   if (rules.max_difference) {
     d["max_difference"] = *rules.max_difference;
+  }
+  if (rules.strict) {
+    d["strict"] = true;
   }
   const auto patterns = [](const std::vector<CaseRules::Pattern>& list, const char* key) {
     Json all = Json::array();

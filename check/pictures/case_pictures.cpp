@@ -95,10 +95,10 @@ void MakeCrops(const CaseResult& r, CasePictures* p, std::string* error) {
   const std::uint32_t y = std::min(common_h - h, m.largest_y - std::min(m.largest_y, h / 2));
   p->crop_x = x;
   p->crop_y = y;
-  p->crop_output_png = Embedded(
-      ReadPicture(r.test_case.output, x, y + (out.second - common_h), w, h, 1), false, error);
+  p->crop_output_png =
+      Embedded(ReadPicture(r.output_read, x, y + (out.second - common_h), w, h, 1), false, error);
   p->crop_reference_png = Embedded(
-      ReadPicture(r.test_case.reference, x, y + (ref.second - common_h), w, h, 1), false, error);
+      ReadPicture(r.reference_read, x, y + (ref.second - common_h), w, h, 1), false, error);
 }
 
 }  // namespace
@@ -106,13 +106,13 @@ void MakeCrops(const CaseResult& r, CasePictures* p, std::string* error) {
 void MakeWholeOutput(const CaseResult& r, CasePictures* p, std::string* error) {
   const Size out = r.output_size.value_or(Size{0, 0});
   p->output_png =
-      Embedded(ReadPicture(r.test_case.output, 0, 0, out.first, out.second, p->step), false, error);
+      Embedded(ReadPicture(r.output_read, 0, 0, out.first, out.second, p->step), false, error);
 }
 
 void MakeWholeReference(const CaseResult& r, CasePictures* p, std::string* error) {
   const Size ref = r.reference_size.value_or(Size{0, 0});
-  p->reference_png = Embedded(
-      ReadPicture(r.test_case.reference, 0, 0, ref.first, ref.second, p->step), false, error);
+  p->reference_png =
+      Embedded(ReadPicture(r.reference_read, 0, 0, ref.first, ref.second, p->step), false, error);
 }
 
 void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* error) {

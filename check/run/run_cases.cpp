@@ -2,9 +2,12 @@
 
 #include <iterator>
 #include <optional>
+#include <string>
+#include <utility>
 
 #include "bmp_file.h"
 #include "case_pictures.h"
+#include "decoded_file.h"
 #include "diagnosis.h"
 #include "picture.h"
 #include "sigbus_guard.h"
@@ -57,8 +60,8 @@ ImageView ViewOf(const BmpFile& file) {
 void LookCloser(const RunOptions& options, CaseResult* r) {
   BmpFile out;
   BmpFile ref;
-  if (out.Open(r->test_case.output.c_str()).status != BmpStatus::kOk ||
-      ref.Open(r->test_case.reference.c_str()).status != BmpStatus::kOk ||
+  if (out.Open(r->output_read.c_str()).status != BmpStatus::kOk ||
+      ref.Open(r->reference_read.c_str()).status != BmpStatus::kOk ||
       out.header().bit_count != kComparedBitCount || ref.header().bit_count != kComparedBitCount ||
       !out.Map() || !ref.Map()) {
     return;  // changed since it was compared, or cannot be mapped
@@ -77,9 +80,38 @@ void LookCloser(const RunOptions& options, CaseResult* r) {
   }
 }
 
-CaseResult RunCase(const Case& c, const RunOptions& options, CasePictures* pictures) {
+// The decoded copies of one case's files, kept while the run reads them.
+struct DecodedPair {
+  DecodedFile output;
+  DecodedFile reference;
+};
+
+// Tells what the file at `path` is and, for a format the comparison does
+// not read as it lies, decodes it: *read becomes the copy's path, or
+// *error says why there is none.
+void Prepare(const std::string& path, FileKind* kind, DecodedFile* copy, std::string* read,
+             RowLayout* layout, std::string* error) {
+  *read = path;
+  *kind = IdentifyFile(path);
+  if (!kind->decoded()) {
+    return;
+  }
+  Decoding decoding = DecodeFile(path, *kind);
+  if (decoding.file.empty()) {
+    *error = decoding.error;
+    return;
+  }
+  *copy = std::move(decoding.file);
+  *read = copy->path();
+  *layout = decoding.layout;
+}
+
+CaseResult RunCase(const Case& c, const RunOptions& options, CasePictures* pictures,
+                   DecodedPair* decoded) {
   CaseResult r;
   r.test_case = c;
+  r.output_read = c.output;
+  r.reference_read = c.reference;
   if (!c.problem.empty()) {
     r.verdict = Verdict::kError;
     r.reason = c.problem;
@@ -101,7 +133,17 @@ CaseResult RunCase(const Case& c, const RunOptions& options, CasePictures* pictu
                                const unsigned char* b,
                                std::size_t n) { painter->Paint(row, start, a, b, n); };
   }
-  r.comparison = CompareFiles(c.output.c_str(), c.reference.c_str(), compare);
+  Prepare(c.output, &r.output_kind, &decoded->output, &r.output_read, &r.output_layout,
+          &r.output_decode_error);
+  Prepare(c.reference, &r.reference_kind, &decoded->reference, &r.reference_read,
+          &r.reference_layout, &r.reference_decode_error);
+  r.comparison = CompareFiles(r.output_read.c_str(), r.reference_read.c_str(), compare);
+  if (decoded->output.empty()) {
+    r.output_layout = r.comparison.a.header.layout;
+  }
+  if (decoded->reference.empty()) {
+    r.reference_layout = r.comparison.b.header.layout;
+  }
   r.output_size = SizeOf(r.comparison.a);
   r.reference_size = SizeOf(r.comparison.b);
   Judge(options.rules, &r);
@@ -157,8 +199,10 @@ std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOption
   }
   CasePictures* kept = drawn && pictures != nullptr ? pictures->data() : nullptr;
   std::vector<CaseResult> results(cases.size());
+  // Decoded copies live until the last picture has been read from them.
+  std::vector<DecodedPair> decoded(cases.size());
   ParallelFor(cases.size(), 0, [&](std::size_t i) {
-    results[i] = RunCase(cases[i], options, kept != nullptr ? kept + i : nullptr);
+    results[i] = RunCase(cases[i], options, kept != nullptr ? kept + i : nullptr, &decoded[i]);
   });
   if (kept != nullptr && options.whole_pictures) {
     MakeReportPictures(options, results, pictures);

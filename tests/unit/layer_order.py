@@ -11,7 +11,7 @@ import re
 import sys
 
 # check/'s layers, from the bottom up; main.cpp stands above them all.
-LAYERS = ["text", "cases", "diagnosis", "pictures", "run", "class", "documents", "report", "cli"]
+LAYERS = ["text", "decode", "cases", "diagnosis", "pictures", "run", "class", "documents", "report", "cli"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 
 

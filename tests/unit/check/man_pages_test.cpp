@@ -10,9 +10,10 @@
 #include <utility>
 #include <vector>
 
+#include "bmp_file.h"
 #include "case_problem.h"
 #include "diagnosis.h"
-#include "bmp_file.h"
+#include "image_format.h"
 #include "status.h"
 
 namespace {
@@ -70,6 +71,7 @@ TEST(ManPages, ListEveryFileStatusCodeTheJsonHas) {
   for (const CaseProblem p : kCaseProblems) {
     expected.insert(CaseProblemCode(p));
   }
+  expected.insert(kCannotDecodeCode);
   std::set<std::string> listed;
   for (const auto& [code, words] : Entries(Section("mae-check.1", "\"FILE STATUS CODES\""))) {
     listed.insert(code);

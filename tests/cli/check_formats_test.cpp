@@ -1,0 +1,156 @@
+// Files in every format a student's program may write, compared as the
+// 24-bit pixels they hold: each against its 24-bit BMP through mae-check
+// (MAE 0, the format said), refused by --strict, and refused by MAE in
+// words that name what the file is. Damaged ones are refused with reasons
+// of their own.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "picture.h"
+#include "png.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/bmp_formats.h"
+#include "testkit/run_process.h"
+#include "testkit/temp_dir.h"
+
+namespace {
+
+using bmptest::Bytes;
+using bmptest::Picture24;
+using Json = nlohmann::json;
+
+// 13 x 7 (rows that need padding) in two colours whose bytes 5-6-5 pixels
+// widen to exactly (82 = 10 of 31, 162 = 40 of 63, 132 = 16 of 31).
+Picture24 TwoColours() {
+  Picture24 p{13, 7, {}};
+  for (std::uint32_t y = 0; y < p.height; ++y) {
+    for (std::uint32_t x = 0; x < p.width; ++x) {
+      const Bytes colour = (x * 3 + y * 5) % 7 < 3 ? Bytes{82, 162, 82} : Bytes{255, 0, 132};
+      p.bgr.insert(p.bgr.end(), colour.begin(), colour.end());
+    }
+  }
+  return p;
+}
+
+Bytes Png(const Picture24& p) {
+  mae::check::Picture picture;
+  picture.width = p.width;
+  picture.height = p.height;
+  for (std::uint32_t y = p.height; y-- > 0;) {
+    for (std::uint32_t x = 0; x < p.width; ++x) {
+      picture.rgb.insert(picture.rgb.end(), {p.at(x, y)[2], p.at(x, y)[1], p.at(x, y)[0]});
+    }
+  }
+  std::string error;
+  const std::string png = mae::check::EncodePng(picture, &error);
+  return Bytes(png.begin(), png.end());
+}
+
+Json CaseOf(const std::vector<std::string>& args) {
+  std::vector<std::string> with_json = args;
+  with_json.insert(with_json.begin(), "--json");
+  return Json::parse(bmptest::Run(MAE_CHECK_EXE, with_json).out)["cases"][0];
+}
+
+TEST(Formats, ComparesThePictureWhateverFormatHoldsIt) {
+  const Picture24 p = TwoColours();
+  struct Row {
+    const char* code;
+    Bytes file;
+    bool top_down;
+    const char* words;     // what the note says the file is
+    const char* mae_says;  // after "MAE's  Error: PATH "
+  };
+  const Row rows[] = {
+      {"bmp24", bmptest::TopDown24(p), true, "a top-down 24-bit BMP",
+       "is a top-down BMP, which is not supported."},
+      {"bmp32", bmptest::Bmp32(p), false, "a 32-bit BMP",
+       "is a 32-bit image, which is not supported."},
+      {"bmp16", bmptest::Bmp565(p), false, "a 16-bit BMP",
+       "is a 16-bit image, which is not supported."},
+      {"bmp8", bmptest::Palette(p, 8), false, "an 8-bit BMP with a palette",
+       "is an 8-bit image, which is not supported."},
+      {"bmp4", bmptest::Palette(p, 4), false, "a 4-bit BMP with a palette",
+       "is a 4-bit image, which is not supported."},
+      {"bmp1", bmptest::Palette(p, 1), false, "a 1-bit BMP with a palette",
+       "is a 1-bit image, which is not supported."},
+      {"rle8", bmptest::Rle(p, false), false, "an RLE8-compressed BMP",
+       "is RLE-compressed, which is not supported."},
+      {"rle4", bmptest::Rle(p, true), false, "an RLE4-compressed BMP",
+       "is RLE-compressed, which is not supported."},
+      {"png", Png(p), false, "a PNG file", "is a PNG file, not a BMP file."},
+  };
+  bmptest::TempDir dir;
+  bmptest::WriteFile(dir / "ref.bmp", bmptest::MakePaddedBmp(p.width, p.height, p.bgr));
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.code);
+    bmptest::WriteFile(dir / "out.bmp", row.file);
+    const Json c = CaseOf({dir / "out.bmp", dir / "ref.bmp"});
+    EXPECT_EQ(c["verdict"], "pass");
+    EXPECT_EQ(c["mae"], 0.0);
+    EXPECT_EQ(c["output_status"], "ok");
+    EXPECT_EQ(c["output_format"], row.code);
+    EXPECT_EQ(c["output_top_down"], row.top_down);
+    EXPECT_EQ(c["reference_format"], "bmp24");
+    EXPECT_EQ(c["note"], "output is " + std::string(row.words) + "; compared as 24-bit pixels");
+    const bool in_place = std::string(row.code).find("rle") != 0 && std::string(row.code) != "png";
+    EXPECT_EQ(c["output_layout"].is_null(), !in_place);
+    const Json strict = CaseOf({"--strict", dir / "out.bmp", dir / "ref.bmp"});
+    EXPECT_EQ(strict["verdict"], "fail");
+    EXPECT_EQ(strict["reason"],
+              "output is " + std::string(row.words) + "; --strict asks for 24-bit");
+    EXPECT_EQ(bmptest::Run(MAE_EXE, {dir / "out.bmp", dir / "ref.bmp"}).out,
+              " Error: " + (dir / "out.bmp") + " " + row.mae_says + "\nMAE = -1\n");
+  }
+  // The reference may be in another format too; a plain 24-bit file passes
+  // --strict.
+  bmptest::WriteFile(dir / "out.bmp", bmptest::MakePaddedBmp(p.width, p.height, p.bgr));
+  bmptest::WriteFile(dir / "ref32.bmp", bmptest::Bmp32(p));
+  const Json both = CaseOf({"--strict", dir / "out.bmp", dir / "ref32.bmp"});
+  EXPECT_EQ(both["verdict"], "pass");
+  EXPECT_EQ(both["note"], "reference is a 32-bit BMP; compared as 24-bit pixels");
+}
+
+TEST(Formats, RefusesWhatCannotBeDecodedWithItsOwnReason) {
+  const Picture24 p = TwoColours();
+  Bytes runs_past = bmptest::Rle(p, false);
+  runs_past[54 + 8] = 200;  // the first run: 200 pixels in a row of 13
+  Bytes ends_early = bmptest::Rle(p, false);
+  ends_early.resize(ends_early.size() - 12);
+  Bytes index = bmptest::Palette(p, 8);
+  index[54 + 8] = 7;  // a pixel of colour 7, in a palette of 2
+  Bytes huge = bmptest::Bmp32(p);
+  bmptest::PutLe(huge, 18, 30000, 4);
+  bmptest::PutLe(huge, 22, 30000, 4);
+  Bytes cut = bmptest::Bmp32(p);
+  cut.resize(cut.size() - 10);
+  const std::pair<Bytes, const char*> rows[] = {
+      {runs_past, "is an RLE8-compressed BMP whose runs go past the picture"},
+      {ends_early, "is an RLE8-compressed BMP whose runs end before the picture does"},
+      {index, "is an 8-bit BMP with a palette that uses colour 7 of a palette of 2"},
+      {huge, "is a 32-bit BMP too large to decode: more than 2^31 bytes of 24-bit pixels"},
+      {cut, "is a 32-bit BMP that holds less pixel data than its header declares"},
+  };
+  bmptest::TempDir dir;
+  bmptest::WriteFile(dir / "ref.bmp", bmptest::MakePaddedBmp(p.width, p.height, p.bgr));
+  for (const auto& [file, words] : rows) {
+    SCOPED_TRACE(words);
+    bmptest::WriteFile(dir / "out.bmp", file);
+    const Json c = CaseOf({dir / "out.bmp", dir / "ref.bmp"});
+    EXPECT_EQ(c["verdict"], "error");
+    EXPECT_EQ(c["output_status"], "cannot_decode");
+    EXPECT_EQ(c["reason"], "output " + (dir / "out.bmp") + " " + words);
+  }
+  // A JPEG named .bmp is named for what it is.
+  const std::string jpeg = "\xFF\xD8\xFF\xE0";
+  Bytes jpeg_file(jpeg.begin(), jpeg.end());
+  jpeg_file.resize(64, 0);
+  bmptest::WriteFile(dir / "out.bmp", jpeg_file);
+  EXPECT_EQ(CaseOf({dir / "out.bmp", dir / "ref.bmp"})["reason"],
+            "output " + (dir / "out.bmp") + " is a JPEG file, not a BMP file");
+}
+
+}  // namespace
