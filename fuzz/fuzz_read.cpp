@@ -2,8 +2,9 @@
 // block holds exactly width x height x bytes-per-pixel bytes: the rows in
 // the layout the header's size fields declare, or, when they declare
 // neither or both, at their padded places when the file holds them there
-// (a standard BMP) and packed otherwise; each worked out here again in
-// 128-bit arithmetic.
+// (a standard BMP) and packed otherwise, and padded where the fields say
+// packed but the file is exactly as long as padded rows; each worked out
+// here again in 128-bit arithmetic.
 // The allocation is never larger than the file, and a failed read leaves
 // the outputs alone.
 #include <malloc.h>
@@ -57,6 +58,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   } else if (padded_stride > row && !(says_packed && !says_padded) && h > 0 &&
              offset + padded_stride * (h - 1) + row <= size) {
     stride = padded_stride;
+  } else if (padded_stride > row && h > 0 && offset + padded_stride * h == size) {
+    stride = padded_stride;  // size fields that left out the padding of a padded file
   }
   if (width < 0 || height < 0 || width != static_cast<std::int32_t>(reader.width) ||
       height != static_cast<std::int32_t>(reader.height) ||

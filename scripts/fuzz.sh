@@ -15,11 +15,13 @@ cmake -S . -B out/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDe
 cmake --build out/fuzz -j"$(jobs)" >/dev/null
 mkdir -p out/fuzz/findings
 pids=()
-for target in fuzz_read fuzz_mae fuzz_write fuzz_writers; do
+for target in fuzz_read fuzz_mae fuzz_write fuzz_writers fuzz_decode; do
   corpus=out/fuzz/corpus/$target
   mkdir -p "$corpus"
   if [ "$target" = fuzz_writers ]; then
     cp -n tests/data/writers/* "$corpus"/
+  elif [ "$target" = fuzz_decode ]; then
+    cp -n tests/data/formats/* tests/data/hostile/*.bmp "$corpus"/ 2>/dev/null || true
   else
     cp -n tests/data/hostile/*.bmp tests/data/found/* examples/*.bmp "$corpus"/ 2>/dev/null || true
   fi
@@ -32,7 +34,7 @@ status=0
 for i in "${!pids[@]}"; do
   wait "${pids[$i]}" || status=1
 done
-for target in fuzz_read fuzz_mae fuzz_write fuzz_writers; do
+for target in fuzz_read fuzz_mae fuzz_write fuzz_writers fuzz_decode; do
   echo "== $target"
   grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)|ERROR|Done' \
     out/fuzz/"$target".log | tail -n 4 || true

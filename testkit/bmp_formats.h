@@ -100,7 +100,8 @@ inline Indexed Index(const Picture24& p) {
   Indexed out;
   std::map<std::uint32_t, unsigned> seen;
   for (std::size_t i = 0; i < p.bgr.size(); i += 3) {
-    const std::uint32_t key = p.bgr[i] | p.bgr[i + 1] << 8 | p.bgr[i + 2] << 16;
+    const std::uint32_t key = std::uint32_t{p.bgr[i]} | std::uint32_t{p.bgr[i + 1]} << 8 |
+                              std::uint32_t{p.bgr[i + 2]} << 16;
     auto [it, added] = seen.emplace(key, static_cast<unsigned>(seen.size()));
     if (added) {
       out.palette.insert(out.palette.end(), {p.bgr[i], p.bgr[i + 1], p.bgr[i + 2], 0});
@@ -116,7 +117,7 @@ inline Bytes Palette(const Picture24& p, std::uint16_t bits) {
   const Indexed ix = Index(p);
   Bytes f = FormatHeader(p, static_cast<std::int32_t>(p.height), bits, 0, ix.palette.size() / 4, 0);
   f.insert(f.end(), ix.palette.begin(), ix.palette.end());
-  const unsigned per_byte = 8 / bits;
+  const unsigned per_byte = 8u / bits;
   for (std::uint32_t y = 0; y < p.height; ++y) {
     const std::size_t start = f.size();
     for (std::uint32_t x = 0; x < p.width; x += per_byte) {

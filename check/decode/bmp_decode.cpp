@@ -101,16 +101,20 @@ DecodeFailure DecodeRows(const BmpInfo& info, const unsigned char* file, std::ui
 
 // RLE8 and RLE4: runs of one index (RLE4: two alternating) and absolute
 // runs, row by row from the bottom, with escapes for the end of a row, the
-// end of the picture and a jump. Pixels no run reaches keep index 0.
+// end of the picture and a jump. Pixels no run reaches keep index 0; runs
+// that go on past the last row are refused.
 DecodeFailure DecodeRle(const BmpInfo& info, const unsigned char* file, std::uint64_t file_size,
                         unsigned char* out) {
   if (info.palette_size == 0) {
     return {DecodeFailure::kPaletteIndex, 0, 0};
   }
-  for (std::uint32_t row = 0; row < info.height; ++row) {
-    for (std::uint32_t x = 0; x < info.width; ++x) {
-      PaletteEntry(info, file, 0, out + OutRow(info, row) + std::size_t{x} * 3);
-    }
+  // Every pixel starts as colour 0: one row filled, then copied.
+  const std::size_t row_bytes = std::size_t{info.width} * 3;
+  for (std::uint32_t x = 0; x < info.width && info.height > 0; ++x) {
+    PaletteEntry(info, file, 0, out + std::size_t{x} * 3);
+  }
+  for (std::uint32_t row = 1; row < info.height; ++row) {
+    std::copy_n(out, row_bytes, out + std::size_t{row} * row_bytes);
   }
   const bool four = info.format == ImageFormat::kRle4;
   std::uint64_t at = info.offset;
@@ -119,10 +123,14 @@ DecodeFailure DecodeRle(const BmpInfo& info, const unsigned char* file, std::uin
     if (index >= info.palette_size) {
       return DecodeFailure{DecodeFailure::kPaletteIndex, index, info.palette_size};
     }
-    if (x >= info.width || y >= info.height) {
+    if (y >= info.height) {
       return DecodeFailure{DecodeFailure::kRunsPast};
     }
-    PaletteEntry(info, file, index, out + OutRow(info, y) + std::size_t{x} * 3);
+    // A run past a row's end is cut there: encoders round odd rows up to
+    // an even count of pixels.
+    if (x < info.width) {
+      PaletteEntry(info, file, index, out + OutRow(info, y) + std::size_t{x} * 3);
+    }
     ++x;
     return DecodeFailure{};
   };
