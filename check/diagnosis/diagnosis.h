@@ -55,22 +55,27 @@ void FindMistakes(const ImageView& output, const ImageView& reference, double ma
 // Every explanation, in the order they are said: its code and its words,
 // N standing for the numbers found (shifted: left or right, up or down;
 // offset: too high or too low).
+// `brief` is the words a class table's column has room for.
 struct DiagnosisWords {
   const char* code;
   const char* words;
+  const char* brief;
 };
 inline constexpr DiagnosisWords kDiagnoses[] = {
-    {"channels_swapped", "red and blue are swapped"},
-    {"flipped_vertically", "the rows are upside down"},
-    {"flipped_horizontally", "the picture is mirrored left to right"},
-    {"shifted", "shifted right by N pixels and down by N"},
-    {"transposed", "width and height are swapped (rows and columns exchanged)"},
-    {"border_only", "differs only within N pixels of the edge"},
-    {"rounding", "every difference is 1 (rounding)"},
-    {"offset", "every value is N too high, as far as 0\u2013255 allows"},
-    {"grey_output", "the output is grey, the reference in colour"},
-    {"grey_reference", "the reference is grey, the output in colour"},
+    {"channels_swapped", "red and blue are swapped", "red and blue swapped"},
+    {"flipped_vertically", "the rows are upside down", "rows upside down"},
+    {"flipped_horizontally", "the picture is mirrored left to right", "mirrored"},
+    {"shifted", "shifted right by N pixels and down by N", "shifted"},
+    {"transposed", "width and height are swapped (rows and columns exchanged)", "transposed"},
+    {"border_only", "differs only within N pixels of the edge", "border only"},
+    {"rounding", "every difference is 1 (rounding)", "rounding"},
+    {"offset", "every value is N too high, as far as 0\u2013255 allows", "values offset"},
+    {"grey_output", "the output is grey, the reference in colour", "grey output"},
+    {"grey_reference", "the reference is grey, the output in colour", "grey reference"},
 };
+
+// The entry of a diagnosis code; null for a code that is none of them.
+const DiagnosisWords* DiagnosisFor(const std::string& code);
 
 // The findings in words, in the order of kDiagnoses.
 std::vector<Diagnosis> Describe(const Findings& findings);

@@ -54,4 +54,13 @@ std::vector<Diagnosis> Describe(const Findings& f) {
   return found;
 }
 
+const DiagnosisWords* DiagnosisFor(const std::string& code) {
+  for (const DiagnosisWords& d : kDiagnoses) {
+    if (code == d.code) {
+      return &d;
+    }
+  }
+  return nullptr;
+}
+
 }  // namespace mae::check

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "diagnosis.h"
 #include "json_report.h"
 #include "shown_text.h"
 #include "summary.h"
@@ -71,15 +72,51 @@ std::string ShortestText(double value) {
 namespace {
 
 // A line per student: name, score and a mark per case.
+// A student's most common diagnosis over the cases, as the table's column
+// says it: "rows upside down ×5"; the first in case order on a tie; "" for
+// none.
+std::string MostCommonMistake(const StudentResult& s) {
+  std::vector<std::pair<std::string, int>> counts;  // in order of first appearance
+  for (const CaseResult& c : s.cases) {
+    for (const Diagnosis& d : c.diagnosis) {
+      const auto it = std::find_if(counts.begin(), counts.end(),
+                                   [&d](const auto& entry) { return entry.first == d.code; });
+      if (it == counts.end()) {
+        counts.emplace_back(d.code, 1);
+      } else {
+        ++it->second;
+      }
+    }
+  }
+  const auto most =
+      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;  // the first of the largest wins
+      });
+  if (most == counts.end()) {
+    return {};
+  }
+  const DiagnosisWords* words = DiagnosisFor(most->first);
+  return std::string(words != nullptr ? words->brief : most->first.c_str()) + " \u00d7" +
+         std::to_string(most->second);
+}
+
 std::string StudentLines(const std::vector<StudentResult>& students,
                          const std::vector<CaseSummary>& cases) {
-  std::size_t name_width = 7;  // "student"
+  std::size_t name_width = 7;     // "student"
+  std::size_t mistake_width = 0;  // no column when no student has a diagnosis
   for (const StudentResult& s : students) {
     name_width = std::max(name_width, ShownWidth(Shown(s.student.name)));
+    mistake_width = std::max(mistake_width, ShownWidth(MostCommonMistake(s)));
+  }
+  if (mistake_width > 0) {
+    mistake_width = std::max(mistake_width, ShownWidth("most common mistake"));
   }
   std::string text = Padded("student", name_width, false) + "  score ";
   for (const CaseSummary& c : cases) {
     text += " " + Padded(Abbreviation(c.name), 2, false);
+  }
+  if (mistake_width > 0) {
+    text += " most common mistake";
   }
   text += "\n";
   for (const StudentResult& s : students) {
@@ -87,6 +124,9 @@ std::string StudentLines(const std::vector<StudentResult>& students,
         Padded(Shown(s.student.name), name_width, false) + "  " + Padded(Score(s), 5, true) + " ";
     for (const CaseResult& c : s.cases) {
       line += " " + Padded(Mark(c), 2, false);
+    }
+    if (mistake_width > 0) {
+      line += Padded(MostCommonMistake(s), mistake_width, false) + " ";
     }
     if (!s.student.on_roster) {
       line += " not on the roster";
@@ -198,6 +238,13 @@ std::string ClassCsv(const std::vector<StudentResult>& students) {
       csv +=
           "," + CsvField(c.test_case.name + "_verdict") + "," + CsvField(c.test_case.name + "_mae");
     }
+    // After the columns scripts read by position: who is on the roster and
+    // handed in, and each case's reason and diagnosis codes.
+    csv += ",on_roster,submitted";
+    for (const CaseResult& c : students[0].cases) {
+      csv += "," + CsvField(c.test_case.name + "_reason") + "," +
+             CsvField(c.test_case.name + "_diagnosis");
+    }
   }
   csv += "\r\n";
   for (const StudentResult& s : students) {
@@ -209,6 +256,15 @@ std::string ClassCsv(const std::vector<StudentResult>& students) {
       if (c.comparison.state == CompareState::kCompared) {
         csv += ShortestText(c.comparison.mae());
       }
+    }
+    csv += std::string(",") + (s.student.on_roster ? "true" : "false") + "," +
+           (s.student.Submitted() ? "true" : "false");
+    for (const CaseResult& c : s.cases) {
+      std::string codes;
+      for (const Diagnosis& d : c.diagnosis) {
+        codes += (codes.empty() ? "" : ";") + d.code;
+      }
+      csv += "," + CsvField(c.reason) + "," + CsvField(codes);
     }
     csv += "\r\n";
   }

@@ -47,7 +47,8 @@ Json PrairieLearnTest(const CaseResult& r, const std::string& url) {
   t["name"] = Normalised(r.test_case.name);
   t["points"] = r.earned;
   t["max_points"] = r.points;
-  t["message"] = Normalised(r.reason.empty() ? VerdictWord(r.verdict) : r.reason);
+  const std::string words = CaseWords(r);
+  t["message"] = Normalised(words.empty() ? VerdictWord(r.verdict) : words);
   t["output"] = Normalised(CaseMessage(r));
   t["images"] = Json::array();
   if (!url.empty()) {
@@ -58,10 +59,27 @@ Json PrairieLearnTest(const CaseResult& r, const std::string& url) {
 
 }  // namespace
 
+std::string CaseWords(const CaseResult& r) {
+  std::string words = r.reason;
+  const auto add = [&words](const std::string& more) {
+    words += (words.empty() ? "" : "; ") + more;
+  };
+  for (const Diagnosis& d : r.diagnosis) {
+    add(d.text);
+  }
+  if (!r.note.empty()) {
+    add("note: " + r.note);
+  }
+  return words;
+}
+
 std::string CaseMessage(const CaseResult& r) {
   std::string text = std::string(VerdictWord(r.verdict));
   if (!r.reason.empty()) {
     text += ": " + r.reason;
+  }
+  for (const Diagnosis& d : r.diagnosis) {
+    text += "; " + d.text;
   }
   if (r.comparison.state == CompareState::kCompared) {
     const Comparison& c = r.comparison;
@@ -156,7 +174,7 @@ std::string JUnitXml(const std::vector<Suite>& suites) {
       test.append_attribute("name") = Normalised(r.test_case.name).c_str();
       if (r.verdict != Verdict::kPass) {
         pugi::xml_node why = test.append_child(r.verdict == Verdict::kFail ? "failure" : "error");
-        why.append_attribute("message") = Normalised(r.reason).c_str();
+        why.append_attribute("message") = Normalised(CaseWords(r)).c_str();
         why.text() = Normalised(CaseMessage(r)).c_str();
         if (!diff_path.empty()) {
           test.append_child("system-out").text() =

@@ -45,8 +45,13 @@ std::string JUnitXml(const std::vector<Suite>& suites);
 // "score", "message"}]}.
 std::string GitHubClassroomLine(const std::vector<CaseResult>& results);
 
-// What a document says about a case: its verdict, reason and figures.
+// What a document says about a case: its verdict, reason and what looks
+// wrong, then its figures, then its note, on three lines.
 std::string CaseMessage(const CaseResult& r);
+
+// The same words on one line, for a document's short message: the reason,
+// then what looks wrong, then the note ("" for a pass without a note).
+std::string CaseWords(const CaseResult& r);
 
 }  // namespace mae::check
 

@@ -77,11 +77,12 @@ TEST(Class, GradesEverySubmissionAgainstSharedReferences) {
   EXPECT_EQ(table.exit_status, 1);
   EXPECT_EQ(table.err, "mae-check: alice is on the roster more than once; counted once\n");
   EXPECT_EQ(table.out,
-            "student  score  B1 B2 B3 B4 B5 S1 S2 S3 S4 S5\n"
+            "student  score  B1 B2 B3 B4 B5 S1 S2 S3 S4 S5 most common mistake\n"
             "alice    10/10  P  P  P  P  P  P  P  P  P  P\n"
-            "bob       5/10  P  F  E  E  E  E  P  P  P  P\n"
+            "bob       5/10  P  F  E  E  E  E  P  P  P  P border only \u00d71\n"
             "carol     0/10  -  -  -  -  -  -  -  -  -  -\n"
-            "zed       9/10  P  F  P  P  P  P  P  P  P  P  not on the roster\n"
+            "zed       9/10  P  F  P  P  P  P  P  P  P  P border only \u00d71       not on the "
+            "roster\n"
             "\n"
             "case    pass rate  median MAE\n"
             "Blur1        0.75           0\n"
@@ -136,9 +137,20 @@ TEST(Class, GradesEverySubmissionAgainstSharedReferences) {
   const Json rows = Json::parse(csv.out);
   ASSERT_EQ(rows.size(), 5u);
   EXPECT_EQ(rows[0][6], "Blur1_verdict");
-  EXPECT_EQ(rows[2], (Json{"bob",   "5", "10",    "5", "1",     "4", "pass",  "0", "fail", "0.25",
+  // Today's columns first, where scripts read them by position.
+  const Json bob_row(rows[2].begin(), rows[2].begin() + 26);
+  EXPECT_EQ(bob_row, (Json{"bob",   "5", "10",    "5", "1",     "4", "pass",  "0", "fail", "0.25",
                            "error", "",  "error", "",  "error", "",  "error", "",  "pass", "0",
                            "pass",  "0", "pass",  "0", "pass",  "0"}));
+  // Then who is on the roster and handed in, and each case's reason and
+  // diagnosis codes.
+  EXPECT_EQ(rows[0][26], "on_roster");
+  EXPECT_EQ(rows[0][29], "Blur1_diagnosis");
+  EXPECT_EQ(rows[2][26], "true");
+  EXPECT_EQ(rows[2][27], "true");
+  EXPECT_EQ(rows[2][30], "MAE 0.25 above 0 (0\u2013255 scale)");
+  EXPECT_EQ(rows[2][31], "border_only");
+  EXPECT_EQ(rows[3][27], "false");  // carol handed nothing in
   EXPECT_EQ(rows[3][6], "error");
   EXPECT_EQ(rows[3][7], "");
 }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sodium.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
@@ -232,6 +233,50 @@ TEST(Platforms, SayWhatCannotBeGraded) {
        {std::vector<std::string>{"--github-classroom", "--json", dir / "c"},
         {"--github-classroom", "--class", dir.path().string(), "--ans", dir / "c/ANS"}}) {
     EXPECT_EQ(bmptest::Run(MAE_CHECK_EXE, wrong).exit_status, 2);
+  }
+}
+
+// What looks wrong reaches every document a student reads: a case whose
+// rows are upside down says so in each.
+TEST(Platforms, SayWhatLooksWrongInEveryDocument) {
+  TempDir dir;
+  const std::uint32_t w = 16, h = 12;
+  const Bytes pixels = bmptest::MakePixels(w, h, [](std::size_t i) { return i * 37 % 251; });
+  Bytes flipped(pixels.size());
+  for (std::uint32_t y = 0; y < h; ++y) {
+    std::copy_n(&pixels[std::size_t{y} * w * 3], w * 3, &flipped[std::size_t{h - 1 - y} * w * 3]);
+  }
+  for (const char* name : kCaseNames) {
+    WriteFile(dir / ("c/ANS/" + std::string(name) + ".bmp"), MakeBmp(w, h, pixels));
+    WriteFile(dir / ("c/" + std::string(name) + ".bmp"), MakeBmp(w, h, pixels));
+  }
+  WriteFile(dir / "c/Blur1.bmp", MakeBmp(w, h, flipped));
+  bmptest::Run(MAE_CHECK_EXE, {"--gradescope", dir / "gs.json", "--prairielearn", dir / "pl.json",
+                               "--junit", dir / "junit.xml", dir / "c"});
+  const auto json = [&dir](const char* file) {
+    const Bytes bytes = bmptest::ReadFile(dir / file);
+    return Json::parse(bytes.begin(), bytes.end());
+  };
+  const std::string upside_down = "the rows are upside down";
+  const Json gs = json("gs.json");
+  const Json pl = json("pl.json");
+  pugi::xml_document xml;
+  ASSERT_TRUE(xml.load_file((dir / "junit.xml").c_str()));
+  const pugi::xml_node failure =
+      xml.child("testsuites").child("testsuite").child("testcase").child("failure");
+  const std::string line = bmptest::Run(MAE_CHECK_EXE, {"--github-classroom", dir / "c"}).out;
+  std::string text(line.size(), '\0');
+  std::size_t length = 0;
+  ASSERT_EQ(sodium_base642bin(reinterpret_cast<unsigned char*>(text.data()), text.size(),
+                              line.c_str(), line.size() - 1, nullptr, &length, nullptr,
+                              sodium_base64_VARIANT_ORIGINAL),
+            0);
+  const Json gh = Json::parse(text.substr(0, length));
+  const std::string said[] = {gs["tests"][0]["output"],    pl["tests"][0]["message"],
+                              pl["tests"][0]["output"],    failure.attribute("message").value(),
+                              failure.child_value(),       gh["tests"][0]["message"]};
+  for (const std::string& words : said) {
+    EXPECT_NE(words.find(upside_down), std::string::npos) << words;
   }
 }
 
