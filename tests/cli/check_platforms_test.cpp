@@ -267,14 +267,14 @@ TEST(Platforms, SayWhatLooksWrongInEveryDocument) {
   const std::string line = bmptest::Run(MAE_CHECK_EXE, {"--github-classroom", dir / "c"}).out;
   std::string text(line.size(), '\0');
   std::size_t length = 0;
-  ASSERT_EQ(sodium_base642bin(reinterpret_cast<unsigned char*>(text.data()), text.size(),
-                              line.c_str(), line.size() - 1, nullptr, &length, nullptr,
-                              sodium_base64_VARIANT_ORIGINAL),
-            0);
+  ASSERT_EQ(
+      sodium_base642bin(reinterpret_cast<unsigned char*>(text.data()), text.size(), line.c_str(),
+                        line.size() - 1, nullptr, &length, nullptr, sodium_base64_VARIANT_ORIGINAL),
+      0);
   const Json gh = Json::parse(text.substr(0, length));
-  const std::string said[] = {gs["tests"][0]["output"],    pl["tests"][0]["message"],
-                              pl["tests"][0]["output"],    failure.attribute("message").value(),
-                              failure.child_value(),       gh["tests"][0]["message"]};
+  const std::string said[] = {gs["tests"][0]["output"], pl["tests"][0]["message"],
+                              pl["tests"][0]["output"], failure.attribute("message").value(),
+                              failure.child_value(),    gh["tests"][0]["message"]};
   for (const std::string& words : said) {
     EXPECT_NE(words.find(upside_down), std::string::npos) << words;
   }

@@ -47,6 +47,11 @@ Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
       const unsigned char* p = r.at(x, y);
       if (mistake == "channels_swapped") {
         std::swap(o[0], o[2]);
+      } else if (mistake == "swapped, black top row") {
+        std::swap(o[0], o[2]);
+        if (y == 0) {
+          o[0] = o[1] = o[2] = 0;  // the row a sample of every eighth row starts with
+        }
       } else if (mistake == "flipped_vertically") {
         std::copy_n(r.at(x, ref.height - 1 - y), 3, o);
       } else if (mistake == "flipped_horizontally") {
@@ -138,7 +143,8 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
                                   "grey_reference",
                                   "identical",
                                   "scattered",
-                                  "blurred"};
+                                  "blurred",
+                                  "swapped, black top row"};
   for (const std::string mistake : mistakes) {
     SCOPED_TRACE(mistake);
     Image out = mistake == "blurred" ? blur : Made(ref, mistake, rng);
@@ -153,7 +159,8 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
       codes.push_back(d.code);
     }
     const bool none = mistake == "identical" || mistake == "scattered" || mistake == "blurred";
-    EXPECT_EQ(codes, none ? std::vector<std::string>{} : std::vector<std::string>{mistake});
+    const std::string code = mistake == "swapped, black top row" ? "channels_swapped" : mistake;
+    EXPECT_EQ(codes, none ? std::vector<std::string>{} : std::vector<std::string>{code});
   }
   EXPECT_EQ(Diagnose(Made(ref, "shifted", rng).view(), ref.view(), 1.0, 200)[0].text,
             "shifted right by 1 pixel and down by 0");
