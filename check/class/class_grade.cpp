@@ -124,4 +124,42 @@ std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& st
   return groups;
 }
 
+namespace {
+
+// Mistakes a program makes the same way for every student who makes them.
+bool Deterministic(const std::string& code) {
+  return code == "channels_swapped" || code == "flipped_vertically" ||
+         code == "flipped_horizontally" || code == "shifted" || code == "transposed";
+}
+
+}  // namespace
+
+std::vector<HandInGroup> HandInGroups(const std::vector<StudentResult>& students) {
+  std::vector<HandInGroup> groups;
+  for (const IdenticalGroup& g : IdenticalGroups(students)) {
+    // The identical outputs share their diagnosis: the first member's says it.
+    bool known = false;
+    for (const StudentResult& s : students) {
+      if (s.student.name != g.students[0]) {
+        continue;
+      }
+      for (const CaseResult& c : s.cases) {
+        if (c.test_case.name == g.case_name) {
+          known = std::any_of(c.diagnosis.begin(), c.diagnosis.end(),
+                              [](const Diagnosis& d) { return Deterministic(d.code); });
+        }
+      }
+    }
+    const auto same = std::find_if(groups.begin(), groups.end(),
+                                   [&g](const HandInGroup& h) { return h.students == g.students; });
+    if (same == groups.end()) {
+      groups.push_back({g.students, {g.case_name}, known});
+    } else {
+      same->cases.push_back(g.case_name);
+      same->known_mistake = same->known_mistake && known;
+    }
+  }
+  return groups;
+}
+
 }  // namespace mae::check

@@ -53,6 +53,20 @@ void MarkIdentical(std::vector<StudentResult>* students);
 // The groups MarkIdentical marked, read back from the cases.
 std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& students);
 
+// Students whose failing outputs are identical, with every case where they
+// are: one group per set of students, never merged across different
+// outputs. `known_mistake` when every one of those identical outputs has a
+// mistake deterministic code makes alike (a flip, a swap, a shift, a
+// transposition): students who made the same mistake, not copies.
+struct HandInGroup {
+  std::vector<std::string> students;
+  std::vector<std::string> cases;
+  bool known_mistake = false;
+};
+
+// The groups, in the order their first case and first student come.
+std::vector<HandInGroup> HandInGroups(const std::vector<StudentResult>& students);
+
 struct CaseSummary {
   std::string name;
   Counts counts;           // no-submission rows among the errors

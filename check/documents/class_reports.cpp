@@ -142,9 +142,23 @@ std::string StudentLines(const std::vector<StudentResult>& students,
   return text;
 }
 
-// A line per case: its pass rate and median MAE; then the identical groups.
+// "ann, ben, cat: Blur1, Blur3"
+std::string GroupText(const HandInGroup& g) {
+  std::string text;
+  for (const std::string& name : g.students) {
+    text += (text.empty() ? "" : ", ") + Shown(name);
+  }
+  text += ":";
+  for (const std::string& name : g.cases) {
+    text += (name == g.cases[0] ? " " : ", ") + name;
+  }
+  return text;
+}
+
+// A line per case: its pass rate and median MAE; then the groups of
+// identical failing outputs, copies first, then shared mistakes.
 std::string CaseLines(const std::vector<CaseSummary>& cases,
-                      const std::vector<IdenticalGroup>& groups) {
+                      const std::vector<HandInGroup>& groups) {
   std::string text = "\ncase    pass rate  median MAE\n";
   for (const CaseSummary& c : cases) {
     char rate[16];
@@ -152,12 +166,13 @@ std::string CaseLines(const std::vector<CaseSummary>& cases,
     text += Padded(c.name, 6, false) + "  " + Padded(rate, 9, true) + "  " +
             Padded(c.median_mae ? SixDigits(*c.median_mae) : "-", 10, true) + "\n";
   }
-  for (const IdenticalGroup& g : groups) {
-    std::string names;
-    for (const std::string& name : g.students) {
-      names += (names.empty() ? "" : ", ") + Shown(name);
+  for (const bool known : {false, true}) {
+    for (const HandInGroup& g : groups) {
+      if (g.known_mistake == known) {
+        text += std::string(known ? "same known mistake: " : "identical hand-ins: ") +
+                GroupText(g) + "\n";
+      }
     }
-    text += g.case_name + ": identical outputs that do not pass: " + names + "\n";
   }
   return text;
 }
@@ -166,7 +181,7 @@ std::string CaseLines(const std::vector<CaseSummary>& cases,
 
 std::string ClassText(const std::vector<StudentResult>& students, const CaseRules& rules) {
   const std::vector<CaseSummary> cases = SummariseCases(students);
-  const std::vector<IdenticalGroup> groups = IdenticalGroups(students);
+  const std::vector<HandInGroup> groups = HandInGroups(students);
   std::string text = StudentLines(students, cases) + CaseLines(cases, groups);
   std::vector<CaseResult> all;
   for (const StudentResult& s : students) {
@@ -179,9 +194,11 @@ std::string ClassText(const std::vector<StudentResult>& students, const CaseRule
   if (weakest == nullptr) {
     return text + "Every case of every student passes (" + threshold + ")\n";
   }
-  if (!groups.empty()) {
-    text += std::to_string(groups.size()) + (groups.size() == 1 ? " group" : " groups") +
-            " of identical failing outputs. ";
+  const auto copies = static_cast<std::size_t>(std::count_if(
+      groups.begin(), groups.end(), [](const HandInGroup& g) { return !g.known_mistake; }));
+  if (copies > 0) {
+    text +=
+        std::to_string(copies) + (copies == 1 ? " group" : " groups") + " of identical hand-ins. ";
   }
   return text + "Lowest pass rate: " + weakest->name + ", " +
          std::to_string(weakest->counts.passed) + " of " + std::to_string(students.size()) +
@@ -217,6 +234,16 @@ std::string ClassJson(const std::vector<StudentResult>& students, const CaseRule
       names.push_back(Normalised(name));
     }
     doc["identical_groups"].push_back(Json{{"case", g.case_name}, {"students", names}});
+  }
+  doc["identical_hand_ins"] = Json::array();
+  doc["same_known_mistakes"] = Json::array();
+  for (const HandInGroup& g : HandInGroups(students)) {
+    Json names = Json::array();
+    for (const std::string& name : g.students) {
+      names.push_back(Normalised(name));
+    }
+    doc[g.known_mistake ? "same_known_mistakes" : "identical_hand_ins"].push_back(
+        Json{{"students", names}, {"cases", g.cases}});
   }
   doc["case_summary"] = Json::array();
   for (const CaseSummary& c : SummariseCases(students)) {

@@ -221,8 +221,7 @@ TEST(Class, MarksIdenticalFailingOutputsButNotIdenticalCorrectOnes) {
   EXPECT_FALSE(j["students"][3]["cases"][0].contains("identical_to"));
   const std::string table =
       bmptest::Run(MAE_CHECK_EXE, {"--class", root.path().string(), "--ans", root / "refs"}).out;
-  EXPECT_NE(table.find("Blur1: identical outputs that do not pass: ann, ben, cat\n1 group of "
-                       "identical failing outputs."),
+  EXPECT_NE(table.find("identical hand-ins: ann, ben, cat: Blur1\n1 group of identical hand-ins."),
             std::string::npos)
       << table;
 }
@@ -450,6 +449,41 @@ TEST(Class, SummarisesEachCaseAndWritesACsvThatReadsBack) {
                        d / "g.csv"});
   ASSERT_EQ(csv.exit_status, 0) << csv.err;
   EXPECT_EQ(csv.out, "[\"'\\tann\", 'ben', 'cat\\ndog', 'dan'] True\n");
+}
+
+// Copying apart from a shared mistake: three students hand in the same two
+// wrong outputs; two others the same upside-down output, which any program
+// with that mistake writes alike.
+TEST(Class, TellsCopiesFromTheSameKnownMistake) {
+  TempDir root;
+  Hand(root, "refs");
+  for (const char* student : {"ann", "ben", "cat", "dan", "eve"}) {
+    Hand(root, student);
+  }
+  for (const char* student : {"ann", "ben", "cat"}) {
+    WriteFile(root / (std::string(student) + "/Blur1.bmp"), Off(40));
+    WriteFile(root / (std::string(student) + "/Blur3.bmp"), Off(9));
+  }
+  Bytes flipped = Ramp(4, 3);
+  std::swap_ranges(flipped.begin() + 54, flipped.begin() + 54 + 12, flipped.begin() + 54 + 24);
+  for (const char* student : {"dan", "eve"}) {
+    WriteFile(root / (std::string(student) + "/Blur2.bmp"), flipped);
+  }
+  const RunResult r = bmptest::Run(
+      MAE_CHECK_EXE, {"--json", "--class", root.path().string(), "--ans", root / "refs"});
+  const Json j = Json::parse(r.out);
+  EXPECT_EQ(
+      j["identical_hand_ins"],
+      (Json::array({Json{{"students", {"ann", "ben", "cat"}}, {"cases", {"Blur1", "Blur3"}}}})));
+  EXPECT_EQ(j["same_known_mistakes"],
+            (Json::array({Json{{"students", {"dan", "eve"}}, {"cases", {"Blur2"}}}})));
+  EXPECT_EQ(j["identical_groups"].size(), 3u);  // one a case, as before
+  const std::string table =
+      bmptest::Run(MAE_CHECK_EXE, {"--class", root.path().string(), "--ans", root / "refs"}).out;
+  EXPECT_NE(table.find("identical hand-ins: ann, ben, cat: Blur1, Blur3\n"
+                       "same known mistake: dan, eve: Blur2\n"),
+            std::string::npos)
+      << table;
 }
 
 }  // namespace
