@@ -148,50 +148,123 @@ int Offset(const ImageView& o, const ImageView& r) {
   return n;
 }
 
-// The mistakes that keep the picture's size: swapped channels, flips and
-// small shifts, each held to `limit`.
+// The picture as a mistake leaves it: the reference's byte k at (x, y)
+// becomes the output's at place(x, y), with red and blue swapped first when
+// `swap` is set.
+struct Mistake {
+  bool swap;
+  int kind;  // 0 as is, 1 upside down, 2 mirrored, 3 turned 180 degrees
+};
+
+// The mistakes that keep the picture's size: swapped channels, flips,
+// rotation and small shifts, each held to `limit`; then, where none holds,
+// swapped channels with a flip or a shift.
 void SameSizeMistakes(const ImageView& o, const ImageView& r, double limit, Findings* f) {
   const std::uint32_t w = o.width, h = o.height;
   double mean = 0;
-  const auto swapped = [&](std::uint32_t x, std::uint32_t y, int k) {
-    return Diff(At(o, x, y)[k], At(r, x, y)[2 - k]);
+  const auto holds = [&](Mistake m) {
+    const auto err = [&](std::uint32_t x, std::uint32_t y, int k) {
+      const std::uint32_t rx = m.kind == 2 || m.kind == 3 ? w - 1 - x : x;
+      const std::uint32_t ry = m.kind == 1 || m.kind == 3 ? h - 1 - y : y;
+      return Diff(At(o, x, y)[k], At(r, rx, ry)[m.swap ? 2 - k : k]);
+    };
+    return MeanWithin(0, 0, w, h, limit, PerByte(err), &mean);
   };
-  f->channels_swapped = MeanWithin(0, 0, w, h, limit, PerByte(swapped), &mean);
+  f->channels_swapped = holds({true, 0});
   // Whole rows against whole rows: the fast pass of the comparison itself.
   const auto upside_down = [&](std::uint32_t y, std::uint32_t x0, std::uint32_t x1) {
     return SumAbsDiff(At(o, x0, y), At(r, x0, h - 1 - y),
                       std::size_t{x1 - x0} * kComparedPixelBytes);
   };
   f->flipped_vertically = MeanWithin(0, 0, w, h, limit, upside_down, &mean);
-  const auto mirrored = [&](std::uint32_t x, std::uint32_t y, int k) {
-    return Diff(At(o, x, y)[k], At(r, w - 1 - x, y)[k]);
-  };
-  f->flipped_horizontally = MeanWithin(0, 0, w, h, limit, PerByte(mirrored), &mean);
+  f->flipped_horizontally = holds({false, 2});
+  if (!f->flipped_vertically && !f->flipped_horizontally) {
+    f->rotated_180 = holds({false, 3});
+  }
   // The output as the reference moved by (dx, dy), over their overlap.
-  double best = limit;
-  for (int dy = -kMaxShift; dy <= kMaxShift && w > 2 * kMaxShift && h > 2 * kMaxShift; ++dy) {
-    for (int dx = -kMaxShift; dx <= kMaxShift; ++dx) {
-      if (dx == 0 && dy == 0) {
-        continue;
-      }
-      const auto moved = [&](std::uint32_t y, std::uint32_t x0, std::uint32_t x1) {
-        return SumAbsDiff(At(o, x0, y),
-                          At(r, static_cast<std::uint32_t>(int(x0) - dx),
-                             static_cast<std::uint32_t>(int(y) - dy)),
-                          std::size_t{x1 - x0} * kComparedPixelBytes);
-      };
-      const auto x0 = static_cast<std::uint32_t>(std::max(dx, 0));
-      const auto y0 = static_cast<std::uint32_t>(std::max(dy, 0));
-      const auto x1 = static_cast<std::uint32_t>(int(w) + std::min(dx, 0));
-      const auto y1 = static_cast<std::uint32_t>(int(h) + std::min(dy, 0));
-      if (MeanWithin(x0, y0, x1, y1, best, moved, &mean) && (!f->shifted || mean < best)) {
-        f->shifted = true;
-        best = mean;
-        f->dx = dx;
-        f->dy = dy;
+  const auto find_shift = [&](bool swap) {
+    double best = limit;
+    bool found = false;
+    for (int dy = -kMaxShift; dy <= kMaxShift && w > 2 * kMaxShift && h > 2 * kMaxShift; ++dy) {
+      for (int dx = -kMaxShift; dx <= kMaxShift; ++dx) {
+        if (dx == 0 && dy == 0) {
+          continue;
+        }
+        const auto moved = [&](std::uint32_t y, std::uint32_t x0, std::uint32_t x1) {
+          const unsigned char* a = At(o, x0, y);
+          const unsigned char* b = At(r, static_cast<std::uint32_t>(int(x0) - dx),
+                                      static_cast<std::uint32_t>(int(y) - dy));
+          const std::size_t n = std::size_t{x1 - x0} * kComparedPixelBytes;
+          if (!swap) {
+            return SumAbsDiff(a, b, n);
+          }
+          std::uint64_t sum = 0;
+          for (std::size_t i = 0; i < n; i += kComparedPixelBytes) {
+            sum += Diff(a[i], b[i + 2]) + Diff(a[i + 1], b[i + 1]) + Diff(a[i + 2], b[i]);
+          }
+          return sum;
+        };
+        const auto x0 = static_cast<std::uint32_t>(std::max(dx, 0));
+        const auto y0 = static_cast<std::uint32_t>(std::max(dy, 0));
+        const auto x1 = static_cast<std::uint32_t>(int(w) + std::min(dx, 0));
+        const auto y1 = static_cast<std::uint32_t>(int(h) + std::min(dy, 0));
+        if (MeanWithin(x0, y0, x1, y1, best, moved, &mean) && (!found || mean < best)) {
+          found = true;
+          best = mean;
+          f->dx = dx;
+          f->dy = dy;
+        }
       }
     }
+    return found;
+  };
+  f->shifted = find_shift(false);
+  const bool single = f->channels_swapped || f->flipped_vertically || f->flipped_horizontally ||
+                      f->rotated_180 || f->shifted;
+  if (single) {
+    return;
   }
+  // Two mistakes at once: red and blue swapped, and the rows or the
+  // picture flipped, or the picture moved.
+  for (const int kind : {1, 2}) {
+    if (holds({true, kind})) {
+      f->channels_swapped = true;
+      (kind == 1 ? f->flipped_vertically : f->flipped_horizontally) = true;
+      return;
+    }
+  }
+  if (find_shift(true)) {
+    f->channels_swapped = true;
+    f->shifted = true;
+  }
+}
+
+// Values wrapped round instead of held at 0 and 255: the bytes where the
+// reference is 255 and the output below 128, or 0 and above 127, make nine
+// tenths of every difference or more. Stops once the other bytes' share
+// proves it cannot.
+bool WrappedRound(const ImageView& o, const ImageView& r, double mae) {
+  const std::size_t bytes = std::size_t{o.width} * kComparedPixelBytes;
+  const double total = mae * static_cast<double>(bytes) * o.height;
+  const double other_budget = total / 10;
+  double wrapped = 0;
+  double other = 0;
+  for (std::uint32_t y = 0; y < o.height; ++y) {
+    const unsigned char* a = o.row(y);
+    const unsigned char* b = r.row(y);
+    if (std::memcmp(a, b, bytes) == 0) {
+      continue;
+    }
+    for (std::size_t i = 0; i < bytes; ++i) {
+      const unsigned d = Diff(a[i], b[i]);
+      const bool wrap = (b[i] == 255 && a[i] < 128) || (b[i] == 0 && a[i] > 127);
+      (wrap ? wrapped : other) += d;
+    }
+    if (other > other_budget) {
+      return false;
+    }
+  }
+  return wrapped > 0 && other <= other_budget;
 }
 
 }  // namespace
@@ -206,15 +279,22 @@ void FindMistakes(const ImageView& o, const ImageView& r, double mae, unsigned l
     SameSizeMistakes(o, r, limit, f);
   }
   if (!same_size && o.width == r.height && o.height == r.width && o.width != o.height) {
-    const auto transposed = [&](std::uint32_t x, std::uint32_t y, int k) {
-      return Diff(At(o, x, y)[k], At(r, y, x)[k]);
-    };
-    f->transposed = MeanWithin(0, 0, o.width, o.height, 0.0, PerByte(transposed), &mean);
+    for (const bool swap : {false, true}) {
+      const auto transposed = [&](std::uint32_t x, std::uint32_t y, int k) {
+        return Diff(At(o, x, y)[k], At(r, y, x)[swap ? 2 - k : k]);
+      };
+      if (MeanWithin(0, 0, o.width, o.height, 0.0, PerByte(transposed), &mean)) {
+        f->transposed = true;
+        f->channels_swapped = swap;
+        break;
+      }
+    }
   }
   if (largest > 0 && w > 0 && h > 0) {
     f->border = BorderDepth(o, r, w, h);
   }
   f->rounding = largest == 1;
+  f->no_clamping = same_size && largest > 127 && WrappedRound(o, r, mae);
   if (same_size && largest > 1) {
     f->offset = Offset(o, r);
   }

@@ -32,12 +32,14 @@ struct Findings {
   bool channels_swapped = false;
   bool flipped_vertically = false;
   bool flipped_horizontally = false;
+  bool rotated_180 = false;  // upside down and mirrored: turned half round
   bool shifted = false;
   int dx = 0;
   int dy = 0;
   bool transposed = false;
   std::uint32_t border = 0;  // 0, or the depth of the frame that holds every difference
   bool rounding = false;
+  bool no_clamping = false;  // values wrapped round past 0 and 255
   int offset = 0;
   bool grey_output = false;
   bool grey_reference = false;
@@ -48,8 +50,12 @@ struct Findings {
 // difference is `largest`. An explanation holds when undoing it leaves at
 // most a tenth of the MAE (transposed: nothing; border_only: every
 // difference within 8 pixels of the edge; rounding: a largest difference
-// of 1; offset: one amount explains every differing byte). Tests stop as
-// soon as they fail, so a wrong guess costs a few rows.
+// of 1; offset: one amount explains every differing byte; no_clamping:
+// bytes the reference has at 255 and the output below 128, or at 0 and
+// above 127, make nine tenths of the differences). Where no single
+// mistake holds, red and blue swapped together with a flip, a shift or a
+// transposition is tried, and said as both. Tests stop as soon as the rows
+// read prove they fail, so a wrong guess costs a few rows.
 void FindMistakes(const ImageView& output, const ImageView& reference, double mae, unsigned largest,
                   Findings* findings);
 // Every explanation, in the order they are said: its code and its words,
@@ -65,10 +71,12 @@ inline constexpr DiagnosisWords kDiagnoses[] = {
     {"channels_swapped", "red and blue are swapped", "red and blue swapped"},
     {"flipped_vertically", "the rows are upside down", "rows upside down"},
     {"flipped_horizontally", "the picture is mirrored left to right", "mirrored"},
+    {"rotated_180", "the picture is turned 180 degrees (upside down and mirrored)", "turned 180"},
     {"shifted", "shifted right by N pixels and down by N", "shifted"},
     {"transposed", "width and height are swapped (rows and columns exchanged)", "transposed"},
     {"border_only", "differs only within N pixels of the edge", "border only"},
     {"rounding", "every difference is 1 (rounding)", "rounding"},
+    {"no_clamping", "values wrap round past 0 and 255 instead of stopping there", "no clamping"},
     {"offset", "every value is N too high, as far as 0\u2013255 allows", "values offset"},
     {"grey_output", "the output is grey, the reference in colour", "grey output"},
     {"grey_reference", "the reference is grey, the output in colour", "grey reference"},

@@ -37,6 +37,19 @@ struct Image {
   }
 };
 
+// The reference with a red of 255 at every fifth pixel: where a filter's
+// sum passes 255 and the right program holds it there.
+Image Saturated(Image ref) {
+  for (std::uint32_t y = 0; y < ref.height; ++y) {
+    for (std::uint32_t x = 0; x < ref.width; ++x) {
+      if ((x + y) % 5 == 0) {
+        ref.at(x, y)[2] = 255;
+      }
+    }
+  }
+  return ref;
+}
+
 // Each mistake as the test makes it from the reference.
 Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
   Image out = ref;
@@ -52,6 +65,13 @@ Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
         if (y == 0) {
           o[0] = o[1] = o[2] = 0;  // the row a sample of every eighth row starts with
         }
+      } else if (mistake == "rotated_180") {
+        std::copy_n(r.at(ref.width - 1 - x, ref.height - 1 - y), 3, o);
+      } else if (mistake == "swapped and upside down") {
+        const unsigned char* q = r.at(x, ref.height - 1 - y);
+        o[0] = q[2], o[1] = q[1], o[2] = q[0];
+      } else if (mistake == "no_clamping" && (x + y) % 5 == 0) {
+        o[2] = 30;  // where the reference holds 255 (Saturated below): wrapped round
       } else if (mistake == "flipped_vertically") {
         std::copy_n(r.at(x, ref.height - 1 - y), 3, o);
       } else if (mistake == "flipped_horizontally") {
@@ -144,11 +164,14 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
                                   "identical",
                                   "scattered",
                                   "blurred",
-                                  "swapped, black top row"};
+                                  "swapped, black top row",
+                                  "rotated_180",
+                                  "swapped and upside down",
+                                  "no_clamping"};
   for (const std::string mistake : mistakes) {
     SCOPED_TRACE(mistake);
-    Image out = mistake == "blurred" ? blur : Made(ref, mistake, rng);
-    Image in = ref;
+    Image in = mistake == "no_clamping" ? Saturated(ref) : ref;
+    Image out = mistake == "blurred" ? blur : Made(in, mistake, rng);
     if (mistake == "grey_reference") {
       std::swap(out, in);
     }
@@ -159,8 +182,13 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
       codes.push_back(d.code);
     }
     const bool none = mistake == "identical" || mistake == "scattered" || mistake == "blurred";
-    const std::string code = mistake == "swapped, black top row" ? "channels_swapped" : mistake;
-    EXPECT_EQ(codes, none ? std::vector<std::string>{} : std::vector<std::string>{code});
+    std::vector<std::string> expected = {mistake};
+    if (mistake == "swapped, black top row") {
+      expected = {"channels_swapped"};
+    } else if (mistake == "swapped and upside down") {
+      expected = {"channels_swapped", "flipped_vertically"};  // both mistakes named
+    }
+    EXPECT_EQ(codes, none ? std::vector<std::string>{} : expected);
   }
   EXPECT_EQ(Diagnose(Made(ref, "shifted", rng).view(), ref.view(), 1.0, 200)[0].text,
             "shifted right by 1 pixel and down by 0");
