@@ -300,15 +300,38 @@ void FindMistakes(const ImageView& o, const ImageView& r, double mae, unsigned l
   if (same_size && mae > 0) {
     SameSizeMistakes(o, r, limit, f);
   }
-  if (!same_size && o.width == r.height && o.height == r.width && o.width != o.height) {
-    for (const bool swap : {false, true}) {
-      const auto transposed = [&](std::uint32_t x, std::uint32_t y, int k) {
-        return Diff(At(o, x, y)[k], At(r, y, x)[swap ? 2 - k : k]);
+  const bool found = f->channels_swapped || f->flipped_vertically || f->flipped_horizontally ||
+                     f->rotated_180 || f->shifted;
+  // Rows and columns exchanged: W x H against H x W, or a square picture.
+  // As the picture is seen (x and y swapped in display order), or as it is
+  // stored (loops over the stored rows, bottom row first, with x and y
+  // swapped); red and blue swapped as well, or not.
+  if (o.width == r.height && o.height == r.width && (!same_size || (!found && mae > 0))) {
+    for (const bool storage : {false, true}) {
+      for (const bool swap : {false, true}) {
+        const auto transposed = [&](std::uint32_t x, std::uint32_t y, int k) {
+          const unsigned char* q =
+              storage ? At(r, o.height - 1 - y, r.height - 1 - x) : At(r, y, x);
+          return Diff(At(o, x, y)[k], q[swap ? 2 - k : k]);
+        };
+        if (!f->transposed &&
+            MeanWithin(0, 0, o.width, o.height, limit, PerByte(transposed), &mean)) {
+          f->transposed = true;
+          f->channels_swapped = swap;
+        }
+      }
+    }
+  }
+  // A "valid" convolution: the output 2N smaller each way, equal to the
+  // reference's inside.
+  for (std::uint32_t n = 1; n <= kMaxBorder && !same_size; ++n) {
+    if (std::uint64_t{o.width} + 2 * n == r.width && std::uint64_t{o.height} + 2 * n == r.height) {
+      const auto inside = [&](std::uint32_t y, std::uint32_t x0, std::uint32_t x1) {
+        return SumAbsDiff(At(o, x0, y), At(r, x0 + n, y + n),
+                          std::size_t{x1 - x0} * kComparedPixelBytes);
       };
-      if (MeanWithin(0, 0, o.width, o.height, 0.0, PerByte(transposed), &mean)) {
-        f->transposed = true;
-        f->channels_swapped = swap;
-        break;
+      if (MeanWithin(0, 0, o.width, o.height, limit, inside, &mean)) {
+        f->left_out = n;
       }
     }
   }

@@ -37,7 +37,8 @@ struct Findings {
   int dx = 0;
   int dy = 0;
   bool transposed = false;
-  std::uint32_t border = 0;  // 0, or the depth of the frame that holds every difference
+  std::uint32_t border = 0;    // 0, or the depth of the frame that holds every difference
+  std::uint32_t left_out = 0;  // 0, or the border a "valid" convolution left out
   bool rounding = false;
   bool no_clamping = false;  // values wrapped round past 0 and 255
   int offset = 0;
@@ -75,6 +76,8 @@ inline constexpr DiagnosisWords kDiagnoses[] = {
     {"shifted", "shifted right by N pixels and down by N", "shifted"},
     {"transposed", "width and height are swapped (rows and columns exchanged)", "transposed"},
     {"border_only", "differs only within N pixels of the edge", "border only"},
+    {"border_left_out", "leaves out a border of N pixels, the reference's inside otherwise",
+     "border left out"},
     {"rounding", "every difference is 1 (rounding)", "rounding"},
     {"no_clamping", "values wrap round past 0 and 255 instead of stopping there", "no clamping"},
     {"offset", "every value is N too high, as far as 0\u2013255 allows", "values offset"},

@@ -39,6 +39,9 @@ std::vector<Diagnosis> Describe(const Findings& f) {
       {f.shifted, Shift(f.dx, f.dy)},
       {f.transposed, ""},
       {f.border != 0, "differs only within " + border + " of the edge"},
+      {f.left_out != 0, "leaves out a border of " + std::to_string(f.left_out) +
+                            (f.left_out == 1 ? " pixel" : " pixels") +
+                            ", the reference's inside otherwise"},
       {f.rounding, ""},
       {f.no_clamping, ""},
       {f.offset != 0, "every value is " + offset},

@@ -97,12 +97,41 @@ Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
       }
     }
   }
-  if (mistake == "transposed") {
-    out.width = ref.height;
-    out.height = ref.width;
+  if (mistake == "transposed" || mistake == "transposed, as stored" ||
+      mistake == "transposed, square") {
+    const bool square = mistake == "transposed, square";
+    const std::uint32_t side = std::min(ref.width, ref.height);
+    Image in = r;
+    if (square) {  // the top-left square of the reference
+      in.width = in.height = side;
+      in.pixels.resize(std::size_t{side} * side * 3);
+      for (std::uint32_t y = 0; y < side; ++y) {
+        for (std::uint32_t x = 0; x < side; ++x) {
+          std::copy_n(r.at(x, y), 3, in.at(x, y));
+        }
+      }
+    }
+    out.width = in.height;
+    out.height = in.width;
+    out.pixels.assign(in.pixels.size(), 0);
     for (std::uint32_t y = 0; y < out.height; ++y) {
       for (std::uint32_t x = 0; x < out.width; ++x) {
-        std::copy_n(r.at(y, x), 3, out.at(x, y));
+        // As stored: output file row y_b, column x from reference file row
+        // x, column y_b.
+        const std::uint32_t yb = out.height - 1 - y;
+        const unsigned char* q =
+            mistake == "transposed, as stored" ? in.at(yb, in.height - 1 - x) : in.at(y, x);
+        std::copy_n(q, 3, out.at(x, y));
+      }
+    }
+  }
+  if (mistake == "border_left_out") {  // a 2-pixel border left out
+    out.width = ref.width - 4;
+    out.height = ref.height - 4;
+    out.pixels.resize(std::size_t{out.width} * out.height * 3);
+    for (std::uint32_t y = 0; y < out.height; ++y) {
+      for (std::uint32_t x = 0; x < out.width; ++x) {
+        std::copy_n(r.at(x + 2, y + 2), 3, out.at(x, y));
       }
     }
   }
@@ -167,10 +196,25 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
                                   "swapped, black top row",
                                   "rotated_180",
                                   "swapped and upside down",
-                                  "no_clamping"};
+                                  "no_clamping",
+                                  "transposed, as stored",
+                                  "transposed, square",
+                                  "border_left_out"};
   for (const std::string mistake : mistakes) {
     SCOPED_TRACE(mistake);
     Image in = mistake == "no_clamping" ? Saturated(ref) : ref;
+    if (mistake == "transposed, square") {  // compared with the square it came from
+      const std::uint32_t side = std::min(ref.width, ref.height);
+      Image square = ref;
+      square.width = square.height = side;
+      square.pixels.resize(std::size_t{side} * side * 3);
+      for (std::uint32_t y = 0; y < side; ++y) {
+        for (std::uint32_t x = 0; x < side; ++x) {
+          std::copy_n(ref.at(x, y), 3, square.at(x, y));
+        }
+      }
+      in = square;
+    }
     Image out = mistake == "blurred" ? blur : Made(in, mistake, rng);
     if (mistake == "grey_reference") {
       std::swap(out, in);
@@ -187,6 +231,8 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
       expected = {"channels_swapped"};
     } else if (mistake == "swapped and upside down") {
       expected = {"channels_swapped", "flipped_vertically"};  // both mistakes named
+    } else if (mistake.rfind("transposed", 0) == 0) {
+      expected = {"transposed"};
     }
     EXPECT_EQ(codes, none ? std::vector<std::string>{} : expected);
   }
