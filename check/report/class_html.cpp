@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "class_reports.h"
+#include "diagnosis.h"
 #include "fnv1a.h"
 #include "html_report.h"
 #include "html_text.h"
@@ -27,6 +28,7 @@ td.fail { background: #ffcdd2; }
 td.error { background: #ffe0b2; }
 td.none { background: #eee; color: #777; }
 .roster { color: #777; font-size: .85em; }
+.mistake { font-size: .75em; font-weight: normal; }
 </style>
 )";
 
@@ -46,10 +48,23 @@ std::string StudentRow(const StudentResult& s, bool links) {
   }
   std::string row = "<tr><th scope=\"row\">" + name + "</th><td>" + SixDigits(s.score) + "/" +
                     SixDigits(s.max_score) + "</td>";
-  for (const CaseResult& c : s.cases) {
+  const std::string page = "students/" + PercentEncoded(StudentFileName(s.student.name)) + ".html";
+  for (std::size_t i = 0; i < s.cases.size(); ++i) {
+    const CaseResult& c = s.cases[i];
     const std::string title = c.reason.empty() ? VerdictWord(c.verdict) : c.reason;
-    row += "<td class=\"" + CellClass(c) + "\" title=\"" + EscapeHtml(title) + "\">" + Mark(c) +
-           "</td>";
+    // The mark, and what looks wrong in words; with the students' pages, a
+    // link to the case's section.
+    std::string cell = Mark(c);
+    if (links && s.student.Submitted()) {
+      cell = "<a href=\"" + page + "#case-" + std::to_string(i) + "\">" + cell + "</a>";
+    }
+    for (const Diagnosis& d : c.diagnosis) {
+      const DiagnosisWords* words = DiagnosisFor(d.code);
+      cell += "<br><span class=\"mistake\">" +
+              EscapeHtml(words != nullptr ? words->brief : d.text) + "</span>";
+    }
+    row +=
+        "<td class=\"" + CellClass(c) + "\" title=\"" + EscapeHtml(title) + "\">" + cell + "</td>";
   }
   return row + "</tr>\n";
 }

@@ -484,6 +484,14 @@ TEST(Class, TellsCopiesFromTheSameKnownMistake) {
                        "same known mistake: dan, eve: Blur2\n"),
             std::string::npos)
       << table;
+  // The overview says it in each cell, and links the cell to the case.
+  bmptest::Run(MAE_CHECK_EXE, {"--class", root.path().string(), "--ans", root / "refs", "--reports",
+                               root / "rep"});
+  const Bytes index = bmptest::ReadFile(root / "rep/index.html");
+  const std::string html(index.begin(), index.end());
+  EXPECT_NE(html.find("<a href=\"students/dan.html#case-1\">F</a><br><span "
+                      "class=\"mistake\">rows upside down</span>"),
+            std::string::npos);
 }
 
 }  // namespace
