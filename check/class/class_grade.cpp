@@ -129,7 +129,8 @@ namespace {
 // Mistakes a program makes the same way for every student who makes them.
 bool Deterministic(const std::string& code) {
   return code == "channels_swapped" || code == "flipped_vertically" ||
-         code == "flipped_horizontally" || code == "shifted" || code == "transposed";
+         code == "flipped_horizontally" || code == "rotated_180" || code == "shifted" ||
+         code == "transposed" || code == "no_clamping" || code == "matches_other_case";
 }
 
 }  // namespace

@@ -61,7 +61,9 @@ void FindMistakes(const ImageView& output, const ImageView& reference, double ma
                   Findings* findings);
 // Every explanation, in the order they are said: its code and its words,
 // N standing for the numbers found (shifted: left or right, up or down;
-// offset: too high or too low).
+// offset: too high or too low) and CASE for a case's name. All but
+// matches_other_case, which looks at the other cases of the run
+// (run_cases.cpp), come from Describe.
 // `brief` is the words a class table's column has room for.
 struct DiagnosisWords {
   const char* code;
@@ -81,6 +83,7 @@ inline constexpr DiagnosisWords kDiagnoses[] = {
     {"rounding", "every difference is 1 (rounding)", "rounding"},
     {"no_clamping", "values wrap round past 0 and 255 instead of stopping there", "no clamping"},
     {"offset", "every value is N too high, as far as 0\u2013255 allows", "values offset"},
+    {"matches_other_case", "matches the reference of CASE", "another case's answer"},
     {"grey_output", "the output is grey, the reference in colour", "grey output"},
     {"grey_reference", "the reference is grey, the output in colour", "grey reference"},
 };

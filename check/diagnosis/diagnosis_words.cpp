@@ -45,6 +45,7 @@ std::vector<Diagnosis> Describe(const Findings& f) {
       {f.rounding, ""},
       {f.no_clamping, ""},
       {f.offset != 0, "every value is " + offset},
+      {false, ""},  // matches_other_case: told by the run, which sees every case
       {f.grey_output, ""},
       {f.grey_reference && !f.grey_output, ""},
   };

@@ -19,6 +19,7 @@
 
 #include "shown_text.h"
 #include "testkit/bmp_bytes.h"
+#include "testkit/case_names.h"
 #include "testkit/png_decode.h"
 #include "testkit/run_process.h"
 #include "testkit/temp_dir.h"
@@ -705,6 +706,27 @@ TEST(MaeCheck, PicturesChangeNoFigureWhateverTheTwoLayouts) {
     EXPECT_EQ(pictured, plain);
     EXPECT_EQ(plain["cases"][0]["differing_pixels"], 1);
   }
+}
+
+// One case's output handed in for another: Blur2's output is Blur3's
+// reference (the wrong kernel size, or files swapped), and says so.
+TEST(MaeCheck, SaysWhenAnOutputIsAnotherCasesReference) {
+  TempDir dir;
+  std::uint32_t seed = 1;
+  for (const char* name : bmptest::kCaseNames) {
+    const Bytes ref = bmptest::MakeBmp(
+        20, 20, bmptest::MakePixels(20, 20, [seed](std::size_t i) { return i * 37 + seed * 11; }));
+    WriteFile(dir / ("ANS/" + std::string(name) + ".bmp"), ref);
+    WriteFile(dir / (std::string(name) + ".bmp"), ref);
+    ++seed;
+  }
+  WriteFile(dir / "Blur2.bmp", ReadFile(dir / "ANS/Blur3.bmp"));
+  const Json j = Json::parse(Check({"--json", dir.path().string()}).out);
+  EXPECT_EQ(j["cases"][1]["verdict"], "fail");
+  EXPECT_EQ(j["cases"][1]["diagnosis"],
+            (Json::array({Json{{"code", "matches_other_case"},
+                               {"text", "matches the reference of Blur3"}}})));
+  EXPECT_EQ(j["cases"][2]["verdict"], "pass");
 }
 
 }  // namespace
