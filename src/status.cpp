@@ -1,5 +1,9 @@
 #include "status.h"
 
+#include <iterator>
+
+#include "enum_table.h"
+
 namespace mae {
 
 namespace {
@@ -35,20 +39,11 @@ constexpr StatusWords kWords[] = {
      "is RLE-compressed, which is not supported", "rle_compressed"},
 };
 
-constexpr bool InEnumOrder() {
-  std::size_t index = 0;
-  for (const StatusWords& words : kWords) {
-    if (static_cast<std::size_t>(words.status) != index++) {
-      return false;
-    }
-  }
-  return index == kBmpStatusCount;
-}
-static_assert(InEnumOrder(), "one row per status, in the enum's order");
+static_assert(InEnumOrder(kWords, &StatusWords::status) && std::size(kWords) == kBmpStatusCount,
+              "one row per status, in the enum's order");
 
 const StatusWords& WordsFor(BmpStatus status) {
-  const auto index = static_cast<std::size_t>(status);
-  return index < sizeof kWords / sizeof kWords[0] ? kWords[index] : kWords[0];
+  return RowFor(kWords, status);
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <iterator>
 
+#include "enum_table.h"
+
 namespace mae::check {
 
 namespace {
@@ -25,20 +27,12 @@ constexpr ProblemWords kWords[] = {
      "links outside the submission, to"},
 };
 
-constexpr bool InEnumOrder() {
-  std::size_t index = 0;
-  for (const ProblemWords& row : kWords) {
-    if (static_cast<std::size_t>(row.problem) != index++) {
-      return false;
-    }
-  }
-  return index == std::size(kCaseProblems) + 1;
-}
-static_assert(InEnumOrder(), "one row per problem, in the enum's order");
+static_assert(InEnumOrder(kWords, &ProblemWords::problem) &&
+                  std::size(kWords) == std::size(kCaseProblems) + 1,
+              "one row per problem, in the enum's order");
 
 const ProblemWords& RowOf(CaseProblem problem) {
-  const auto index = static_cast<std::size_t>(problem);
-  return index < std::size(kWords) ? kWords[index] : kWords[0];
+  return RowFor(kWords, problem);
 }
 
 }  // namespace

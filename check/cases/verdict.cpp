@@ -23,6 +23,7 @@ std::string FileProblem(const char* role, const std::string& path, const FileOut
   return std::string(role) + " " + path + " " + FileStatusReason(file);
 }
 
+// Appends a reason or a note to those before it, "; " between them.
 void AddReason(std::string* reasons, const std::string& reason) {
   if (!reasons->empty()) {
     *reasons += "; ";
@@ -38,10 +39,6 @@ std::string LayoutNote(RowLayout out, RowLayout ref) {
     return {};
   }
   return std::string("output rows ") + LayoutWord(out) + ", reference rows " + LayoutWord(ref);
-}
-
-void AddNote(std::string* notes, const std::string& note) {
-  *notes += (notes->empty() ? "" : "; ") + note;
 }
 
 }  // namespace
@@ -71,13 +68,13 @@ void Judge(const CaseRules& rules, CaseResult* r) {
   r->points = rules.PointsFor(r->test_case.name);
   r->note = r->test_case.found_as.empty() ? "" : "found as " + r->test_case.found_as;
   if (r->test_case.is_reference) {
-    r->note += (r->note.empty() ? "" : "; ") + std::string("output is the reference itself");
+    AddReason(&r->note, "output is the reference itself");
   }
   const bool decoded = r->output_kind.decoded() || r->reference_kind.decoded();
   if (!decoded) {
     const std::string layout = LayoutNote(r->output_layout, r->reference_layout);
     if (!layout.empty()) {
-      AddNote(&r->note, layout);
+      AddReason(&r->note, layout);
     }
   }
   std::string reasons;
@@ -93,14 +90,13 @@ void Judge(const CaseRules& rules, CaseResult* r) {
     if (rules.strict && kind == &r->output_kind) {
       AddReason(&reasons, what + "; --strict asks for 24-bit");
     } else {
-      AddNote(&r->note, what + "; compared as 24-bit pixels");
+      AddReason(&r->note, what + "; compared as 24-bit pixels");
     }
   }
   for (const auto& [role, file] :
        {std::pair<const char*, const FileOutcome*>{"output", &cmp.a}, {"reference", &cmp.b}}) {
     if (file->header.size_field_unpadded) {
-      r->note += (r->note.empty() ? "" : "; ") + std::string(role) +
-                 " file-size field counts unpadded rows";
+      AddReason(&r->note, std::string(role) + " file-size field counts unpadded rows");
     }
   }
   if (cmp.a.status != BmpStatus::kOk || !r->output_decode_error.empty()) {

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <iterator>
 
+#include "enum_table.h"
+
 namespace mae::check {
 
 namespace {
@@ -28,20 +30,12 @@ constexpr FormatWords kFormats[] = {
     {ImageFormat::kPng, "png", "PNG file", "a"},
 };
 
-constexpr bool InEnumOrder() {
-  std::size_t index = 0;
-  for (const FormatWords& row : kFormats) {
-    if (static_cast<std::size_t>(row.format) != index++) {
-      return false;
-    }
-  }
-  return true;
-}
-static_assert(InEnumOrder(), "one row per format, in the enum's order");
+static_assert(InEnumOrder(kFormats, &FormatWords::format) &&
+                  std::size(kFormats) == static_cast<std::size_t>(ImageFormat::kPng) + 1,
+              "one row per format, in the enum's order");
 
 const FormatWords& RowOf(ImageFormat format) {
-  const auto index = static_cast<std::size_t>(format);
-  return index < std::size(kFormats) ? kFormats[index] : kFormats[0];
+  return RowFor(kFormats, format);
 }
 
 }  // namespace
