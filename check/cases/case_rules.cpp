@@ -74,6 +74,29 @@ double CaseRules::PointsFor(const std::string& name) const {
   return Lookup(name, default_points, point_patterns);
 }
 
+std::string CaseRules::InputFor(const std::string& name) const {
+  std::string path = default_input;
+  for (const InputPattern& p : input_patterns) {
+    if (::fnmatch(p.glob.c_str(), name.c_str(), 0) == 0) {
+      path = p.path;
+    }
+  }
+  return path;
+}
+
+std::string AddInput(const std::string& text, CaseRules* rules) {
+  const std::size_t split = text.find('=');
+  if (split == std::string::npos || text.find('/') < split) {
+    rules->default_input = text;
+    return {};
+  }
+  if (split == 0 || split + 1 == text.size()) {
+    return "--input needs FILE or PATTERN=FILE, not '" + text + "'";
+  }
+  rules->input_patterns.push_back({text.substr(0, split), text.substr(split + 1)});
+  return {};
+}
+
 std::string AddRule(const std::string& option, const std::string& text, double* default_value,
                     std::vector<CaseRules::Pattern>* patterns) {
   const std::size_t split = text.rfind('=');

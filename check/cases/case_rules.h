@@ -22,10 +22,25 @@ struct CaseRules {
   std::optional<unsigned> max_difference;  // 0-255
   std::uint32_t border = 0;
   bool strict = false;  // an output that is not a bottom-up 24-bit BMP fails
+  // The exercise's input picture, which an output left unfiltered equals:
+  // one for every case, or one for the cases a pattern matches.
+  struct InputPattern {
+    std::string glob;
+    std::string path;
+  };
+  std::string default_input;  // "" when not given
+  std::vector<InputPattern> input_patterns;
 
   double MaxFor(const std::string& name) const;
   double PointsFor(const std::string& name) const;
+  // The input picture of a case, "" when none was given for it.
+  std::string InputFor(const std::string& name) const;
 };
+
+// Adds one --input value: "FILE" for every case, or "PATTERN=FILE", split
+// at the first '=' when what comes before it holds no '/' (so that
+// "./a=b.bmp" is a file). Returns "" or what is wrong with it.
+std::string AddInput(const std::string& text, CaseRules* rules);
 
 // Adds one --max or --points value: "X" sets the default, "PATTERN=X" (split
 // at the last '=') adds a pattern. Returns "" or what is wrong with it.

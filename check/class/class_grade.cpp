@@ -130,7 +130,8 @@ namespace {
 bool Deterministic(const std::string& code) {
   return code == "channels_swapped" || code == "flipped_vertically" ||
          code == "flipped_horizontally" || code == "rotated_180" || code == "shifted" ||
-         code == "transposed" || code == "no_clamping" || code == "matches_other_case";
+         code == "transposed" || code == "no_clamping" || code == "matches_other_case" ||
+         code == "not_filtered";
 }
 
 }  // namespace

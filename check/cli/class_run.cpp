@@ -143,6 +143,10 @@ std::string SetupProblem(const CheckOptions& o, Roster* roster) {
   if (!why.empty()) {
     return "--ans " + why + "; expected the folder of the ten references";
   }
+  why = InputProblem(o.rules);
+  if (!why.empty()) {
+    return why;
+  }
   if (!o.roster_file.empty()) {
     why = ReadRoster(o.roster_file, roster);
     if (!why.empty()) {

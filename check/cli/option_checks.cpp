@@ -2,6 +2,9 @@
 
 #include <fnmatch.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace mae::check {
 
 // What is wrong with the options CLI11 accepted, in our words; "" if nothing.
@@ -46,27 +49,27 @@ std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>&
 }
 
 std::string PatternProblem(const CaseRules& rules, const std::vector<std::string>& case_names) {
-  const auto matches_none = [&case_names](const CaseRules::Pattern& p) {
-    for (const std::string& name : case_names) {
-      if (::fnmatch(p.glob.c_str(), name.c_str(), 0) == 0) {
-        return false;
+  std::vector<std::pair<const char*, std::string>> globs;
+  for (const CaseRules::Pattern& p : rules.max_patterns) {
+    globs.emplace_back("--max", p.glob);
+  }
+  for (const CaseRules::Pattern& p : rules.point_patterns) {
+    globs.emplace_back("--points", p.glob);
+  }
+  for (const CaseRules::InputPattern& p : rules.input_patterns) {
+    globs.emplace_back("--input", p.glob);
+  }
+  for (const auto& [option, glob] : globs) {
+    const bool matches = std::any_of(case_names.begin(), case_names.end(), [&](const auto& name) {
+      return ::fnmatch(glob.c_str(), name.c_str(), 0) == 0;
+    });
+    if (!matches) {
+      std::string names;
+      for (const std::string& name : case_names) {
+        names += (names.empty() ? "" : ", ") + name;
       }
-    }
-    return true;
-  };
-  for (const auto& [option, patterns] :
-       {std::pair<const char*, const std::vector<CaseRules::Pattern>*>{"--max",
-                                                                       &rules.max_patterns},
-        {"--points", &rules.point_patterns}}) {
-    for (const CaseRules::Pattern& p : *patterns) {
-      if (matches_none(p)) {
-        std::string names;
-        for (const std::string& name : case_names) {
-          names += (names.empty() ? "" : ", ") + name;
-        }
-        return std::string(option) + " pattern '" + p.glob + "' matches no case; the cases are " +
-               names;
-      }
+      return std::string(option) + " pattern '" + glob + "' matches no case; the cases are " +
+             names;
     }
   }
   return {};

@@ -34,6 +34,7 @@ ParsedOptions UsageError(const std::string& message) {
 struct Given {
   std::vector<std::string> max;
   std::vector<std::string> points;
+  std::vector<std::string> input;
   std::string max_difference;
   std::string border;
   std::string ans;
@@ -72,6 +73,12 @@ void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
   app->add_option("--points", given->points,
                   "what a passing case is worth (default 1); PATTERN=X for some; repeatable")
       ->type_name("X")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  app->add_option("--input", given->input,
+                  "the exercise's input picture, to tell an output that is it unfiltered; "
+                  "PATTERN=FILE for the cases whose name matches; repeatable")
+      ->type_name("FILE")
       ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app->add_option("--ans", given->ans, "the folder of the ten references, in place of DIR/ANS")
@@ -129,6 +136,11 @@ const char* EmptyName(const CLI::App& app, const CheckOptions& o, const Given& g
       return "--only";
     }
   }
+  for (const std::string& file : given.input) {
+    if (file.empty()) {
+      return "--input";
+    }
+  }
   return nullptr;
 }
 
@@ -144,6 +156,12 @@ std::string ReadRules(const CLI::App& app, const Given& given, CaseRules* rules)
   for (const std::string& text : given.points) {
     const std::string problem =
         AddRule("--points", text, &rules->default_points, &rules->point_patterns);
+    if (!problem.empty()) {
+      return problem;
+    }
+  }
+  for (const std::string& text : given.input) {
+    const std::string problem = AddInput(text, rules);
     if (!problem.empty()) {
       return problem;
     }

@@ -1,6 +1,7 @@
 #include "setup.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
@@ -20,8 +21,35 @@ std::string NotAFolder(const std::string& path) {
   return path + (S_ISREG(st.st_mode) ? " is a file, not a folder" : " is not a folder");
 }
 
+std::string InputProblem(const CaseRules& rules) {
+  std::vector<std::string> paths;
+  if (!rules.default_input.empty()) {
+    paths.push_back(rules.default_input);
+  }
+  for (const CaseRules::InputPattern& p : rules.input_patterns) {
+    paths.push_back(p.path);
+  }
+  for (const std::string& path : paths) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+      return "--input " + path + ": " + std::strerror(errno);
+    }
+    if (!S_ISREG(st.st_mode)) {
+      return "--input " + path + " is not a file; expected the exercise's input picture";
+    }
+    if (::access(path.c_str(), R_OK) != 0) {
+      return "--input " + path + ": " + std::strerror(errno);
+    }
+  }
+  return {};
+}
+
 Setup PlanCases(const CheckOptions& o) {
   Setup setup;
+  setup.problem = InputProblem(o.rules);
+  if (!setup.problem.empty()) {
+    return setup;
+  }
   if (o.operands.size() == 2) {
     setup.cases.push_back(OnePair(o.operands[0], o.operands[1]));
     MarkPairItself(&setup.cases[0]);

@@ -22,6 +22,10 @@ struct Setup {
 // class run finds them, outputs that are not the folder's own marked).
 Setup PlanCases(const CheckOptions& options);
 
+// "" when every --input names a readable picture file, else what is wrong:
+// "--input in.bmp: No such file or directory".
+std::string InputProblem(const CaseRules& rules);
+
 // The files and folders the run is asked to write, as options name them.
 std::vector<OwnOutput> OwnOutputs(const CheckOptions& options);
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <limits>
+#include <utility>
 
 #include "fnv1a.h"
 #include "sum_abs_diff.h"
@@ -100,17 +102,45 @@ bool MeanWithin(std::uint32_t x0, std::uint32_t y0, std::uint32_t x1, std::uint3
   return true;
 }
 
+// Every pixel grey: its three bytes within 1 of each other, as rounding
+// in a grey program may leave them.
 bool AllGrey(const ImageView& image) {
   for (std::uint32_t y = 0; y < image.height; ++y) {
     const unsigned char* row = image.row(y);
     for (std::uint32_t x = 0; x < image.width; ++x) {
       const unsigned char* p = row + std::size_t{x} * kComparedPixelBytes;
-      if (p[0] != p[1] || p[1] != p[2]) {
+      const auto [low, high] = std::minmax({p[0], p[1], p[2]});
+      if (high - low > 1) {
         return false;
       }
     }
   }
   return image.width > 0 && image.height > 0;
+}
+
+// Whether the colour picture, each pixel set to one grey value (the mean of
+// its bytes, or BT.601 luma), is the grey one within `limit` a byte over
+// the rows both share (their bottom rows).
+bool GreyingExplains(const ImageView& grey, const ImageView& colour, double limit) {
+  const std::uint32_t w = std::min(grey.width, colour.width);
+  const std::uint32_t h = std::min(grey.height, colour.height);
+  double mean = 0;
+  for (const bool luma : {false, true}) {
+    const auto greyed = [&](std::uint32_t y, std::uint32_t x0, std::uint32_t x1) {
+      const unsigned char* row = colour.row(y);
+      return PredictedRowSum(grey.row(y), x0, x1, [&](unsigned char* p, std::uint32_t x) {
+        const unsigned char* q = row + std::size_t{x} * kComparedPixelBytes;
+        // Stored blue, green, red.
+        const unsigned v = luma ? (114u * q[0] + 587u * q[1] + 299u * q[2] + 500) / 1000
+                                : (0u + q[0] + q[1] + q[2] + 1) / 3;
+        p[0] = p[1] = p[2] = static_cast<unsigned char>(v);
+      });
+    };
+    if (MeanWithin(0, 0, w, h, limit, greyed, &mean)) {
+      return true;
+    }
+  }
+  return false;
 }
 
 // The smallest N for which every differing pixel of the common area lies
@@ -261,32 +291,58 @@ void SameSizeMistakes(const ImageView& o, const ImageView& r, double limit, Find
   }
 }
 
+// The absolute differences of n bytes (at most kUnwrappedPiece) but those
+// where b is 255 and a below 128, or b is 0 and a above 127. Written
+// without branches so that the compiler runs it on vector registers.
+constexpr std::size_t kUnwrappedPiece = 1 << 16;  // a 32-bit sum holds it
+
+inline __attribute__((always_inline)) std::uint32_t UnwrappedSumBody(const unsigned char* a,
+                                                                     const unsigned char* b,
+                                                                     std::size_t n) {
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::uint32_t p = a[i], q = b[i];
+    const std::uint32_t d = p > q ? p - q : q - p;
+    const std::uint32_t wrap = ((q == 255) & (p < 128)) | ((q == 0) & (p > 127));
+    sum += d & (wrap - 1);
+  }
+  return sum;
+}
+
+__attribute__((target("avx2"))) std::uint32_t UnwrappedSumAvx2(const unsigned char* a,
+                                                               const unsigned char* b,
+                                                               std::size_t n) {
+  return UnwrappedSumBody(a, b, n);
+}
+
+const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+
 // Values wrapped round instead of held at 0 and 255: the bytes where the
 // reference is 255 and the output below 128, or 0 and above 127, make nine
 // tenths of every difference or more. Stops once the other bytes' share
 // proves it cannot.
 bool WrappedRound(const ImageView& o, const ImageView& r, double mae) {
-  const std::size_t bytes = std::size_t{o.width} * kComparedPixelBytes;
-  const double total = mae * static_cast<double>(bytes) * o.height;
+  const double total = mae * static_cast<double>(o.width) * kComparedPixelBytes * o.height;
   const double other_budget = total / 10;
-  double wrapped = 0;
-  double other = 0;
-  for (std::uint32_t y = 0; y < o.height; ++y) {
+  // The differences of a row's bytes from x0 to x1 that are not wrapped.
+  const auto other = [&](std::uint32_t y, std::uint32_t x0, std::uint32_t x1) {
     const unsigned char* a = o.row(y);
     const unsigned char* b = r.row(y);
-    if (std::memcmp(a, b, bytes) == 0) {
-      continue;
+    std::uint64_t sum = 0;
+    const std::size_t end = std::size_t{x1} * kComparedPixelBytes;
+    for (std::size_t start = std::size_t{x0} * kComparedPixelBytes; start < end;
+         start += kUnwrappedPiece) {
+      const std::size_t n = std::min(end - start, kUnwrappedPiece);
+      sum += kHasAvx2 ? UnwrappedSumAvx2(a + start, b + start, n)
+                      : UnwrappedSumBody(a + start, b + start, n);
     }
-    for (std::size_t i = 0; i < bytes; ++i) {
-      const unsigned d = Diff(a[i], b[i]);
-      const bool wrap = (b[i] == 255 && a[i] < 128) || (b[i] == 0 && a[i] > 127);
-      (wrap ? wrapped : other) += d;
-    }
-    if (other > other_budget) {
-      return false;
-    }
+    return sum;
+  };
+  std::uint64_t sum = 0;
+  if (!SumWithin(0, 0, o.width, o.height, 1, other_budget, other, &sum)) {
+    return false;
   }
-  return wrapped > 0 && other <= other_budget;
+  return total - static_cast<double>(sum) > 0.5;  // some difference is wrapped
 }
 
 }  // namespace
@@ -343,9 +399,54 @@ void FindMistakes(const ImageView& o, const ImageView& r, double mae, unsigned l
   if (same_size && largest > 1) {
     f->offset = Offset(o, r);
   }
+  // One grey and the other in colour says something only when greying the
+  // colour one would undo the difference.
   const bool grey_output = AllGrey(o), grey_reference = AllGrey(r);
-  f->grey_output = grey_output && !grey_reference;
-  f->grey_reference = grey_reference && !grey_output;
+  f->grey_output = grey_output && !grey_reference && GreyingExplains(o, r, limit);
+  f->grey_reference = grey_reference && !grey_output && GreyingExplains(r, o, limit);
+}
+
+void AddDiagnosis(Diagnosis d, std::vector<Diagnosis>* list) {
+  const auto rank = [](const std::string& code) {
+    std::size_t i = 0;
+    while (i < std::size(kDiagnoses) && code != kDiagnoses[i].code) {
+      ++i;
+    }
+    return i;
+  };
+  const std::size_t at = rank(d.code);
+  auto place = list->begin();
+  while (place != list->end() && rank(place->code) <= at) {
+    ++place;
+  }
+  list->insert(place, std::move(d));
+}
+
+void MatchWithin(const ImageView& a, const ImageView* others, std::size_t count, double limit,
+                 std::uint64_t* sums, bool* within) {
+  const std::size_t bytes = std::size_t{a.width} * kComparedPixelBytes;
+  const double budget = limit * static_cast<double>(bytes) * a.height;
+  std::size_t left = 0;
+  for (std::size_t k = 0; k < count; ++k) {
+    within[k] =
+        others[k].width == a.width && others[k].height == a.height && bytes > 0 && a.height > 0;
+    left += within[k] ? 1 : 0;
+  }
+  // Rows in order: a sample of every eighth row would touch every page of
+  // mapped files, where a proof needs a tenth of them.
+  std::fill(sums, sums + count, 0);
+  for (std::uint32_t y = 0; y < a.height && left > 0; ++y) {
+    const unsigned char* row = a.row(y);
+    for (std::size_t k = 0; k < count; ++k) {
+      if (within[k]) {
+        sums[k] += SumAbsDiff(row, others[k].row(y), bytes);
+        if (static_cast<double>(sums[k]) > budget) {
+          within[k] = false;
+          --left;
+        }
+      }
+    }
+  }
 }
 
 std::uint64_t PixelHash(const ImageView& image) {

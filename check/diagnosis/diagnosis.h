@@ -53,7 +53,10 @@ struct Findings {
 // difference within 8 pixels of the edge; rounding: a largest difference
 // of 1; offset: one amount explains every differing byte; no_clamping:
 // bytes the reference has at 255 and the output below 128, or at 0 and
-// above 127, make nine tenths of the differences). Where no single
+// above 127, make nine tenths of the differences; grey_output and
+// grey_reference: one picture grey, each pixel's bytes within 1, and the
+// other's pixels set to their mean or their BT.601 luma within the tenth
+// of it). Where no single
 // mistake holds, red and blue swapped together with a flip, a shift or a
 // transposition is tried, and said as both. Tests stop as soon as the rows
 // read prove they fail, so a wrong guess costs a few rows.
@@ -62,8 +65,8 @@ void FindMistakes(const ImageView& output, const ImageView& reference, double ma
 // Every explanation, in the order they are said: its code and its words,
 // N standing for the numbers found (shifted: left or right, up or down;
 // offset: too high or too low) and CASE for a case's name. All but
-// matches_other_case, which looks at the other cases of the run
-// (run_cases.cpp), come from Describe.
+// matches_other_case and not_filtered, which look at other pictures than
+// the case's two (run_cases.cpp), come from Describe.
 // `brief` is the words a class table's column has room for.
 struct DiagnosisWords {
   const char* code;
@@ -84,6 +87,7 @@ inline constexpr DiagnosisWords kDiagnoses[] = {
     {"no_clamping", "values wrap round past 0 and 255 instead of stopping there", "no clamping"},
     {"offset", "every value is N too high, as far as 0\u2013255 allows", "values offset"},
     {"matches_other_case", "matches the reference of CASE", "another case's answer"},
+    {"not_filtered", "is the input picture itself, not filtered", "not filtered"},
     {"grey_output", "the output is grey, the reference in colour", "grey output"},
     {"grey_reference", "the reference is grey, the output in colour", "grey reference"},
 };
@@ -93,6 +97,17 @@ const DiagnosisWords* DiagnosisFor(const std::string& code);
 
 // The findings in words, in the order of kDiagnoses.
 std::vector<Diagnosis> Describe(const Findings& findings);
+
+// Adds `d` to `list` in the order of kDiagnoses.
+void AddDiagnosis(Diagnosis d, std::vector<Diagnosis>* list);
+
+// Which of `count` pictures others[k], each of a's size, differ from `a` by
+// a mean of at most `limit` a byte: within[k] says. Reads a's rows once for
+// all of them, and stops with each as soon as the rows read prove it
+// differs by more. `sums` is room for `count` figures; nothing is allocated
+// (so that it can run inside RunCatchingSigbus).
+void MatchWithin(const ImageView& a, const ImageView* others, std::size_t count, double limit,
+                 std::uint64_t* sums, bool* within);
 
 // A hash of the pixels (and the size), the same for files that differ
 // only in their headers or bytes after the pixels.

@@ -46,6 +46,7 @@ std::vector<Diagnosis> Describe(const Findings& f) {
       {f.no_clamping, ""},
       {f.offset != 0, "every value is " + offset},
       {false, ""},  // matches_other_case: told by the run, which sees every case
+      {false, ""},  // not_filtered: told by the run, which reads the input picture
       {f.grey_output, ""},
       {f.grey_reference && !f.grey_output, ""},
   };

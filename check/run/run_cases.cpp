@@ -1,6 +1,8 @@
 #include "run_cases.h"
 
+#include <algorithm>
 #include <iterator>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -58,18 +60,41 @@ ImageView ViewOf(const BmpFile& file) {
   return {file.mapped() + h.offset, h.width, h.height, static_cast<std::size_t>(h.stride)};
 }
 
-void LookCloser(const RunOptions& options, CaseResult* r) {
-  BmpFile out;
-  BmpFile ref;
-  if (out.Open(r->output_read.c_str()).status != BmpStatus::kOk ||
-      ref.Open(r->reference_read.c_str()).status != BmpStatus::kOk ||
-      out.header().bit_count != kComparedBitCount || ref.header().bit_count != kComparedBitCount ||
-      !out.Map() || !ref.Map()) {
+// A picture of the run opened and mapped, or nothing where it cannot be
+// read as a 24-bit picture.
+std::unique_ptr<BmpFile> Mapped(const std::string& path) {
+  auto file = std::make_unique<BmpFile>();
+  if (file->Open(path.c_str()).status != BmpStatus::kOk ||
+      file->header().bit_count != kComparedBitCount || !file->Map()) {
+    return nullptr;
+  }
+  return file;
+}
+
+// One case's files while the run reads them: the decoded copies, and the
+// mappings a closer look made, which the looks at other cases' pictures
+// read again (their pages already mapped).
+struct CaseFiles {
+  DecodedFile output;
+  DecodedFile reference;
+  std::unique_ptr<BmpFile> output_map;
+  std::unique_ptr<BmpFile> reference_map;
+};
+
+void LookCloser(const RunOptions& options, CaseResult* r, CaseFiles* files) {
+  files->output_map = Mapped(r->output_read);
+  files->reference_map = Mapped(r->reference_read);
+  if (!files->output_map || !files->reference_map) {
     return;  // changed since it was compared, or cannot be mapped
   }
-  CloserLook look{
-      ViewOf(out),      ViewOf(ref),          r->comparison.mae(), r->comparison.max_difference,
-      options.diagnose, options.hash_outputs, Findings(),          0};
+  CloserLook look{ViewOf(*files->output_map),
+                  ViewOf(*files->reference_map),
+                  r->comparison.mae(),
+                  r->comparison.max_difference,
+                  options.diagnose,
+                  options.hash_outputs,
+                  Findings(),
+                  0};
   if (RunCatchingSigbus(LookInPlace, &look) != nullptr) {
     return;  // a file shrank meanwhile: nothing to say
   }
@@ -80,12 +105,6 @@ void LookCloser(const RunOptions& options, CaseResult* r) {
     r->output_hash = look.output_hash;
   }
 }
-
-// The decoded copies of one case's files, kept while the run reads them.
-struct DecodedPair {
-  DecodedFile output;
-  DecodedFile reference;
-};
 
 // Tells what the file at `path` is and, for a format the comparison does
 // not read as it lies, decodes it: *read becomes the copy's path, or
@@ -108,7 +127,7 @@ void Prepare(const std::string& path, FileKind* kind, DecodedFile* copy, std::st
 }
 
 CaseResult RunCase(const Case& c, const RunOptions& options, CasePictures* pictures,
-                   DecodedPair* decoded) {
+                   CaseFiles* decoded) {
   CaseResult r;
   r.test_case = c;
   r.output_read = c.output;
@@ -150,7 +169,7 @@ CaseResult RunCase(const Case& c, const RunOptions& options, CasePictures* pictu
   Judge(options.rules, &r);
   if (r.verdict == Verdict::kFail && r.comparison.state == CompareState::kCompared &&
       (options.diagnose || options.hash_outputs)) {
-    LookCloser(options, &r);
+    LookCloser(options, &r, decoded);
   }
   if (painter && r.comparison.state == CompareState::kCompared) {
     if (options.diff_pictures) {
@@ -190,46 +209,136 @@ void MakeReportPictures(const RunOptions& options, const std::vector<CaseResult>
   }
 }
 
-// The first row of the picture at `path` equals that of `other`: a cheap
-// look before a whole comparison. Files that cannot be opened as 24-bit
-// pictures never match.
-bool SameFirstRow(const std::string& path, const std::string& other) {
-  BmpFile a;
-  BmpFile b;
-  if (a.Open(path.c_str()).status != BmpStatus::kOk ||
-      b.Open(other.c_str()).status != BmpStatus::kOk || a.header().bit_count != kComparedBitCount ||
-      b.header().bit_count != kComparedBitCount || a.header().row_bytes != b.header().row_bytes ||
-      a.header().height == 0) {
-    return false;
+// A picture and others mapped in place, and which of them it matches
+// within `limit` a byte; run inside RunCatchingSigbus.
+struct MatchLook {
+  ImageView picture;
+  const ImageView* others;
+  std::size_t count;
+  double limit;
+  std::uint64_t* sums;
+  bool* within;
+};
+
+void MatchInPlace(void* context) {
+  const MatchLook& look = *static_cast<MatchLook*>(context);
+  MatchWithin(look.picture, look.others, look.count, look.limit, look.sums, look.within);
+}
+
+// The first of `others` that the mapped `file` matches within `limit` a
+// byte, or others.size(): none does, or a file shrank meanwhile.
+std::size_t FirstMatch(const BmpFile* file, const std::vector<const BmpFile*>& others,
+                       double limit) {
+  if (file == nullptr || others.empty()) {
+    return others.size();
   }
-  const auto bytes = static_cast<std::size_t>(a.header().row_bytes);
-  std::vector<unsigned char> row_a(bytes), row_b(bytes);
-  return a.ReadAt(a.header().offset, row_a.data(), bytes) &&
-         b.ReadAt(b.header().offset, row_b.data(), bytes) && row_a == row_b;
+  std::vector<ImageView> views;
+  for (const BmpFile* other : others) {
+    views.push_back(ViewOf(*other));
+  }
+  std::vector<std::uint64_t> sums(others.size());
+  const std::unique_ptr<bool[]> within(new bool[others.size()]());
+  MatchLook look{ViewOf(*file), views.data(), views.size(), limit, sums.data(), within.get()};
+  if (RunCatchingSigbus(MatchInPlace, &look) != nullptr) {
+    return others.size();
+  }
+  return static_cast<std::size_t>(std::find(within.get(), within.get() + others.size(), true) -
+                                  within.get());
+}
+
+// A failing case is worth a look at other pictures than its two.
+bool Comparable(const CaseResult& r) {
+  return r.verdict == Verdict::kFail && r.comparison.state == CompareState::kCompared &&
+         r.output_size && r.comparison.mae() > 0;
 }
 
 // An output that is another case's answer: a failing case whose output is,
 // within a tenth of its MAE, the reference of another case of the same
-// size (the wrong kernel size, or two files swapped).
-void MatchOtherCases(const RunOptions& options, std::vector<CaseResult>* results) {
+// size (the wrong kernel size, or two files swapped). The output is read
+// once against them all, and each comparison stops as soon as the rows read
+// prove the two differ by more.
+void MatchOtherCases(std::vector<CaseResult>* results, std::vector<CaseFiles>* files) {
   std::vector<CaseResult>& all = *results;
-  for (CaseResult& r : all) {
-    if (!options.diagnose || r.verdict != Verdict::kFail ||
-        r.comparison.state != CompareState::kCompared || !r.output_size) {
+  const std::size_t n = all.size();
+  if (std::none_of(all.begin(), all.end(), Comparable)) {
+    return;
+  }
+  std::vector<const BmpFile*> refs(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::unique_ptr<BmpFile>& map = (*files)[i].reference_map;
+    if (!map && all[i].reference_size) {
+      map = Mapped(all[i].reference_read);
+    }
+    refs[i] = map.get();
+  }
+  ParallelFor(n, 0, [&](std::size_t i) {
+    CaseResult& r = all[i];
+    if (!Comparable(r)) {
+      return;
+    }
+    std::vector<const BmpFile*> others;
+    std::vector<std::size_t> cases;
+    for (std::size_t j = 0; j < n; ++j) {
+      if (j != i && refs[j] && all[j].reference_size == r.output_size &&
+          all[j].test_case.reference != r.test_case.reference) {
+        others.push_back(refs[j]);
+        cases.push_back(j);
+      }
+    }
+    const std::size_t k = FirstMatch((*files)[i].output_map.get(), others, r.comparison.mae() / 10);
+    if (k < others.size()) {
+      AddDiagnosis(
+          {"matches_other_case", "matches the reference of " + all[cases[k]].test_case.name},
+          &r.diagnosis);
+    }
+  });
+}
+
+// The exercise's input pictures, each read once: decoded when it is not a
+// plain bottom-up 24-bit BMP.
+class InputPictures {
+ public:
+  // The path the picture at `path` is read through.
+  const std::string& ReadPath(const std::string& path) {
+    for (const Input& input : inputs_) {
+      if (input.path == path) {
+        return input.read;
+      }
+    }
+    Input input;
+    input.path = path;
+    FileKind kind;
+    RowLayout layout = RowLayout::kNone;
+    std::string error;
+    Prepare(path, &kind, &input.copy, &input.read, &layout, &error);
+    inputs_.push_back(std::move(input));
+    return inputs_.back().read;
+  }
+
+ private:
+  struct Input {
+    std::string path;
+    DecodedFile copy;
+    std::string read;
+  };
+  std::vector<Input> inputs_;
+};
+
+// An output left as the input picture: a failing case whose output is,
+// within a tenth of its MAE, the input picture given for it.
+void MatchInputs(const CaseRules& rules, std::vector<CaseResult>* results,
+                 const std::vector<CaseFiles>& files) {
+  InputPictures inputs;
+  for (std::size_t i = 0; i < results->size(); ++i) {
+    CaseResult& r = (*results)[i];
+    const std::string input = rules.InputFor(r.test_case.name);
+    if (input.empty() || !Comparable(r)) {
       continue;
     }
-    for (const CaseResult& other : all) {
-      if (&other == &r || other.reference_size != r.output_size ||
-          other.test_case.reference == r.test_case.reference ||
-          !SameFirstRow(r.output_read, other.reference_read)) {
-        continue;
-      }
-      const Comparison c = CompareFiles(r.output_read.c_str(), other.reference_read.c_str());
-      if (c.state == CompareState::kCompared && c.mae() <= r.comparison.mae() / 10) {
-        r.diagnosis.push_back(
-            {"matches_other_case", "matches the reference of " + other.test_case.name});
-        break;
-      }
+    const std::unique_ptr<BmpFile> picture = Mapped(inputs.ReadPath(input));
+    if (picture &&
+        FirstMatch(files[i].output_map.get(), {picture.get()}, r.comparison.mae() / 10) == 0) {
+      AddDiagnosis({"not_filtered", DiagnosisFor("not_filtered")->words}, &r.diagnosis);
     }
   }
 }
@@ -245,11 +354,14 @@ std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOption
   CasePictures* kept = drawn && pictures != nullptr ? pictures->data() : nullptr;
   std::vector<CaseResult> results(cases.size());
   // Decoded copies live until the last picture has been read from them.
-  std::vector<DecodedPair> decoded(cases.size());
+  std::vector<CaseFiles> decoded(cases.size());
   ParallelFor(cases.size(), 0, [&](std::size_t i) {
     results[i] = RunCase(cases[i], options, kept != nullptr ? kept + i : nullptr, &decoded[i]);
   });
-  MatchOtherCases(options, &results);
+  if (options.diagnose) {
+    MatchOtherCases(&results, &decoded);
+    MatchInputs(options.rules, &results, decoded);
+  }
   if (kept != nullptr && options.whole_pictures) {
     MakeReportPictures(options, results, pictures);
   }

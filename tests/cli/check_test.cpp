@@ -288,6 +288,15 @@ TEST(MaeCheck, SaysWhatIsWrongWithTheCommandLineOrTheFoldersInOneLine) {
        "--max pattern 'sobel*' matches no case; the cases are Blur1, Blur2, Blur3, Blur4, "
        "Blur5, Sobel1, Sobel2, Sobel3, Sobel4, Sobel5",
        true},
+      {{"--input", "", "@d"}, "--input needs a name, not an empty one", true},
+      {{"--input", "@d/none", "@d"}, "--input @d/none: No such file or directory", false},
+      {{"--input", "Sobel*=@d", "@d/out.bmp", "@d/out.bmp"},
+       "--input @d is not a file; expected the exercise's input picture",
+       false},
+      {{"--input", "sobel*=@d/out.bmp", "@d"},
+       "--input pattern 'sobel*' matches no case; the cases are Blur1, Blur2, Blur3, Blur4, "
+       "Blur5, Sobel1, Sobel2, Sobel3, Sobel4, Sobel5",
+       true},
       {{"--points", "x*=2", "@d/out.bmp", "@d/out.bmp"},
        "--points pattern 'x*' matches no case; the cases are Blur1, Blur2, Blur3, Blur4, Blur5, "
        "Sobel1, Sobel2, Sobel3, Sobel4, Sobel5, out",
@@ -708,9 +717,11 @@ TEST(MaeCheck, PicturesChangeNoFigureWhateverTheTwoLayouts) {
   }
 }
 
-// One case's output handed in for another: Blur2's output is Blur3's
-// reference (the wrong kernel size, or files swapped), and says so.
-TEST(MaeCheck, SaysWhenAnOutputIsAnotherCasesReference) {
+// One case's output handed in for another (the wrong kernel size, or
+// files swapped), or the input picture itself: Blur2's output is Blur3's
+// reference, exactly or but for its first row, or the input picture given
+// with --input (as a PNG: any format read).
+TEST(MaeCheck, SaysWhenAnOutputIsAnotherCasesReferenceOrTheInput) {
   TempDir dir;
   std::uint32_t seed = 1;
   for (const char* name : bmptest::kCaseNames) {
@@ -720,13 +731,41 @@ TEST(MaeCheck, SaysWhenAnOutputIsAnotherCasesReference) {
     WriteFile(dir / (std::string(name) + ".bmp"), ref);
     ++seed;
   }
-  WriteFile(dir / "Blur2.bmp", ReadFile(dir / "ANS/Blur3.bmp"));
-  const Json j = Json::parse(Check({"--json", dir.path().string()}).out);
-  EXPECT_EQ(j["cases"][1]["verdict"], "fail");
-  EXPECT_EQ(j["cases"][1]["diagnosis"],
-            (Json::array({Json{{"code", "matches_other_case"},
-                               {"text", "matches the reference of Blur3"}}})));
-  EXPECT_EQ(j["cases"][2]["verdict"], "pass");
+  const Bytes input = bmptest::MakeBmp(
+      20, 20, bmptest::MakePixels(20, 20, [](std::size_t i) { return i * 5 % 251; }));
+  WriteFile(dir / "in.bmp", input);
+  ASSERT_EQ(bmptest::Run("/usr/bin/env", {"convert", dir / "in.bmp", dir / "in.png"}).exit_status,
+            0);
+  Bytes near = ReadFile(dir / "ANS/Blur3.bmp");
+  near[54] ^= 1;  // the first pixel stored: the bottom row's first byte
+  const Json other = {{"code", "matches_other_case"}, {"text", "matches the reference of Blur3"}};
+  const Json unfiltered = {{"code", "not_filtered"},
+                           {"text", "is the input picture itself, not filtered"}};
+  const struct {
+    const char* what;
+    Bytes blur2;
+    std::vector<std::string> options;
+    Json diagnosis;
+  } rows[] = {
+      {"another case's reference", ReadFile(dir / "ANS/Blur3.bmp"), {}, {other}},
+      {"but for one byte of its first row", near, {}, {other}},
+      {"the input", input, {"--input", dir / "in.png"}, {unfiltered}},
+      {"the input, for Blur*", input, {"--input", "Blur*=" + (dir / "in.bmp")}, {unfiltered}},
+      {"the input, given for Sobel*",
+       input,
+       {"--input", "Sobel*=" + (dir / "in.bmp")},
+       Json::array()},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    WriteFile(dir / "Blur2.bmp", row.blur2);
+    Args args = row.options;
+    args.insert(args.end(), {"--json", dir.path().string()});
+    const Json j = Json::parse(Check(args).out);
+    EXPECT_EQ(j["cases"][1]["verdict"], "fail");
+    EXPECT_EQ(j["cases"][1].value("diagnosis", Json()), row.diagnosis);
+    EXPECT_EQ(j["cases"][2]["verdict"], "pass");
+  }
 }
 
 }  // namespace

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The bash completions as a shell uses them: options after '-', folders
 # where a folder is wanted, folders and .bmp files for the operands.
-#   completion.sh PROJECT_SOURCE_DIR
+#   completion.sh PROJECT_SOURCE_DIR MAE_CHECK
 set -euo pipefail
 source_dir=$1
+mae_check=$2
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 cd "$dir"
@@ -36,6 +37,10 @@ complete_to _mae_check "--only " mae-check --on
 complete_to _mae_check "ann ben " mae-check --class sub --only ""
 complete_to _mae_check "C.BMP a.bmp b.txt sub " mae-check --csv ""
 complete_to _mae "C.BMP a.bmp sub " MAE ""
+# Every option --help lists completes, and no other.
+options=$("$mae_check" --help | grep -oE '^ +(-[a-z], *)?--[a-z-]+' | sed 's/.*--/--/' | sort |
+  tr '\n' ' ')
+complete_to _mae_check "$options" mae-check --
 complete_to _mae "" MAE a.bmp C.BMP ""
 echo "completion: $failed failed"
 [ "$failed" -eq 0 ]

@@ -50,6 +50,15 @@ Image Saturated(Image ref) {
   return ref;
 }
 
+// The reference in grey, as a grey Sobel program writes it.
+Image Grey(Image ref) {
+  for (std::size_t i = 0; i < ref.pixels.size(); i += 3) {
+    unsigned char* p = &ref.pixels[i];
+    p[0] = p[1] = p[2] = static_cast<unsigned char>((p[0] + p[1] + p[2]) / 3);
+  }
+  return ref;
+}
+
 // Each mistake as the test makes it from the reference.
 Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
   Image out = ref;
@@ -94,6 +103,14 @@ Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
             static_cast<unsigned char>((p[0] * 114 + p[1] * 587 + p[2] * 299) / 1000);
       } else if (mistake == "scattered" && rng() % 20 == 0) {
         o[rng() % 3] = static_cast<unsigned char>(rng());
+      } else if (mistake.rfind("grey, noise", 0) == 0) {
+        const unsigned most = mistake == "grey, noise of 1" ? 1 : 6;
+        for (int k = 0; k < 3; ++k) {  // 3% of the bytes up or down
+          if (rng() % 100 < 3) {
+            const int d = static_cast<int>(rng() % most) + 1;
+            o[k] = static_cast<unsigned char>(p[k] < 128 ? p[k] + d : p[k] - d);
+          }
+        }
       }
     }
   }
@@ -199,10 +216,14 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
                                   "no_clamping",
                                   "transposed, as stored",
                                   "transposed, square",
-                                  "border_left_out"};
+                                  "border_left_out",
+                                  "grey, noise of 1",
+                                  "grey, noise of 1 to 6"};
   for (const std::string mistake : mistakes) {
     SCOPED_TRACE(mistake);
-    Image in = mistake == "no_clamping" ? Saturated(ref) : ref;
+    Image in = mistake == "no_clamping"               ? Saturated(ref)
+               : mistake.rfind("grey, noise", 0) == 0 ? Grey(ref)
+                                                      : ref;
     if (mistake == "transposed, square") {  // compared with the square it came from
       const std::uint32_t side = std::min(ref.width, ref.height);
       Image square = ref;
@@ -225,12 +246,17 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
     for (const Diagnosis& d : Diagnose(out.view(), in.view(), mae, largest)) {
       codes.push_back(d.code);
     }
-    const bool none = mistake == "identical" || mistake == "scattered" || mistake == "blurred";
+    // The output grey with noise against a grey reference: never said to
+    // be in colour (noise of 1 is all rounding).
+    const bool none = mistake == "identical" || mistake == "scattered" || mistake == "blurred" ||
+                      mistake == "grey, noise of 1 to 6";
     std::vector<std::string> expected = {mistake};
     if (mistake == "swapped, black top row") {
       expected = {"channels_swapped"};
     } else if (mistake == "swapped and upside down") {
       expected = {"channels_swapped", "flipped_vertically"};  // both mistakes named
+    } else if (mistake == "grey, noise of 1") {
+      expected = {"rounding"};
     } else if (mistake.rfind("transposed", 0) == 0) {
       expected = {"transposed"};
     }
