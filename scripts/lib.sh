@@ -36,3 +36,33 @@ headless_chromium() {
   rm -rf "$profile"
   return $status
 }
+
+# What a script finds on a page as headless Chromium lays it out WIDTH x
+# HEIGHT CSS pixels: the page is framed that size in a page beside it (so
+# that its relative links hold; headless windows are at least 500 pixels
+# wide, a phone's is not), and FUNCTION_BODY runs, with `doc` and `win` the
+# framed page's document and window, once the page's own script and
+# pictures have loaded; what it returns is printed as JSON.
+#   probe_page PAGE WIDTH HEIGHT FUNCTION_BODY
+probe_page() {
+  local page=$1 width=$2 height=$3 body=$4 frame
+  frame="$(dirname "$page")/.probe-$$.html"
+  cat >"$frame" <<HTML
+<!DOCTYPE html><html><body style="margin:0">
+<iframe id="f" src="$(basename "$page")" style="width:${width}px;height:${height}px;border:0"></iframe>
+<script>addEventListener("load", function () { setTimeout(function () {
+var probe;
+try {
+  var win = document.getElementById("f").contentWindow, doc = win.document;
+  probe = (function (doc, win) { $body })(doc, win);
+} catch (e) { probe = "probe failed: " + e; }
+document.documentElement.setAttribute("data-probe", JSON.stringify(probe));
+}, 300); });</script></body></html>
+HTML
+  headless_chromium --allow-file-access-from-files --window-size="$((width + 100)),$((height + 100))" \
+    --virtual-time-budget=10000 --dump-dom "file://$frame" | python3 -c '
+import html, re, sys
+m = re.search(r"<html[^>]*data-probe=\"([^\"]*)\"", sys.stdin.read())
+print(html.unescape(m.group(1)) if m else "null")'
+  rm -f "$frame"
+}

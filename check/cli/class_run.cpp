@@ -9,6 +9,7 @@
 #include <cstring>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <utility>
 
 #include "class_html.h"
@@ -58,6 +59,7 @@ class Progress {
 // The folders the class run writes into, each with its list of files.
 struct OwnFolderLists {
   std::optional<WrittenFiles> reports, diff, gradescope, prairielearn;
+  std::set<std::string> shared_written;  // the shared pictures written this run
 
   explicit OwnFolderLists(const CheckOptions& o) {
     for (auto [folder, list] : {std::pair{&o.reports_folder, &reports},
@@ -126,9 +128,19 @@ bool WriteStudent(const CheckOptions& o, StudentResult& r,
     }
   }
   if (!o.reports_folder.empty()) {
+    const StudentPage page{r.student.name, "../index.html", "../shared"};
+    std::vector<SharedPicture> shared;
     ok = WriteNoted(o.reports_folder + "/students/" + file + ".html",
-                    HtmlReport(r.cases, pictures, o.rules), &lists->reports) &&
+                    HtmlReport(r.cases, pictures, o.rules, &page, &shared), &lists->reports) &&
          ok;
+    // Each shared picture once a run; the same key is the same picture.
+    for (const SharedPicture& picture : shared) {
+      if (lists->shared_written.insert(picture.key).second) {
+        ok = WriteNoted(o.reports_folder + "/shared/" + picture.key + ".js",
+                        SharedPictureScript(picture), &lists->reports) &&
+             ok;
+      }
+    }
   }
   return ok;
 }
@@ -156,6 +168,7 @@ std::string SetupProblem(const CheckOptions& o, Roster* roster) {
   // Created before the class is listed, so that a folder of the tool's
   // own inside the class is known for what it is.
   for (const std::string& folder : {o.reports_folder.empty() ? "" : o.reports_folder + "/students",
+                                    o.reports_folder.empty() ? "" : o.reports_folder + "/shared",
                                     o.gradescope, o.prairielearn, o.diff_folder}) {
     std::error_code error;
     if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error) {

@@ -18,7 +18,9 @@ namespace {
 constexpr std::size_t kMaxFileName = 200;  // bytes, below every file system's 255
 
 const char kClassStyle[] = R"(<style>
-body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; }
+body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; overflow-wrap: anywhere; }
+@media (max-width: 600px) { body { margin: .6em; } }
+.scroll { overflow-x: auto; max-width: 100%; }
 h1 { font-size: 1.5em; margin: 0 0 .3em; }
 table { border-collapse: collapse; margin: 0 0 1.5em; }
 th, td { border: 1px solid #ccc; padding: .2em .6em; text-align: center; }
@@ -105,6 +107,7 @@ std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const 
   const std::vector<CaseSummary> cases = SummariseCases(students);
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       "<title>mae-check: class of " +
       std::to_string(students.size()) + "</title>\n" + kClassStyle +
       "</head>\n<body>\n<h1>mae-check: class of " + std::to_string(students.size()) +
@@ -112,7 +115,7 @@ std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const 
       EscapeHtml(SixDigits(rules.default_max)) +
       (rules.max_patterns.empty() ? "" : " (or its own threshold)") +
       (rules.border == 0 ? "" : ", a border of " + std::to_string(rules.border) + " left out") +
-      "; F fails, E has an error, - was not handed in.</p>\n<table>\n"
+      "; F fails, E has an error, - was not handed in.</p>\n<div class=\"scroll\"><table>\n"
       "<caption>Students and their cases</caption>\n<tr><th scope=\"col\">student</th>"
       "<th scope=\"col\">score</th>";
   for (const CaseSummary& c : cases) {
@@ -128,7 +131,7 @@ std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const 
     std::snprintf(rate, sizeof rate, "%.0f%%", 100.0 * c.pass_rate);
     html += std::string("<td>") + rate + "</td>";
   }
-  html += "</tr>\n</table>\n";
+  html += "</tr>\n</table></div>\n";
   const std::vector<IdenticalGroup> groups = IdenticalGroups(students);
   if (!groups.empty()) {
     html += "<h2>Identical outputs that do not pass</h2>\n<ul>\n";

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 
+#include "fnv1a.h"
 #include "html_text.h"
 #include "picture.h"
 #include "report_assets.h"
@@ -19,7 +21,8 @@ namespace {
 // The overview: a row per case, linking to its section.
 std::string Overview(const std::vector<CaseResult>& results) {
   std::string html =
-      "<table class=\"overview\">\n<caption>Every case at a glance</caption>\n<tr>"
+      "<div class=\"scroll\"><table class=\"overview\">\n<caption>Every case at a "
+      "glance</caption>\n<tr>"
       "<th scope=\"col\">case</th><th scope=\"col\">verdict</th><th scope=\"col\">MAE</th>"
       "<th scope=\"col\">largest difference</th><th scope=\"col\">differing pixels</th>"
       "<th scope=\"col\">reason</th></tr>\n";
@@ -37,7 +40,7 @@ std::string Overview(const std::vector<CaseResult>& results) {
             (figures ? std::to_string(c.differing_pixels) : "-") + "</td><td>" +
             EscapeHtml(r.reason) + "</td></tr>\n";
   }
-  return html + "</table>\n";
+  return html + "</table></div>\n";
 }
 
 std::string Swatch(unsigned char r, unsigned char g, unsigned char b) {
@@ -63,21 +66,65 @@ std::string Legend() {
 
 }  // namespace
 
+std::string SharedPictureScript(const SharedPicture& picture) {
+  std::string text = "(window.maeShared = window.maeShared || {})[\"" + picture.key +
+                     "\"] = \"data:image/png;base64,";
+  text.reserve(text.size() + picture.base64->size() + 4);
+  text += *picture.base64;
+  return text + "\";\n";
+}
+
 std::string HtmlReport(const std::vector<CaseResult>& results,
-                       const std::vector<CasePictures>& pictures, const CaseRules& rules) {
+                       const std::vector<CasePictures>& pictures, const CaseRules& rules,
+                       const StudentPage* student, std::vector<SharedPicture>* shared) {
   const Counts summary = Summarise(results);
   const std::string line = EscapeHtml(SummaryLine(results, rules));
+  // The pictures taken from the shared folder, a key each: the references,
+  // and outputs drawn exactly as their reference.
+  std::vector<PictureKeys> keys(pictures.size());
+  std::string head_scripts;
+  if (student != nullptr && shared != nullptr) {
+    const auto add = [&](const std::string& base64) {
+      char key[24];
+      std::snprintf(key, sizeof key, "p%016llx", static_cast<unsigned long long>(Fnv1a(base64)));
+      const bool known = std::any_of(shared->begin(), shared->end(),
+                                     [&](const SharedPicture& s) { return s.key == key; });
+      if (!known) {
+        shared->push_back({key, &base64});
+        head_scripts +=
+            "<script src=\"" + EscapeHtml(student->shared_folder) + "/" + key + ".js\"></script>\n";
+      }
+      return std::string(key);
+    };
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+      const CasePictures& p = pictures[i];
+      if (!p.reference_png.empty()) {
+        keys[i].reference = add(p.reference_png);
+        if (p.output_png == p.reference_png) {
+          keys[i].output = keys[i].reference;
+        }
+      }
+    }
+  }
+  const std::string name = student != nullptr ? EscapeHtml(student->student) : "";
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-      "<title>mae-check: " +
-      line + "</title>\n" + kReportStyle + "</head>\n<body>\n<main>\n" +
-      "<h1>mae-check report</h1>\n<p class=\"summary\">" + line + " \u2014 " +
-      std::to_string(summary.failed) + " failed, " + std::to_string(summary.errors) +
-      " with errors. A case passes when its MAE is at most " +
-      EscapeHtml(NumberText(rules.default_max, ThresholdDigits(results, rules.default_max))) +
-      (rules.max_patterns.empty() ? "" : " (or its own threshold, where one is set)") + ".</p>\n" +
-      Overview(results) + Legend();
+      "<title>" +
+      (student != nullptr ? name + " \u2014 " : std::string()) + "mae-check: " + line +
+      "</title>\n" + kReportStyle + head_scripts + "</head>\n<body>\n<main>\n";
+  if (student != nullptr) {
+    html += "<p class=\"back\"><a href=\"" + EscapeHtml(student->index_link) +
+            "\">\u2190 every student</a></p>\n<h1>" + name + " \u2014 mae-check report</h1>\n";
+  } else {
+    html += "<h1>mae-check report</h1>\n";
+  }
+  html += "<p class=\"summary\">" + line + " \u2014 " + std::to_string(summary.failed) +
+          " failed, " + std::to_string(summary.errors) +
+          " with errors. A case passes when its MAE is at most " +
+          EscapeHtml(NumberText(rules.default_max, ThresholdDigits(results, rules.default_max))) +
+          (rules.max_patterns.empty() ? "" : " (or its own threshold, where one is set)") +
+          ".</p>\n" + Overview(results) + Legend();
   std::size_t embedded = 0;
   for (const CasePictures& p : pictures) {
     embedded += p.output_png.size() + p.reference_png.size() + p.report_diff_png.size() +
@@ -86,7 +133,8 @@ std::string HtmlReport(const std::vector<CaseResult>& results,
   html.reserve(html.size() + embedded + results.size() * 8192 + 65536);  // one allocation
   const CasePictures none;
   for (std::size_t i = 0; i < results.size(); ++i) {
-    CaseSection(results[i], i < pictures.size() ? pictures[i] : none, i, &html);
+    CaseSection(results[i], i < pictures.size() ? pictures[i] : none, i,
+                i < keys.size() ? keys[i] : PictureKeys(), &html);
   }
   html += "</main>\n";
   html += kReportScript;

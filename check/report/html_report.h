@@ -15,9 +15,35 @@
 
 namespace mae::check {
 
+// A class's page for one student: the student's name in its title and
+// heading, a link back to the overview, and the pictures every page would
+// otherwise embed again (the references, and outputs identical to theirs)
+// taken from script files of the reports folder, one a picture. Loaded as
+// data: URIs by the page's script, they leave the zoom's canvas readable
+// from file:// (a picture file would not).
+struct StudentPage {
+  std::string student;
+  std::string index_link;     // the overview, relative to the page
+  std::string shared_folder;  // the shared pictures' folder, relative to the page
+};
+
+// A picture the page takes from a shared script file: KEY.js in the
+// shared folder sets maeShared[KEY] to its data: URI.
+struct SharedPicture {
+  std::string key;
+  const std::string* base64;  // the PNG's base64 text, in the case's pictures
+};
+
+// The text of a shared picture's script file.
+std::string SharedPictureScript(const SharedPicture& picture);
+
 // `pictures` holds the cases' pictures, one a case (none: no pictures).
+// With `student`, the page is that student's, and *shared receives the
+// pictures it takes from the shared folder.
 std::string HtmlReport(const std::vector<CaseResult>& results,
-                       const std::vector<CasePictures>& pictures, const CaseRules& rules);
+                       const std::vector<CasePictures>& pictures, const CaseRules& rules,
+                       const StudentPage* student = nullptr,
+                       std::vector<SharedPicture>* shared = nullptr);
 
 }  // namespace mae::check
 

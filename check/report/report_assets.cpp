@@ -5,7 +5,9 @@ namespace mae::check {
 // Red (R 255, G and B at most 100) is kept for the difference picture and
 // its marks: nothing else on the page is that red.
 const char kReportStyle[] = R"PAGE(<style>
-body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; }
+body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; overflow-wrap: anywhere; }
+@media (max-width: 600px) { body { margin: .6em; } }
+.scroll { overflow-x: auto; max-width: 100%; }
 h1 { font-size: 1.5em; margin: 0 0 .3em; }
 .summary { font-size: 1.15em; margin: 0 0 1em; }
 table.overview, table.figures { border-collapse: collapse; margin: 0 0 1em; }
@@ -29,18 +31,19 @@ h2 { font-size: 1.2em; margin: .2em 0 .4em; }
 .note { margin: .2em 0 .6em; color: #555; }
 .diagnosis { margin: .2em 0 .6em; font-size: 1.05em; }
 .pictures { display: flex; flex-wrap: wrap; gap: 1em; align-items: flex-start; }
-figure { margin: 0; display: table; }
-figure img { display: block; image-rendering: pixelated; border: 1px solid #ddd; cursor: zoom-in; }
-figcaption { display: table-caption; caption-side: bottom; font-size: .85em; overflow-wrap: anywhere; }
-.marked { position: relative; }
-.marked img { position: absolute; }
-.marked svg { position: absolute; left: 0; top: 0; pointer-events: none; }
+figure { margin: 0; max-width: 100%; }
+figure img { display: block; image-rendering: pixelated; border: 1px solid #ddd; cursor: zoom-in; max-width: 100%; height: auto; box-sizing: border-box; }
+figcaption { font-size: .85em; overflow-wrap: anywhere; }
+.marked { position: relative; max-width: 100%; }
+.marked img { position: absolute; max-width: none; }
+.marked svg { position: absolute; left: 0; top: 0; width: 100%; height: 100%; pointer-events: none; }
+.marks-off .marked svg { display: none; }
 .none { width: 160px; height: 60px; border: 1px dashed #bbb; color: #888; display: flex; align-items: center; justify-content: center; }
 .compare { margin: .8em 0 0; }
-.compare fieldset { border: 1px solid #ccc; display: flex; flex-wrap: wrap; gap: .4em 1em; align-items: center; margin: 0 0 .5em; }
-.stack { position: relative; display: inline-block; }
-.stack img { display: block; image-rendering: pixelated; }
-.stack img.top { position: absolute; left: 0; top: 0; }
+.compare fieldset { min-width: 0; border: 1px solid #ccc; display: flex; flex-wrap: wrap; gap: .4em 1em; align-items: center; margin: 0 0 .5em; }
+.stack { position: relative; display: inline-block; max-width: 100%; }
+.stack img { display: block; image-rendering: pixelated; max-width: 100%; height: auto; }
+.stack img.top { position: absolute; left: 0; top: 0; width: 100%; }
 dialog.zoom { max-width: 95vw; max-height: 95vh; padding: .5em 1em; }
 dialog.zoom .view { overflow: auto; max-width: 90vw; max-height: 75vh; }
 dialog.zoom canvas { image-rendering: pixelated; display: block; }
@@ -58,6 +61,11 @@ dialog.zoom .where { font-family: ui-monospace, monospace; font-size: .9em; min-
 const char kReportScript[] = R"PAGE(<script>
 "use strict";
 (function () {
+  // Pictures a class's pages share come from the shared folder's scripts.
+  var shared = window.maeShared || {};
+  document.querySelectorAll("img[data-shared]").forEach(function (img) {
+    if (shared[img.dataset.shared]) { img.src = shared[img.dataset.shared]; }
+  });
   function el(tag, attrs, text) {
     var e = document.createElement(tag);
     for (var k in attrs) { e.setAttribute(k, attrs[k]); }
@@ -154,8 +162,10 @@ const char kReportScript[] = R"PAGE(<script>
     var fs = el("fieldset", {});
     fs.appendChild(el("legend", {}, "Compare the output with the reference in one place"));
     var stack = el("div", {"class": "stack"});
-    var under = el("img", {"alt": "output", "width": out.width, "height": out.height});
-    var over = el("img", {"alt": "reference", "class": "top", "width": ref.width, "height": ref.height});
+    var under = el("img", {"alt": "output", "width": out.getAttribute("width"),
+                           "height": out.getAttribute("height")});
+    var over = el("img", {"alt": "reference", "class": "top", "width": ref.getAttribute("width"),
+                          "height": ref.getAttribute("height")});
     under.src = out.src;  // the same data, not a second copy in the file
     over.src = ref.src;
     stack.append(under, over);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <vector>
 
 #include "case_pictures.h"
@@ -17,7 +18,9 @@ namespace {
 
 // Pictures are shown at one scale per case, so that the output, the
 // reference and the difference line up: small ones enlarged by a whole
-// factor (pixelated, so that single pixels show), large ones shrunk.
+// factor (pixelated, so that single pixels show), others at their own size
+// (the page shrinks them to its column), every pixel of the drawn picture
+// kept; pictures above kLargestDrawnSide are drawn 1 pixel in `step`.
 constexpr double kTargetSide = 360.0;
 
 double ScaleFor(const CaseResult& r) {
@@ -31,7 +34,7 @@ double ScaleFor(const CaseResult& r) {
     return 1.0;
   }
   const double fit = kTargetSide / static_cast<double>(side);
-  return fit >= 1.0 ? std::floor(fit) : fit;
+  return fit >= 1.0 ? std::floor(fit) : 1.0 / ReportStep(r);
 }
 
 // "240 × 160", or "" for no size.
@@ -44,41 +47,60 @@ long long Drawn(std::uint64_t pixels, double scale) {
 }
 
 // Appends an <img> with its picture: the picture's base64 text is copied
-// once, straight into the page.
+// once, straight into the page; or, with a key, none, the page's script
+// taking it from the shared pictures.
 void Img(std::string* html, const std::string& base64, const char* role, const std::string& alt,
-         long long w, long long h, const std::string& style = "") {
+         long long w, long long h, const std::string& style = "", const std::string& key = "") {
   *html += "<img data-role=\"" + std::string(role) + "\" alt=\"" + EscapeHtml(alt) + "\" width=\"" +
            std::to_string(w) + "\" height=\"" + std::to_string(h) + "\"" +
-           (style.empty() ? "" : " style=\"" + style + "\"") + " src=\"data:image/png;base64,";
+           (style.empty() ? "" : " style=\"" + style + "\"");
+  if (!key.empty()) {
+    *html += " data-shared=\"" + key + "\">";
+    return;
+  }
+  *html += " src=\"data:image/png;base64,";
   *html += base64;
   *html += "\">";
 }
 
 void Figure(std::string* html, const std::string& png, const char* role, const std::string& caption,
-            const std::string& detail, std::uint64_t width, std::uint64_t height, double scale) {
+            const std::string& detail, std::uint64_t width, std::uint64_t height, double scale,
+            const std::string& key = "") {
   *html += "<figure>";
   if (png.empty()) {
     *html += "<div class=\"none\">no picture</div>";
   } else {
-    Img(html, png, role, caption + " " + detail, Drawn(width, scale), Drawn(height, scale));
+    Img(html, png, role, caption + " " + detail, Drawn(width, scale), Drawn(height, scale), "",
+        key);
   }
   *html += "<figcaption><b>" + EscapeHtml(caption) + "</b> " + EscapeHtml(detail) +
            "</figcaption></figure>\n";
 }
 
-// The difference picture with its marks; the picture may be drawn scaled
-// down by `step` from the marks' full-size coordinates.
+// A length as a percentage of `whole`, for a style.
+std::string Percent(double part, double whole) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.4f%%", 100.0 * part / whole);
+  return text;
+}
+
+// The difference picture with its marks, drawn at `scale` display pixels a
+// full-size pixel (the marks' coordinates are the full-size picture's,
+// whatever step the picture was drawn with). The box keeps its shape when
+// the page shrinks it, and the marks' SVG scales with it.
 void MarkedDifference(std::string* html, const CasePictures& p, std::uint64_t width,
                       std::uint64_t height, double scale, const std::string& caption) {
   const long long w = Drawn(width, scale), h = Drawn(height, scale);
-  const double full_scale = scale / p.step;
+  const double bw = static_cast<double>(w + kGutter), bh = static_cast<double>(h + kGutter);
   *html += "<figure><div class=\"marked\" style=\"width:" + std::to_string(w + kGutter) +
-           "px;height:" + std::to_string(h + kGutter) + "px\">";
+           "px;aspect-ratio:" + std::to_string(w + kGutter) + "/" + std::to_string(h + kGutter) +
+           "\">";
   Img(html, p.report_diff_png, "difference", "difference: " + caption, w, h,
-      "left:" + std::to_string(kGutter) + "px;top:" + std::to_string(kGutter) + "px");
-  *html += "<svg width=\"" + std::to_string(w + kGutter) + "\" height=\"" +
-           std::to_string(h + kGutter) + "\" aria-hidden=\"true\">" +
-           MarksSvg(p.diff_marks, full_scale, w, h) + "</svg></div>";
+      "left:" + Percent(kGutter, bw) + ";top:" + Percent(kGutter, bh) + ";width:" +
+          Percent(static_cast<double>(w), bw) + ";height:" + Percent(static_cast<double>(h), bh));
+  *html += "<svg viewBox=\"0 0 " + std::to_string(w + kGutter) + " " + std::to_string(h + kGutter) +
+           "\" preserveAspectRatio=\"none\" aria-hidden=\"true\">" +
+           MarksSvg(p.diff_marks, scale, w, h) + "</svg></div>";
   *html += "<figcaption><b>difference</b> " + EscapeHtml(caption) + "</figcaption></figure>\n";
 }
 
@@ -89,26 +111,28 @@ std::string Figures(const CaseResult& r, const CasePictures& p) {
     where = "(" + std::to_string(p.diff_marks.largest_x) + ", " +
             std::to_string(p.diff_marks.largest_y) + ")";
   }
-  return "<table class=\"figures\"><tr><th scope=\"col\">MAE</th><th scope=\"col\">largest "
+  return "<div class=\"scroll\"><table class=\"figures\"><tr><th scope=\"col\">MAE</th><th "
+         "scope=\"col\">largest "
          "difference</th><th scope=\"col\">at (x, y), top-left (0, 0)</th><th scope=\"col\">"
          "differing pixels</th><th scope=\"col\">compared pixels</th></tr>\n<tr><td>" +
          MaeText(r) + "</td><td>" + std::to_string(c.max_difference) + "</td><td>" + where +
          "</td><td>" + std::to_string(c.differing_pixels) + " (" +
          PercentText(c.differing_pixels, c.compared_pixels()) + ")</td><td>" +
-         std::to_string(c.compared_pixels()) + "</td></tr></table>\n";
+         std::to_string(c.compared_pixels()) + "</td></tr></table></div>\n";
 }
 
-void Pictures(std::string* html, const CaseResult& r, const CasePictures& p) {
+void Pictures(std::string* html, const CaseResult& r, const CasePictures& p,
+              const PictureKeys& keys) {
   const double scale = ScaleFor(r);
   const Size out = r.output_size.value_or(Size{0, 0});
   const Size ref = r.reference_size.value_or(Size{0, 0});
   *html += "<div class=\"pictures\">\n";
   Figure(html, p.output_png, "output", "output",
          r.test_case.output + " (" + SizeAsHtmlText(r.output_size) + ")", out.first, out.second,
-         scale);
+         scale, keys.output);
   Figure(html, p.reference_png, "reference", "reference",
          r.test_case.reference + " (" + SizeAsHtmlText(r.reference_size) + ")", ref.first,
-         ref.second, scale);
+         ref.second, scale, keys.reference);
   // The picture covers the whole common area, a border left out included.
   const Size common{std::min(out.first, ref.first), std::min(out.second, ref.second)};
   const bool framed = common.first != r.comparison.width || common.second != r.comparison.height;
@@ -132,7 +156,8 @@ void Pictures(std::string* html, const CaseResult& r, const CasePictures& p) {
 
 }  // namespace
 
-void CaseSection(const CaseResult& r, const CasePictures& p, std::size_t index, std::string* out) {
+void CaseSection(const CaseResult& r, const CasePictures& p, std::size_t index,
+                 const PictureKeys& keys, std::string* out) {
   const char* verdict = VerdictWord(r.verdict);
   const bool pictures = !p.output_png.empty() && !p.reference_png.empty();
   std::string html =
@@ -161,7 +186,7 @@ void CaseSection(const CaseResult& r, const CasePictures& p, std::size_t index, 
   }
   *out += html;
   if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
-    Pictures(out, r, p);
+    Pictures(out, r, p, keys);
   }
   *out += "</section>\n";
 }

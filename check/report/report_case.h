@@ -16,8 +16,14 @@ namespace mae::check {
 // red marks at the rows, columns and regions that differ, and crops at
 // full resolution when the pictures are drawn scaled down.
 // Appended to *html, so that the pictures' text is copied only once.
+// `output_key` and `reference_key`, where not empty, name the shared
+// pictures the page's script draws in place of embedding them.
+struct PictureKeys {
+  std::string output;
+  std::string reference;
+};
 void CaseSection(const CaseResult& r, const CasePictures& pictures, std::size_t index,
-                 std::string* html);
+                 const PictureKeys& keys, std::string* html);
 
 }  // namespace mae::check
 

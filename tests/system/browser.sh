@@ -66,11 +66,41 @@ links=$(grep -o 'href="students/[^"]*"' "$dir/dom.html" | sed 's/^href="//; s/"$
 [ "$(echo "$links" | wc -l)" -eq 3 ] || { echo "FAILED: links: $links"; failed=$((failed + 1)); }
 for link in $links; do
   headless_chromium --dump-dom "file://$dir/reports/$link" >"$dir/student.html"
-  if ! grep -q '<h1>mae-check report</h1>' "$dir/student.html"; then
-    echo "FAILED: $link does not open a student's report"
-    failed=$((failed + 1))
-  fi
+  # The student's name (the link's file name) in the title and the heading,
+  # a link back to the overview, and every picture drawn, the shared
+  # references included.
+  name=$(python3 -c 'import sys, urllib.parse, os; print(urllib.parse.unquote(os.path.basename(sys.argv[1]))[:-5])' "$link")
+  python3 - "$dir/student.html" "$name" <<'PY' || { echo "FAILED: $link is not $name's page"; failed=$((failed + 1)); }
+import html, re, sys
+page, name = open(sys.argv[1], encoding="utf-8").read(), sys.argv[2]
+shown = html.escape(name, quote=False)
+ok = (f"<title>{shown} — " in page and f"<h1>{shown} — mae-check report</h1>" in page
+      and '<a href="../index.html">' in page)
+imgs = re.findall(r"<img [^>]*>", page)
+ok = ok and imgs and all(" src=" in i for i in imgs) and any("data-shared" in i for i in imgs)
+sys.exit(0 if ok else 1)
+PY
 done
+
+# At 400 CSS pixels (a phone) no page scrolls sideways: wide tables scroll
+# in their own box, pictures shrink to the column.
+student_page=$(ls "$dir"/reports/students/*.html | head -1)
+for page in "$dir/report.html" "$dir/reports/index.html" "$student_page"; do
+  width=$(probe_page "$page" 400 900 'return doc.documentElement.scrollWidth;')
+  [ "$width" -le 400 ] 2>/dev/null || { echo "FAILED: $page is $width pixels wide at 400"; failed=$((failed + 1)); }
+done
+# A student's page draws the shared reference pictures from file://, and
+# the zoom reads their pixels (a tainted canvas could not).
+zoomed=$(probe_page "$dir/reports/students/ann.html" 1200 900 '
+  var img = doc.querySelector("section.case img[data-role=reference][data-shared]");
+  img.click();
+  var canvas = doc.querySelector("dialog.zoom canvas"), r = canvas.getBoundingClientRect();
+  canvas.dispatchEvent(new win.MouseEvent("mousemove", {clientX: r.left + 2, clientY: r.top + 2}));
+  return doc.querySelector("dialog.zoom .where").textContent;')
+case $zoomed in
+  *"reference R "*) ;;
+  *) echo "FAILED: the zoom of a shared picture says $zoomed"; failed=$((failed + 1)) ;;
+esac
 
 echo "browser: $failed failed"
 [ "$failed" -eq 0 ]

@@ -23,22 +23,24 @@ failed=0
 fail() { echo "FAILED: $*"; failed=$((failed + 1)); }
 
 # Pictures of a flat blue (not grey), so that the difference picture's
-# faded grey marks where it is drawn. make W H NAME [x,y,...]: each listed
-# pixel (top-left origin) gets 1 added to its blue byte.
+# faded grey marks where it is drawn. make W H NAME [x,y,...] [row=Y]: each
+# listed pixel (top-left origin) gets 1 added to its blue byte; row Y is
+# black.
 make() {
   python3 - "$@" <<'PY'
 import struct, sys
 w, h, name = int(sys.argv[1]), int(sys.argv[2]), sys.argv[3]
-changed = {tuple(map(int, p.split(","))) for p in sys.argv[4:]}
+changed = {tuple(map(int, p.split(","))) for p in sys.argv[4:] if "=" not in p}
+black = {int(p[4:]) for p in sys.argv[4:] if p.startswith("row=")}
 stride = (w * 3 + 3) // 4 * 4
-rows = []
-for file_row in range(h):
-    y = h - 1 - file_row
-    row = bytearray()
-    for x in range(w):
-        row += bytes([181 if (x, y) in changed else 180, 120, 40])
-    rows.append(bytes(row) + bytes(stride - w * 3))
-pixels = b"".join(rows)
+plain = bytes([180, 120, 40]) * w + bytes(stride - w * 3)
+rows = [bytearray(plain) if any(y == cy for _, cy in changed) or y in black else plain
+        for y in range(h)]
+for x, y in changed:
+    rows[y][x * 3] = 181
+for y in black:
+    rows[y][: w * 3] = bytes(w * 3)
+pixels = b"".join(bytes(rows[h - 1 - r]) for r in range(h))
 header = b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54)
 header += struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 0, 0, 0, 0)
 open(name, "wb").write(header + pixels)
@@ -97,11 +99,83 @@ sys.exit(1 if bad else 0)
 PY
 }
 
-# One row: the top row of a 961 x 636 picture, drawn about 360 wide.
+# The red ticks beside the drawn difference picture, at the true place of
+# each differing row and column within 2 displayed pixels, however much the
+# picture is scaled: ticks SHOT.png WIDTH HEIGHT row=Y|column=X...
+ticks() {
+  convert "$1" ppm:shot.ppm
+  python3 - "$@" <<'PY'
+import sys
+_, _, w, h, *places = sys.argv
+w, h = int(w), int(h)
+data = open("shot.ppm", "rb").read()
+parts = data.split(b"\n", 3)
+W, H = map(int, parts[1].split())
+px = parts[3]
+def at(x, y):
+    i = (y * W + x) * 3
+    return px[i], px[i + 1], px[i + 2]
+grey = [(x, y) for y in range(H) for x in range(0, W - 16, 4)
+        if all(at(x + k, y) == (179, 179, 179) for k in (0, 5, 10, 15))]
+if not grey:
+    print("no difference picture found"); sys.exit(1)
+left, top = min(x for x, _ in grey), min(y for _, y in grey)
+right, bottom = max(x for x, _ in grey) + 15, max(y for _, y in grey)
+# Found 4 pixels at a time: walk to the picture's exact edges.
+ly = next(y for x, y in grey if x == left)
+while at(left - 1, ly) == (179, 179, 179):
+    left -= 1
+while at(right + 1, ly) == (179, 179, 179):
+    right += 1
+tx = next(x for x, y in grey if y == top)
+while at(tx, top - 1) == (179, 179, 179):
+    top -= 1
+# The grey rows and columns stop at the marked row and column, so the
+# picture's edges come from the grey bounding box.
+sx, sy = (right - left + 1) / w, (bottom - top + 1) / h
+def red(x, y):
+    r, g, b = at(x, y)
+    return r >= 200 and g <= 100 and b <= 100
+bad = 0
+for place in places:
+    kind, n = place.split("=")
+    n = int(n)
+    if kind == "row":
+        want = top + (n + 0.5) * sy
+        hits = [y for y in range(max(0, top - 2), min(H, bottom + 3))
+                if any(red(x, y) for x in range(max(0, left - 9), left - 1))]
+    else:
+        want = left + (n + 0.5) * sx
+        hits = [x for x in range(max(0, left - 2), min(W, right + 3))
+                if any(red(x, y) for y in range(max(0, top - 9), top - 1))]
+    if not hits or min(abs(v - want) for v in hits) > 2:
+        print(f"{kind} {n}: tick at {hits[:3]}..., expected near {want:.0f}"); bad += 1
+sys.exit(1 if bad else 0)
+PY
+}
+
+# Pictures above 2048 pixels are drawn 1 pixel in 2: their marks still at
+# the full-size place. A black row at y = 1234 of 3000, and one pixel at
+# (2500, 700) of 3000 x 2000, whose figures say where it is.
+make 3000 3000 big-ref.bmp
+make 3000 3000 big-row.bmp row=1234
+"$check" --report big-row.html big-row.bmp big-ref.bmp >/dev/null || true
+headless_chromium --window-size=1400,4600 --screenshot="$dir/big-row.png" \
+  "file://$dir/big-row.html" >/dev/null
+ticks big-row.png 3000 3000 row=1234 || fail "the row of a 3000-row picture is not marked in place"
+make 3000 2000 wide-ref.bmp
+make 3000 2000 wide-dot.bmp 2500,700
+"$check" --report wide-dot.html wide-dot.bmp wide-ref.bmp >/dev/null || true
+grep -q '<td>(2500, 700)</td>' wide-dot.html || fail "the largest difference is not said at (2500, 700)"
+headless_chromium --window-size=1400,3600 --screenshot="$dir/wide-dot.png" \
+  "file://$dir/wide-dot.html" >/dev/null
+ticks wide-dot.png 3000 2000 row=700 column=2500 || fail "the pixel of 3000 x 2000 is not marked in place"
+
+# One row: the top row of a 961 x 636 picture, drawn at its own size.
 make 961 636 ref.bmp
 make 961 636 row.bmp $(for x in $(seq 0 960); do echo "$x,0"; done)
 "$check" --max 1 --report row.html row.bmp ref.bmp >/dev/null || fail "the one-row case does not pass --max 1"
-headless_chromium --window-size=1400,1100 --screenshot="$dir/row.png" "file://$dir/row.html" >/dev/null
+headless_chromium --window-size=1400,3200 --screenshot="$dir/row.png" "file://$dir/row.html" >/dev/null
 analyse row.png 961 636 0,0 480,0 960,0 || fail "the one row is not marked"
 
 # Twelve scattered pixels of 216 x 144, each off by 1.
@@ -109,7 +183,7 @@ spots="5,7 40,100 77,20 100,130 130,60 150,5 170,140 200,90 210,30 20,70 60,50 1
 make 216 144 ref2.bmp
 make 216 144 spots.bmp $spots
 "$check" --max 1 --report spots.html spots.bmp ref2.bmp >/dev/null || fail "the spots case does not pass"
-headless_chromium --window-size=1400,1100 --screenshot="$dir/spots.png" "file://$dir/spots.html" \
+headless_chromium --window-size=1400,3200 --screenshot="$dir/spots.png" "file://$dir/spots.html" \
   >/dev/null
 analyse spots.png 216 144 $spots || fail "a scattered pixel is not marked"
 
