@@ -42,7 +42,8 @@ headless_chromium() {
 # that its relative links hold; headless windows are at least 500 pixels
 # wide, a phone's is not), and FUNCTION_BODY runs, with `doc` and `win` the
 # framed page's document and window, once the page's own script and
-# pictures have loaded; what it returns is printed as JSON.
+# pictures have loaded; what it returns (or the promise it returns
+# resolves to) is printed as JSON.
 #   probe_page PAGE WIDTH HEIGHT FUNCTION_BODY
 probe_page() {
   local page=$1 width=$2 height=$3 body=$4 frame
@@ -51,12 +52,15 @@ probe_page() {
 <!DOCTYPE html><html><body style="margin:0">
 <iframe id="f" src="$(basename "$page")" style="width:${width}px;height:${height}px;border:0"></iframe>
 <script>addEventListener("load", function () { setTimeout(function () {
-var probe;
+var say = function (probe) {
+  document.documentElement.setAttribute("data-probe", JSON.stringify(probe));
+};
 try {
   var win = document.getElementById("f").contentWindow, doc = win.document;
-  probe = (function (doc, win) { $body })(doc, win);
-} catch (e) { probe = "probe failed: " + e; }
-document.documentElement.setAttribute("data-probe", JSON.stringify(probe));
+  Promise.resolve((function (doc, win) { $body })(doc, win)).then(say, function (e) {
+    say("probe failed: " + e);
+  });
+} catch (e) { say("probe failed: " + e); }
 }, 300); });</script></body></html>
 HTML
   headless_chromium --allow-file-access-from-files --window-size="$((width + 100)),$((height + 100))" \

@@ -73,11 +73,14 @@ std::uint32_t ReportStep(const CaseResult& r) {
 namespace {
 
 // The PNG of a picture, as base64 text, or "" with the reason in *error.
-std::string Embedded(const Picture& picture, bool difference, std::string* error) {
+std::string Embedded(const Picture& picture, bool difference, std::string* error,
+                     bool smaller = false) {
   if (picture.empty()) {
     return {};
   }
-  const std::string png = difference ? EncodeDiffPng(picture, error) : EncodePng(picture, error);
+  const PngEffort effort = smaller ? PngEffort::kSmall : PngEffort::kFast;
+  const std::string png =
+      difference ? EncodeDiffPng(picture, error, effort) : EncodePng(picture, error, effort);
   return png.empty() ? std::string() : Base64(png);
 }
 
@@ -105,14 +108,14 @@ void MakeCrops(const CaseResult& r, CasePictures* p, std::string* error) {
 
 void MakeWholeOutput(const CaseResult& r, CasePictures* p, std::string* error) {
   const Size out = r.output_size.value_or(Size{0, 0});
-  p->output_png =
-      Embedded(ReadPicture(r.output_read, 0, 0, out.first, out.second, p->step), false, error);
+  p->output_png = Embedded(ReadPicture(r.output_read, 0, 0, out.first, out.second, p->step), false,
+                           error, p->smaller);
 }
 
 void MakeWholeReference(const CaseResult& r, CasePictures* p, std::string* error) {
   const Size ref = r.reference_size.value_or(Size{0, 0});
-  p->reference_png =
-      Embedded(ReadPicture(r.reference_read, 0, 0, ref.first, ref.second, p->step), false, error);
+  p->reference_png = Embedded(ReadPicture(r.reference_read, 0, 0, ref.first, ref.second, p->step),
+                              false, error, p->smaller);
 }
 
 void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* error) {
@@ -124,7 +127,7 @@ void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* erro
       step == 1 && !p->diff_png.empty()
           ? Base64(p->diff_png)
           : Embedded(step == 1 ? p->diff_picture : ShrinkKeepingDifferences(p->diff_picture, step),
-                     true, error);
+                     true, error, p->smaller);
   if (step > 1 && p->diff_marks.largest != 0) {
     MakeCrops(r, p, error);
   }

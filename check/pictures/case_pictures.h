@@ -35,6 +35,7 @@ struct CasePictures {
   // kLargestDrawnSide; then full-resolution crops of both pictures around
   // the largest difference, from (crop_x, crop_y) of the common area.
   std::uint32_t step = 1;
+  bool smaller = false;  // PNGs compressed harder, for a class's kept pages
   std::string crop_output_png;
   std::string crop_reference_png;
   std::uint32_t crop_x = 0;

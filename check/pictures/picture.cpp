@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
 
@@ -25,22 +27,98 @@ unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char r
   return static_cast<unsigned char>(128u + luma / 2u);
 }
 
-unsigned char RedShade(unsigned difference) {
-  // 1 -> 100, 255 -> 0: the redder, the larger the difference.
+int DiffLevel(unsigned difference) {
   const unsigned d = std::min(std::max(difference, 1u), 255u);
-  return static_cast<unsigned char>(100u - (100u * (d - 1u) + 127u) / 254u);
+  return static_cast<int>(std::lround(100.0 * std::log(d) / std::log(255.0)));
 }
 
 namespace {
 
-// RedShade for every byte difference, looked up while painting.
-const std::array<unsigned char, 256> kRedShades = [] {
-  std::array<unsigned char, 256> shades{};
-  for (unsigned d = 0; d < shades.size(); ++d) {
-    shades[d] = RedShade(d);
+// The scale's colours at levels 0, 25, 50, 75 and 100, blended between.
+constexpr unsigned char kScalePoints[5][3] = {
+    {255, 237, 160}, {253, 141, 60}, {227, 26, 28}, {174, 1, 126}, {73, 0, 106}};
+
+const std::array<std::array<unsigned char, 3>, kDiffLevels> kScale = [] {
+  std::array<std::array<unsigned char, 3>, kDiffLevels> scale{};
+  for (int level = 0; level < kDiffLevels; ++level) {
+    const double t = level / 25.0;
+    const int i = std::min(static_cast<int>(t), 3);
+    const double u = t - i;
+    for (int k = 0; k < 3; ++k) {
+      scale[static_cast<std::size_t>(level)][static_cast<std::size_t>(k)] =
+          static_cast<unsigned char>(
+              std::lround(kScalePoints[i][k] + (kScalePoints[i + 1][k] - kScalePoints[i][k]) * u));
+    }
   }
-  return shades;
+  return scale;
 }();
+
+// Each difference's colour, looked up while painting.
+const std::array<std::array<unsigned char, 3>, 256> kDiffColours = [] {
+  std::array<std::array<unsigned char, 3>, 256> colours{};
+  for (unsigned d = 0; d < colours.size(); ++d) {
+    colours[d] = kScale[static_cast<std::size_t>(DiffLevel(d))];
+  }
+  return colours;
+}();
+
+}  // namespace
+
+const unsigned char* DiffColour(int level) {
+  return kScale[static_cast<std::size_t>(std::clamp(level, 0, kDiffLevels - 1))].data();
+}
+
+namespace {
+
+// The scale's colours by value: open addressing on a table four times
+// their number, so that finding a pixel's level is a step or two.
+struct LevelTable {
+  static constexpr std::size_t kSize = 512;
+  std::array<std::uint32_t, kSize> keys{};  // RGB + 1, 0 for an empty slot
+  std::array<unsigned char, kSize> levels{};
+
+  static std::size_t Slot(std::uint32_t key) { return (key * 2654435761u) >> 23; }
+};
+
+const LevelTable kLevels = [] {
+  LevelTable table;
+  for (int level = 0; level < kDiffLevels; ++level) {
+    const unsigned char* c = kScale[static_cast<std::size_t>(level)].data();
+    const std::uint32_t key = (std::uint32_t{c[0]} << 16 | std::uint32_t{c[1]} << 8 | c[2]) + 1;
+    std::size_t slot = LevelTable::Slot(key);
+    while (table.keys[slot] != 0) {
+      slot = (slot + 1) % LevelTable::kSize;
+    }
+    table.keys[slot] = key;
+    table.levels[slot] = static_cast<unsigned char>(level);
+  }
+  return table;
+}();
+
+}  // namespace
+
+int LevelOfColour(const unsigned char* rgb) {
+  const std::uint32_t key = (std::uint32_t{rgb[0]} << 16 | std::uint32_t{rgb[1]} << 8 | rgb[2]) + 1;
+  for (std::size_t slot = LevelTable::Slot(key); kLevels.keys[slot] != 0;
+       slot = (slot + 1) % LevelTable::kSize) {
+    if (kLevels.keys[slot] == key) {
+      return kLevels.levels[slot];
+    }
+  }
+  return -1;
+}
+
+unsigned LevelTop(int level) {
+  unsigned top = 0;
+  for (unsigned d = 1; d <= 255; ++d) {
+    if (DiffLevel(d) == level) {
+      top = d;
+    }
+  }
+  return top;
+}
+
+namespace {
 
 unsigned Distance(unsigned char a, unsigned char b) {
   return a > b ? unsigned{a} - b : unsigned{b} - a;
@@ -90,8 +168,10 @@ void DiffPainter::Paint(std::uint64_t row, std::uint64_t start, const unsigned c
                   Distance(output[i + 2], reference[i + 2])});
     const unsigned char grey = FadedGrey(reference[i], reference[i + 1], reference[i + 2]);
     const unsigned differs = difference != 0 ? 1 : 0;
-    out[i] = differs != 0 ? 255 : grey;
-    out[i + 1] = out[i + 2] = differs != 0 ? kRedShades[difference] : grey;
+    const unsigned char* colour = kDiffColours[difference].data();
+    out[i] = differs != 0 ? colour[0] : grey;
+    out[i + 1] = differs != 0 ? colour[1] : grey;
+    out[i + 2] = differs != 0 ? colour[2] : grey;
     columns[x] |= static_cast<unsigned char>(differs);
     cells[x / DiffMarks::kMarkCell] |= static_cast<unsigned char>(differs);
     any |= differs;
@@ -106,15 +186,6 @@ void DiffPainter::Paint(std::uint64_t row, std::uint64_t start, const unsigned c
   }
 }
 
-namespace {
-
-// Red marks a difference; greys (the unchanged pixels) never fall below 128.
-bool IsMarked(const unsigned char* rgb) {
-  return rgb[0] == 255 && rgb[1] <= 100 && rgb[1] == rgb[2];
-}
-
-}  // namespace
-
 Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor) {
   Picture small;
   if (factor <= 1 || picture.empty()) {
@@ -126,14 +197,17 @@ Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor) {
   for (std::uint32_t by = 0; by < small.height; ++by) {
     for (std::uint32_t bx = 0; bx < small.width; ++bx) {
       const unsigned char* deepest = nullptr;
+      int deepest_level = -1;
       std::uint64_t sum[kComparedPixelBytes] = {};
       std::uint64_t count = 0;
       for (std::uint32_t y = by * factor; y < std::min(picture.height, (by + 1) * factor); ++y) {
         for (std::uint32_t x = bx * factor; x < std::min(picture.width, (bx + 1) * factor); ++x) {
           const unsigned char* p =
               &picture.rgb[(std::size_t{y} * picture.width + x) * kComparedPixelBytes];
-          if (IsMarked(p) && (deepest == nullptr || p[1] < deepest[1])) {
+          const int level = LevelOfColour(p);
+          if (level > deepest_level) {
             deepest = p;
+            deepest_level = level;
           }
           for (std::size_t k = 0; k < kComparedPixelBytes; ++k) {
             sum[k] += p[k];

@@ -24,8 +24,9 @@ struct Picture {
 // comparison's pieces (BMP rows: row 0 is the picture's bottom). A pixel
 // with no difference is grey, the reference's brightness faded towards
 // white so that the picture stays recognisable; a pixel with any difference
-// is red: red 255, green and blue 100 for a difference of 1 down to 0 for
-// 255, so that the smallest difference is as easy to spot as the largest.
+// takes the colour of its largest byte difference on the difference scale
+// (DiffColour), light yellow for 1 through orange and red to deep purple
+// for 255, so that differences of 1, 32 and 142 look plainly apart.
 //
 // With a border, the picture covers the whole common area and the frame
 // left out of the comparison is drawn in a neutral blue-grey.
@@ -77,9 +78,19 @@ constexpr unsigned char kBorderRgb[3] = {176, 190, 214};
 // with no difference as its mean colour.
 Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor);
 
-// The grey of an unchanged pixel and the green and blue of a changed one.
+// The grey of an unchanged pixel.
 unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char red);
-unsigned char RedShade(unsigned difference);
+
+// The difference scale: kDiffLevels colours, a level for each difference
+// by its logarithm (1 is level 0, 255 level 100; each of 1 to 7 has a level
+// of its own), the colours running from light yellow through orange, red
+// and magenta to deep purple. None is grey or the border's colour.
+constexpr int kDiffLevels = 101;
+int DiffLevel(unsigned difference);           // 1-255 (0 counts as 1)
+const unsigned char* DiffColour(int level);   // RGB, for a level 0-100
+int LevelOfColour(const unsigned char* rgb);  // the level of a scale colour, or -1
+// The largest difference a level shows.
+unsigned LevelTop(int level);
 
 }  // namespace mae::check
 

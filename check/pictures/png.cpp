@@ -19,8 +19,13 @@ constexpr std::uint8_t kIndexed = 3;
 // Fast over small: these pictures are looked at, not archived. With the
 // filter chosen per picture, level 1 makes smaller files than level 2 with
 // Up for every picture did (9.8 MB against 10.3 MB for twenty photographs
-// and edge pictures of 1024 x 1024), and in four fifths of the time.
-constexpr int kLevel = 1;
+// and edge pictures of 1024 x 1024), and in four fifths of the time. A
+// class's pages, written once and kept, take level 3.
+constexpr int kFastLevel = 1;
+constexpr int kSmallLevel = 3;
+// A difference picture's palette indices run long and repeat: for kept
+// pages a higher level finds more of those runs at a small cost.
+constexpr int kSmallDiffLevel = 6;
 
 struct CompressorFree {
   void operator()(libdeflate_compressor* c) const noexcept { libdeflate_free_compressor(c); }
@@ -55,16 +60,18 @@ FilteredRows MakeRows(std::size_t row, std::uint32_t height) {
   return rows;
 }
 
-// RGB rows, all with the filter that suits the picture best.
-FilteredRows FilterRgb(const unsigned char* data, std::size_t row, std::uint32_t height) {
+// Rows of `pixel`-byte pixels (RGB, or palette indices), all with the
+// filter that suits the picture best.
+FilteredRows FilterRows(const unsigned char* data, std::size_t row, std::uint32_t height,
+                        std::size_t pixel) {
   FilteredRows rows = MakeRows(row, height);
-  const PngFilter filter = ChooseFilter(data, row, height, kComparedPixelBytes);
+  const PngFilter filter = ChooseFilter(data, row, height, pixel);
   const std::vector<unsigned char> zeros(row, 0);  // above the first row
   for (std::size_t y = 0; rows.bytes && y < height; ++y) {
     unsigned char* out = &rows.bytes[y * (row + 1)];
     out[0] = static_cast<unsigned char>(filter);
-    FilterRow(filter, data + y * row, y == 0 ? zeros.data() : data + (y - 1) * row, row,
-              kComparedPixelBytes, out + 1);
+    FilterRow(filter, data + y * row, y == 0 ? zeros.data() : data + (y - 1) * row, row, pixel,
+              out + 1);
   }
   return rows;
 }
@@ -73,9 +80,10 @@ FilteredRows FilterRgb(const unsigned char* data, std::size_t row, std::uint32_t
 // and palette) from its filtered rows, zlib-compressed at once into one
 // IDAT chunk.
 std::string Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color_type,
-                   const FilteredRows& rows, const std::string& palette, std::string* error) {
+                   const FilteredRows& rows, const std::string& palette, int level,
+                   std::string* error) {
   const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
-      libdeflate_alloc_compressor(kLevel));
+      libdeflate_alloc_compressor(level));
   const std::size_t bound =
       compressor ? libdeflate_zlib_compress_bound(compressor.get(), rows.size) : 0;
   const std::unique_ptr<unsigned char[]> idat(bound != 0 ? new (std::nothrow) unsigned char[bound]
@@ -106,18 +114,18 @@ std::string Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color
 }
 
 // The palette index of a difference picture's colour: the greys 128-255,
-// the reds (255, G, G) for G 0-100, the border colour; -1 for any other.
+// the difference scale's colours, the border colour; -1 for any other.
+constexpr int kBorderIndex = 128 + kDiffLevels;
+
 int DiffIndex(const unsigned char* p) {
   if (p[0] == p[1] && p[1] == p[2] && p[0] >= 128) {
     return p[0] - 128;
   }
-  if (p[0] == 255 && p[1] == p[2] && p[1] <= 100) {
-    return 128 + p[1];
-  }
   if (p[0] == kBorderRgb[0] && p[1] == kBorderRgb[1] && p[2] == kBorderRgb[2]) {
-    return 229;
+    return kBorderIndex;
   }
-  return -1;
+  const int level = LevelOfColour(p);
+  return level < 0 ? -1 : 128 + level;
 }
 
 std::string DiffPalette() {
@@ -125,8 +133,10 @@ std::string DiffPalette() {
   for (int i = 0; i < 128; ++i) {
     palette += std::string(3, static_cast<char>(128 + i));
   }
-  for (int g = 0; g <= 100; ++g) {
-    palette += std::string{static_cast<char>(255), static_cast<char>(g), static_cast<char>(g)};
+  for (int level = 0; level < kDiffLevels; ++level) {
+    const unsigned char* c = DiffColour(level);
+    palette +=
+        std::string{static_cast<char>(c[0]), static_cast<char>(c[1]), static_cast<char>(c[2])};
   }
   return palette + std::string{static_cast<char>(kBorderRgb[0]), static_cast<char>(kBorderRgb[1]),
                                static_cast<char>(kBorderRgb[2])};
@@ -134,17 +144,18 @@ std::string DiffPalette() {
 
 }  // namespace
 
-std::string EncodePng(const Picture& picture, std::string* error) {
+std::string EncodePng(const Picture& picture, std::string* error, PngEffort effort) {
   if (picture.empty()) {
     *error = "an empty picture";
     return {};
   }
   const std::size_t row = std::size_t{picture.width} * kComparedPixelBytes;
   return Encode(picture.width, picture.height, kTruecolor,
-                FilterRgb(picture.rgb.data(), row, picture.height), "", error);
+                FilterRows(picture.rgb.data(), row, picture.height, kComparedPixelBytes), "",
+                effort == PngEffort::kSmall ? kSmallLevel : kFastLevel, error);
 }
 
-std::string EncodeDiffPng(const Picture& picture, std::string* error) {
+std::string EncodeDiffPng(const Picture& picture, std::string* error, PngEffort effort) {
   if (picture.empty()) {
     *error = "an empty picture";
     return {};
@@ -158,12 +169,13 @@ std::string EncodeDiffPng(const Picture& picture, std::string* error) {
     for (std::size_t x = 0; x < picture.width; ++x, rgb += kComparedPixelBytes) {
       const int index = DiffIndex(rgb);
       if (index < 0) {
-        return EncodePng(picture, error);  // a colour of its own: as it is
+        return EncodePng(picture, error, effort);  // a colour of its own: as it is
       }
       out[x] = static_cast<unsigned char>(index);
     }
   }
-  return Encode(picture.width, picture.height, kIndexed, rows, DiffPalette(), error);
+  return Encode(picture.width, picture.height, kIndexed, rows, DiffPalette(),
+                effort == PngEffort::kSmall ? kSmallDiffLevel : kFastLevel, error);
 }
 
 }  // namespace mae::check

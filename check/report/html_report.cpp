@@ -48,15 +48,29 @@ std::string Swatch(unsigned char r, unsigned char g, unsigned char b) {
          std::to_string(g) + "," + std::to_string(b) + ")\"></span>";
 }
 
+// The difference scale for the page's script: each colour, as "R,G,B",
+// with the largest difference it shows: "255,237,160:1 ...".
+std::string ScaleData() {
+  std::string data;
+  for (int level = 0; level < kDiffLevels; ++level) {
+    const unsigned char* c = DiffColour(level);
+    data += (level == 0 ? "" : " ") + std::to_string(c[0]) + "," + std::to_string(c[1]) + "," +
+            std::to_string(c[2]) + ":" + std::to_string(LevelTop(level));
+  }
+  return data;
+}
+
 // What the difference picture's shades and marks mean.
 std::string Legend() {
-  std::string html = "<p class=\"legend\"><b>Difference pictures:</b>";
+  std::string html =
+      "<p class=\"legend\" data-scale=\"" + ScaleData() + "\"><b>Difference pictures:</b>";
   html += "<span>" + Swatch(200, 200, 200) + "equal (the reference, faded)</span>";
+  // Each range shown by the colour of a difference inside it.
   const std::pair<unsigned, const char*> shades[] = {
-      {1, "1"}, {4, "2\u20137"}, {16, "8\u201331"}, {100, "32\u2013255"}};
+      {1, "1"}, {4, "2\u20137"}, {16, "8\u201331"}, {64, "32\u2013127"}, {181, "128\u2013255"}};
   for (const auto& [difference, words] : shades) {
-    const unsigned char g = RedShade(difference);
-    html += "<span>" + Swatch(255, g, g) + "differs by " + words + "</span>";
+    const unsigned char* c = DiffColour(DiffLevel(difference));
+    html += "<span>" + Swatch(c[0], c[1], c[2]) + "differs by " + words + "</span>";
   }
   html += "<span>" + Swatch(kBorderRgb[0], kBorderRgb[1], kBorderRgb[2]) +
           "border left out</span><span>red ticks and outlines: the rows, columns and regions "

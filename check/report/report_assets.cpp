@@ -44,12 +44,16 @@ figcaption { font-size: .85em; overflow-wrap: anywhere; }
 .stack { position: relative; display: inline-block; max-width: 100%; }
 .stack img { display: block; image-rendering: pixelated; max-width: 100%; height: auto; }
 .stack img.top { position: absolute; left: 0; top: 0; width: 100%; }
+.stack .side { position: absolute; top: .3em; padding: 0 .4em; background: rgba(255,255,255,.85); color: #222; font-size: .85em; border-radius: .3em; }
+.stack .side.left { left: .3em; }
+.stack .side.right { right: .3em; }
+.hide { font-size: .85em; display: flex; flex-wrap: wrap; align-items: center; gap: .3em; margin: .3em 0 0; }
 dialog.zoom { max-width: 95vw; max-height: 95vh; padding: .5em 1em; }
 dialog.zoom .view { overflow: auto; max-width: 90vw; max-height: 75vh; }
 dialog.zoom canvas { image-rendering: pixelated; display: block; }
 dialog.zoom .where { font-family: ui-monospace, monospace; font-size: .9em; min-height: 2.6em; }
 @media print {
-  .compare, dialog { display: none; }
+  .compare, dialog, .hide { display: none; }
   .case { break-inside: avoid; page-break-after: always; }
   a { color: inherit; text-decoration: none; }
 }
@@ -168,7 +172,10 @@ const char kReportScript[] = R"PAGE(<script>
                           "height": ref.getAttribute("height")});
     under.src = out.src;  // the same data, not a second copy in the file
     over.src = ref.src;
-    stack.append(under, over);
+    // In the slide view the output is left of the divider.
+    var left = el("span", {"class": "side left"}, "output");
+    var right = el("span", {"class": "side right"}, "reference");
+    stack.append(under, over, left, right);
     var mode = "flip", flipped = false;
     var flip = el("button", {"type": "button", "id": id + "-flip"}, "Show the reference (F)");
     var slide = el("input", {"type": "range", "min": "0", "max": "100", "value": "50", "id": id + "-slide"});
@@ -180,6 +187,7 @@ const char kReportScript[] = R"PAGE(<script>
       if (mode === "slide") { over.style.clipPath = "inset(0 0 0 " + slide.value + "%)"; }
       if (mode === "blend") { over.style.opacity = blend.value / 100; }
       flip.textContent = flipped ? "Show the output (F)" : "Show the reference (F)";
+      left.hidden = right.hidden = mode !== "slide";
     }
     function choose(m) {
       mode = m;
@@ -199,12 +207,89 @@ const char kReportScript[] = R"PAGE(<script>
     blend.addEventListener("input", function () { choose("blend"); });
     fs.append(flip, el("label", {"for": id + "-slide"}, "Divider"), slide,
               el("label", {"for": id + "-blend"}, "Reference opacity"), blend);
-    sec.addEventListener("keydown", function (ev) {
-      if ((ev.key === "f" || ev.key === "F") && ev.target.tagName !== "INPUT") { flip.click(); }
-    });
     box.append(fs, stack);
     sec.appendChild(box);
     show();
+  });
+  // F flips the case in view: the one with focus, or else the compared
+  // case nearest the middle of the window.
+  document.addEventListener("keydown", function (ev) {
+    if ((ev.key !== "f" && ev.key !== "F") || ev.ctrlKey || ev.metaKey || ev.altKey ||
+        dialog.open || /^(INPUT|TEXTAREA|SELECT|BUTTON)$/.test(ev.target.tagName)) { return; }
+    var sec = ev.target.closest ? ev.target.closest("section.case[data-compare]") : null;
+    if (!sec) {
+      var middle = window.innerHeight / 2, best = Infinity;
+      document.querySelectorAll("section.case[data-compare]").forEach(function (s) {
+        var r = s.getBoundingClientRect();
+        var d = r.top > middle ? r.top - middle : (r.bottom < middle ? middle - r.bottom : 0);
+        if (d < best) { best = d; sec = s; }
+      });
+    }
+    var button = sec && document.getElementById(sec.id + "-flip");
+    if (button) { ev.preventDefault(); button.click(); }
+  });
+  // The difference scale, "R,G,B" to the largest difference it shows.
+  var legend = document.querySelector(".legend[data-scale]");
+  var scale = {};
+  if (legend) {
+    legend.dataset.scale.split(" ").forEach(function (entry) {
+      var parts = entry.split(":");
+      scale[parts[0]] = Number(parts[1]);
+    });
+    // The marks on or off, on every picture at once.
+    var marks = el("input", {"type": "checkbox", "id": "marks-switch"});
+    marks.checked = true;
+    marks.addEventListener("change", function () {
+      document.body.classList.toggle("marks-off", !marks.checked);
+    });
+    var marksLabel = el("label", {"for": "marks-switch"}, " red marks");
+    var span = el("span", {});
+    span.append(marks, marksLabel);
+    legend.appendChild(span);
+  }
+  // Hide differences of at most N: such pixels drawn as the reference's
+  // faded grey, as equal ones are; the difference picture redrawn.
+  document.querySelectorAll("section.case img[data-role=difference]").forEach(function (img) {
+    var sec = img.closest("section.case"), id = sec.id + "-hide";
+    var ref = sec.querySelector("img[data-role=reference]");
+    var original = img.src, data = null, refData = null;
+    var slider = el("input", {"type": "range", "min": "0", "max": "255", "value": "0", "id": id});
+    var said = el("output", {"for": id}, "0");
+    var row = el("div", {"class": "hide"});
+    row.append(el("label", {"for": id}, "Hide differences of at most "), said, " ", slider);
+    img.closest("figure").appendChild(row);
+    slider.addEventListener("input", function () {
+      var n = Number(slider.value);
+      said.textContent = String(n);
+      if (n === 0) { img.src = original; return; }
+      if (!data) {  // the first time, the picture is still the original
+        data = pixels(img);
+        refData = ref ? pixels(ref) : null;
+      }
+      var c = document.createElement("canvas");
+      c.width = data.width; c.height = data.height;
+      var g = c.getContext("2d");
+      var drawn = g.createImageData(data.width, data.height);
+      drawn.data.set(data.data);
+      var shift = refData ? refData.height - data.height : 0;
+      for (var i = 0; i < drawn.data.length; i += 4) {
+        var d = drawn.data;
+        var top = scale[d[i] + "," + d[i + 1] + "," + d[i + 2]];
+        if (top === undefined || top > n) { continue; }
+        var grey = 230;
+        if (refData) {
+          var x = (i / 4) % data.width, y = Math.floor(i / 4 / data.width) + shift;
+          var j = (y * refData.width + x) * 4;
+          if (x < refData.width && y >= 0 && y < refData.height) {
+            var r = refData.data;
+            grey = 128 + (Math.floor((299 * r[j] + 587 * r[j + 1] + 114 * r[j + 2] + 500) / 1000) >> 1);
+          }
+        }
+        d[i] = d[i + 1] = d[i + 2] = grey;
+      }
+      g.putImageData(drawn, 0, 0);
+      img.src = c.toDataURL();
+    });
   });
 })();
 </script>

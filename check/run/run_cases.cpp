@@ -182,6 +182,7 @@ CaseResult RunCase(const Case& c, const RunOptions& options, CasePictures* pictu
   }
   if (pictures != nullptr) {
     pictures->step = ReportStep(r);
+    pictures->smaller = options.smaller_pictures;
   }
   return r;
 }

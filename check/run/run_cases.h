@@ -16,6 +16,7 @@ struct RunOptions {
   bool keep_diff_picture = false;  // keep diff_picture (PrairieLearn draws from it)
   bool diff_pictures = false;      // make diff_png, at full size (--diff)
   bool whole_pictures = false;     // make the report's pictures
+  bool smaller_pictures = false;   // compress them harder (a class's kept pages)
   bool diagnose = true;            // say what looks wrong with a failing case
   bool hash_outputs = false;       // a failing case's output_hash, to find identical ones
 };

@@ -187,6 +187,74 @@ headless_chromium --window-size=1400,3200 --screenshot="$dir/spots.png" "file://
   >/dev/null
 analyse spots.png 216 144 $spots || fail "a scattered pixel is not marked"
 
+# The legend's shades, neighbour to neighbour and the first against the
+# faded grey's lightest and darkest, at least 10 apart in CIE76 Delta E
+# (sRGB to L*a*b*, D65).
+python3 - row.html <<'PY' || fail "the legend's shades are too alike"
+import math, re, sys
+page = open(sys.argv[1], encoding="utf-8").read()
+legend = re.search(r'<p class="legend".*?</p>', page, re.S).group(0)
+swatches = [tuple(map(int, m)) for m in
+            re.findall(r'background:rgb\((\d+),(\d+),(\d+)\)"></span>differs by', legend)]
+def lab(rgb):
+    lin = [c / 12.92 if c <= 0.04045 else ((c + 0.055) / 1.055) ** 2.4 for c in (v / 255 for v in rgb)]
+    r, g, b = lin
+    xyz = (0.4124 * r + 0.3576 * g + 0.1805 * b, 0.2126 * r + 0.7152 * g + 0.0722 * b,
+           0.0193 * r + 0.1192 * g + 0.9505 * b)
+    f = [t ** (1 / 3) if t > 216 / 24389 else (24389 / 27 * t + 16) / 116
+         for t in (xyz[0] / 0.95047, xyz[1], xyz[2] / 1.08883)]
+    return 116 * f[1] - 16, 500 * (f[0] - f[1]), 200 * (f[1] - f[2])
+pairs = list(zip(swatches, swatches[1:])) + [(swatches[0], (255,) * 3), (swatches[0], (128,) * 3)]
+close = [(a, b, math.dist(lab(a), lab(b))) for a, b in pairs if math.dist(lab(a), lab(b)) < 10]
+if len(swatches) < 4 or close:
+    print(swatches, close); sys.exit(1)
+PY
+
+# The controls: hiding differences of at most 1 greys a pixel off by 1 and
+# keeps one off by 142; the marks switch hides the marks; F flips the case
+# in view with the focus nowhere in particular.
+python3 - <<'PY'
+import struct
+w, h = 40, 30
+rows = []
+for name, changes in (("ctl-ref.bmp", {}), ("ctl-out.bmp", {(5, 5): 181, (30, 20): 38})):
+    pixels = b""
+    for file_row in range(h):
+        y = h - 1 - file_row
+        for x in range(w):
+            pixels += bytes([changes.get((x, y), 180), 120, 40])
+    header = b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54)
+    header += struct.pack("<IiiHHIIiiII", 40, w, h, 1, 24, 0, len(pixels), 0, 0, 0, 0)
+    open(name, "wb").write(header + pixels)
+PY
+"$check" --report ctl.html ctl-out.bmp ctl-ref.bmp >/dev/null || true
+controls=$(probe_page "$dir/ctl.html" 1200 900 '
+  var img = doc.querySelector("img[data-role=difference]");
+  var slider = doc.querySelector(".hide input[type=range]");
+  function at(x, y) {
+    var c = doc.createElement("canvas"); c.width = img.naturalWidth; c.height = img.naturalHeight;
+    var g = c.getContext("2d"); g.drawImage(img, 0, 0);
+    var p = g.getImageData(x, y, 1, 1).data;
+    return p[0] === p[1] && p[1] === p[2] ? "grey" : "colour";
+  }
+  var before = [at(5, 5), at(30, 20)];
+  var marks = doc.getElementById("marks-switch");
+  marks.click();
+  var svg = doc.querySelector(".marked svg");
+  var marksOff = win.getComputedStyle(svg).display === "none";
+  doc.body.focus();
+  doc.dispatchEvent(new win.KeyboardEvent("keydown", {key: "f", bubbles: true}));
+  var flipped = doc.querySelector("button[id$=-flip]").textContent;
+  return new Promise(function (done) {
+    img.addEventListener("load", function () {
+      done([before, [at(5, 5), at(30, 20)], marksOff, flipped]);
+    }, {once: true});
+    slider.value = 1;
+    slider.dispatchEvent(new win.Event("input"));
+  });')
+[ "$controls" = '[["colour","colour"],["grey","colour"],true,"Show the output (F)"]' ] ||
+  fail "the controls: $controls"
+
 # The structure, on the sample cases.
 "$check" --max 0.5 --report cases.html "$source_dir/examples/cases" >/dev/null || true
 headless_chromium --dump-dom "file://$dir/cases.html" >dom.html

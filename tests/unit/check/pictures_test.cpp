@@ -24,12 +24,22 @@ using bmptest::Decoded;
 using bmptest::DecodePng;
 
 TEST(Pictures, ShadesAndEncodings) {
-  // Red: 100 for a difference of 1, 0 for 255, never brighter for more.
-  EXPECT_EQ(RedShade(1), 100);
-  EXPECT_EQ(RedShade(255), 0);
+  // The difference scale: a level for each of 1 to 7, never lower for
+  // more; each colour its own, not grey, and found again from its value.
+  EXPECT_EQ(DiffLevel(1), 0);
+  EXPECT_EQ(DiffLevel(255), kDiffLevels - 1);
   for (unsigned d = 2; d <= 255; ++d) {
-    EXPECT_LE(RedShade(d), RedShade(d - 1));
+    EXPECT_GE(DiffLevel(d), DiffLevel(d - 1) + (d <= 7 ? 1 : 0)) << d;
+    EXPECT_GE(LevelTop(DiffLevel(d)), d);
   }
+  for (int level = 0; level < kDiffLevels; ++level) {
+    const unsigned char* c = DiffColour(level);
+    EXPECT_FALSE(c[0] == c[1] && c[1] == c[2]) << level;
+    EXPECT_EQ(LevelOfColour(c), level);
+  }
+  const unsigned char grey[3] = {200, 200, 200}, off[3] = {254, 237, 160};
+  EXPECT_EQ(LevelOfColour(grey), -1);
+  EXPECT_EQ(LevelOfColour(off), -1);
   // Grey: black and white stay apart, both on the light side.
   EXPECT_EQ(FadedGrey(0, 0, 0), 128);
   EXPECT_EQ(FadedGrey(255, 255, 255), 255);
@@ -123,7 +133,7 @@ TEST(Pictures, PaintsAndMarksTheSameWhateverPiecesTheRowsComeIn) {
     EXPECT_EQ(std::make_tuple(p.marks().largest, p.marks().largest_x, p.marks().largest_y),
               std::make_tuple(255u, 3u, h - 2));
   }
-  // Every pixel: grey where equal, red with its shade where not.
+  // Every pixel: grey where equal, its difference's colour where not.
   for (std::size_t i = 0; i < ref.size(); i += 3) {
     const std::size_t top_first = ((h - 1 - i / 3 / w) * w + i / 3 % w) * 3;
     const unsigned char* p = &painted[0].picture().rgb[top_first];
@@ -131,10 +141,11 @@ TEST(Pictures, PaintsAndMarksTheSameWhateverPiecesTheRowsComeIn) {
     for (std::size_t k = i; k < i + 3; ++k) {
       d = std::max(d, static_cast<unsigned>(std::abs(int{out[k]} - int{ref[k]})));
     }
-    const unsigned char g = d == 0 ? FadedGrey(ref[i], ref[i + 1], ref[i + 2]) : RedShade(d);
-    ASSERT_EQ(std::vector<unsigned char>(p, p + 3),
-              (std::vector<unsigned char>{d == 0 ? g : static_cast<unsigned char>(255), g, g}))
-        << i / 3;
+    const unsigned char g = FadedGrey(ref[i], ref[i + 1], ref[i + 2]);
+    const unsigned char* c = DiffColour(DiffLevel(d));
+    const std::vector<unsigned char> want =
+        d == 0 ? std::vector<unsigned char>{g, g, g} : std::vector<unsigned char>(c, c + 3);
+    ASSERT_EQ(std::vector<unsigned char>(p, p + 3), want) << i / 3;
   }
 }
 
