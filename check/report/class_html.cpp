@@ -18,7 +18,9 @@ namespace {
 constexpr std::size_t kMaxFileName = 200;  // bytes, below every file system's 255
 
 const char kClassStyle[] = R"(<style>
-body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; overflow-wrap: anywhere; }
+body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; }
+p, h1, h2, li, figcaption { overflow-wrap: anywhere; }
+td, th { overflow-wrap: break-word; }
 @media (max-width: 600px) { body { margin: .6em; } }
 .scroll { overflow-x: auto; max-width: 100%; }
 h1 { font-size: 1.5em; margin: 0 0 .3em; }

@@ -5,7 +5,9 @@ namespace mae::check {
 // Red (R 255, G and B at most 100) is kept for the difference picture and
 // its marks: nothing else on the page is that red.
 const char kReportStyle[] = R"PAGE(<style>
-body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; overflow-wrap: anywhere; }
+body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; }
+p, h1, h2, li, figcaption { overflow-wrap: anywhere; }
+td, th { overflow-wrap: break-word; }
 @media (max-width: 600px) { body { margin: .6em; } }
 .scroll { overflow-x: auto; max-width: 100%; }
 h1 { font-size: 1.5em; margin: 0 0 .3em; }

@@ -136,9 +136,9 @@ void Pictures(std::string* html, const CaseResult& r, const CasePictures& p,
   // The picture covers the whole common area, a border left out included.
   const Size common{std::min(out.first, ref.first), std::min(out.second, ref.second)};
   const bool framed = common.first != r.comparison.width || common.second != r.comparison.height;
-  const std::string caption = std::string("grey: equal; red: different; red marks: where") +
-                              (framed ? "; blue-grey: the border left out" : "") + " (" +
-                              SizeAsHtmlText(common) + ")";
+  const std::string caption =
+      std::string("grey: equal; in colour: different, by the legend's shades; red marks: where") +
+      (framed ? "; blue-grey: the border left out" : "") + " (" + SizeAsHtmlText(common) + ")";
   if (!p.report_diff_png.empty()) {
     MarkedDifference(html, p, common.first, common.second, scale, caption);
   }
