@@ -171,6 +171,14 @@ headless_chromium --window-size=1400,3600 --screenshot="$dir/wide-dot.png" \
   "file://$dir/wide-dot.html" >/dev/null
 ticks wide-dot.png 3000 2000 row=700 column=2500 || fail "the pixel of 3000 x 2000 is not marked in place"
 
+# A picture just past 360 pixels is drawn at its own width, every row and
+# column kept (it was drawn 360 wide, one of each dropped).
+make 361 200 own-ref.bmp
+make 361 200 own-out.bmp 3,3
+"$check" --report own.html own-out.bmp own-ref.bmp >/dev/null || true
+[ "$(grep -o '<img data-role="output"[^>]* width="361" height="200"' own.html | wc -l)" -eq 1 ] ||
+  fail "a 361 x 200 picture is not drawn at its own size"
+
 # One row: the top row of a 961 x 636 picture, drawn at its own size.
 make 961 636 ref.bmp
 make 961 636 row.bmp $(for x in $(seq 0 960); do echo "$x,0"; done)
