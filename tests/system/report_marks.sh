@@ -47,6 +47,17 @@ open(name, "wb").write(header + pixels)
 PY
 }
 
+# A screenshot's pixels, for the checks below: shot.ppm's size and at(x, y).
+cat >shot.py <<'PY'
+data = open("shot.ppm", "rb").read()
+parts = data.split(b"\n", 3)
+W, H = map(int, parts[1].split())
+px = parts[3]
+def at(x, y):
+    i = (y * W + x) * 3
+    return px[i], px[i + 1], px[i + 2]
+PY
+
 # Finds the drawn difference picture (the faded grey of the blue) in the
 # screenshot, and says whether each place (x, y in the picture's own
 # pixels, scaled by the drawn size) has saturated red within 10 pixels,
@@ -55,15 +66,9 @@ analyse() {  # analyse SHOT.png WIDTH HEIGHT x,y...
   convert "$1" ppm:shot.ppm
   python3 - "$@" <<'PY'
 import sys
+from shot import W, H, at
 _, _, w, h, *places = sys.argv
 w, h = int(w), int(h)
-data = open("shot.ppm", "rb").read()
-parts = data.split(b"\n", 3)
-W, H = map(int, parts[1].split())
-px = parts[3]
-def at(x, y):
-    i = (y * W + x) * 3
-    return px[i], px[i + 1], px[i + 2]
 # The faded grey of the pictures' blue, in runs too long to be text.
 def grey(x, y):
     r, g, b = at(x, y)
@@ -106,15 +111,9 @@ ticks() {
   convert "$1" ppm:shot.ppm
   python3 - "$@" <<'PY'
 import sys
+from shot import W, H, at
 _, _, w, h, *places = sys.argv
 w, h = int(w), int(h)
-data = open("shot.ppm", "rb").read()
-parts = data.split(b"\n", 3)
-W, H = map(int, parts[1].split())
-px = parts[3]
-def at(x, y):
-    i = (y * W + x) * 3
-    return px[i], px[i + 1], px[i + 2]
 grey = [(x, y) for y in range(H) for x in range(0, W - 16, 4)
         if all(at(x + k, y) == (179, 179, 179) for k in (0, 5, 10, 15))]
 if not grey:
