@@ -42,18 +42,6 @@ bool SumWithin(std::uint32_t x0, std::uint32_t y0, std::uint32_t x1, std::uint32
   return true;
 }
 
-// A row sum from a per-byte difference err(x, y, k).
-template <typename Err>
-auto PerByte(const Err& err) {
-  return [&err](std::uint32_t y, std::uint32_t x0, std::uint32_t x1) {
-    std::uint64_t sum = 0;
-    for (std::uint32_t x = x0; x < x1; ++x) {
-      sum += err(x, y, 0) + err(x, y, 1) + err(x, y, 2);
-    }
-    return sum;
-  };
-}
-
 // The sum of the absolute differences between a row of the output, from
 // pixel x0 to x1, and the pixels an explanation predicts for it:
 // predict(p, x) writes the 3 bytes it expects at x into p. The prediction

@@ -47,7 +47,8 @@ open(name, "wb").write(header + pixels)
 PY
 }
 
-# A screenshot's pixels, for the checks below: shot.ppm's size and at(x, y).
+# A screenshot's pixels, for the checks below: shot.ppm's size, at(x, y)
+# and whether a pixel is the marks' red.
 cat >shot.py <<'PY'
 data = open("shot.ppm", "rb").read()
 parts = data.split(b"\n", 3)
@@ -56,6 +57,9 @@ px = parts[3]
 def at(x, y):
     i = (y * W + x) * 3
     return px[i], px[i + 1], px[i + 2]
+def red(x, y):  # the marks' saturated red
+    r, g, b = at(x, y)
+    return r >= 200 and g <= 100 and b <= 100
 PY
 
 # Finds the drawn difference picture (the faded grey of the blue) in the
@@ -66,7 +70,7 @@ analyse() {  # analyse SHOT.png WIDTH HEIGHT x,y...
   convert "$1" ppm:shot.ppm
   python3 - "$@" <<'PY'
 import sys
-from shot import W, H, at
+from shot import W, H, at, red
 _, _, w, h, *places = sys.argv
 w, h = int(w), int(h)
 # The faded grey of the pictures' blue, in runs too long to be text.
@@ -82,9 +86,6 @@ if not xs:
     print("no difference picture found"); sys.exit(1)
 left, top, right, bottom = min(xs), min(ys), max(xs) + 15, max(ys)
 sx, sy = (right - left + 1) / w, (bottom - top + 1) / h
-def red(x, y):
-    r, g, b = at(x, y)
-    return r >= 200 and g <= 100 and b <= 100
 bad = 0
 for place in places:
     x, y = map(int, place.split(","))
@@ -111,7 +112,7 @@ ticks() {
   convert "$1" ppm:shot.ppm
   python3 - "$@" <<'PY'
 import sys
-from shot import W, H, at
+from shot import W, H, at, red
 _, _, w, h, *places = sys.argv
 w, h = int(w), int(h)
 grey = [(x, y) for y in range(H) for x in range(0, W - 16, 4)
@@ -132,9 +133,6 @@ while at(tx, top - 1) == (179, 179, 179):
 # The grey rows and columns stop at the marked row and column, so the
 # picture's edges come from the grey bounding box.
 sx, sy = (right - left + 1) / w, (bottom - top + 1) / h
-def red(x, y):
-    r, g, b = at(x, y)
-    return r >= 200 and g <= 100 and b <= 100
 bad = 0
 for place in places:
     kind, n = place.split("=")
