@@ -42,8 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto field = [data, size](std::size_t at) -> std::uint32_t {
     return at + 4 > size
                ? 0
-               : static_cast<std::uint32_t>(data[at] | data[at + 1] << 8 | data[at + 2] << 16 |
-                                            std::uint32_t{data[at + 3]} << 24);
+               : std::uint32_t{data[at]} | std::uint32_t{data[at + 1]} << 8 |
+                     std::uint32_t{data[at + 2]} << 16 | std::uint32_t{data[at + 3]} << 24;
   };
   const std::uint32_t size_field = field(2);
   const std::uint32_t image_size = field(34);

@@ -11,8 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++ libbenchmark-dev diffutils coreutils pkg-config libcli11-dev \
-  nlohmann-json3-dev libspng-dev libsodium-dev libssl-dev libpugixml-dev libdeflate-dev libutf8proc-dev
+need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" libbenchmark-dev diffutils coreutils
 cmake -S . -B out/bench -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_BENCH=ON -DMAE_BUILD_TESTS=OFF >/dev/null
 cmake --build out/bench -j"$(jobs)" >/dev/null
 echo "== inner pass and reader"

@@ -11,8 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++ pkg-config libcli11-dev nlohmann-json3-dev libspng-dev libsodium-dev libssl-dev \
-  libpugixml-dev libdeflate-dev libutf8proc-dev imagemagick time python3
+need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" imagemagick time python3
 cmake -S . -B out/bench -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_TESTS=OFF >/dev/null
 cmake --build out/bench --target mae-check -j"$(jobs)" >/dev/null
 check=$PWD/out/bench/check/mae-check

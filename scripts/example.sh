@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++ pkg-config libcli11-dev nlohmann-json3-dev libspng-dev libsodium-dev libssl-dev libpugixml-dev libdeflate-dev libutf8proc-dev
+need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}"
 cmake -S . -B out/release -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_TESTS=OFF >/dev/null
 cmake --build out/release --target MAE mae-check -j"$(jobs)" >/dev/null
 echo "\$ out/release/MAE examples/landscape.bmp examples/landscape_blur.bmp"

@@ -2,6 +2,14 @@
 # As root it installs what is missing; otherwise it prints the command that
 # would, and stops.
 
+# The Debian packages the project builds with, named here once: the
+# compilers and build tools, the libraries mae-check links (docs/code-map.md
+# says why each), and what the tests and fuzz targets link besides.
+MAE_BUILD_PACKAGES=(cmake make g++ pkg-config)
+MAE_CHECK_PACKAGES=(libcli11-dev nlohmann-json3-dev libspng-dev libssl-dev libpugixml-dev
+  libdeflate-dev libutf8proc-dev)
+MAE_TEST_PACKAGES=(libgtest-dev libsodium-dev)
+
 need_packages() {
   local missing=() p
   for p in "$@"; do

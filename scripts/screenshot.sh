@@ -4,8 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++ pkg-config libcli11-dev nlohmann-json3-dev libspng-dev libsodium-dev libssl-dev libpugixml-dev libdeflate-dev libutf8proc-dev \
-  chromium
+need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" chromium
 cmake -S . -B out/release -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_TESTS=OFF >/dev/null
 cmake --build out/release --target mae-check -j"$(jobs)" >/dev/null
 mkdir -p docs out

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Runs every check CI runs: the format check, the test suite built with
 # warnings as errors (with the hostile-file corpus, and the executable under
-# valgrind's memcheck), and the test suite again under AddressSanitizer,
+# valgrind's memcheck), every target built again with clang, each fuzz
+# target for 10 seconds (scripts/fuzz.sh, so that it cannot break
+# unnoticed), and the test suite again under AddressSanitizer,
 # LeakSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++ libgtest-dev libbenchmark-dev clang-format valgrind groff-base dpkg-dev \
-  lintian imagemagick chromium pkg-config libcli11-dev nlohmann-json3-dev libspng-dev libsodium-dev libssl-dev \
-  python3 python3-pil libpugixml-dev libdeflate-dev libutf8proc-dev bash-completion
+need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" "${MAE_TEST_PACKAGES[@]}" libbenchmark-dev clang libclang-rt-14-dev \
+  clang-format valgrind groff-base dpkg-dev lintian imagemagick chromium python3 python3-pil bash-completion
 
 echo "== format check (.clang-format)"
 mapfile -t sources < <(find src check testkit tests examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
@@ -24,6 +25,12 @@ run_suite() {
 
 echo "== tests, warnings as errors"
 run_suite out/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAE_BUILD_BENCH=ON
+echo "== every target built with clang, warnings as errors"
+CC=clang CXX=clang++ cmake -S . -B out/clang -DMAE_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMAE_BUILD_BENCH=ON >/dev/null
+cmake --build out/clang -j"$(jobs)"
+echo "== each fuzz target for 10 seconds"
+FUZZ_SECONDS=10 bash scripts/fuzz.sh
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 run_suite out/asan -DCMAKE_BUILD_TYPE=Debug -DMAE_SANITIZE=ON
 echo "== all checks passed"

@@ -81,7 +81,8 @@ inline Bytes Bmp565(const Picture24& p) {
     const std::size_t start = f.size();
     for (std::uint32_t x = 0; x < p.width; ++x) {
       const unsigned char* px = p.at(x, y);
-      const unsigned v = (px[2] >> 3) << 11 | (px[1] >> 2) << 5 | px[0] >> 3;
+      const unsigned v =
+          (unsigned{px[2]} >> 3) << 11 | (unsigned{px[1]} >> 2) << 5 | unsigned{px[0]} >> 3;
       f.insert(f.end(), {static_cast<unsigned char>(v), static_cast<unsigned char>(v >> 8)});
     }
     PadRow(&f, start);

@@ -59,7 +59,10 @@ std::string PatternProblem(const CaseRules& rules, const std::vector<std::string
   for (const CaseRules::InputPattern& p : rules.input_patterns) {
     globs.emplace_back("--input", p.glob);
   }
-  for (const auto& [option, glob] : globs) {
+  for (const auto& [option, pattern] : globs) {
+    // A structured binding cannot be captured before C++20: the pattern's
+    // text is taken by name.
+    const std::string& glob = pattern;
     const bool matches = std::any_of(case_names.begin(), case_names.end(), [&](const auto& name) {
       return ::fnmatch(glob.c_str(), name.c_str(), 0) == 0;
     });
