@@ -8,6 +8,7 @@
 #include "case_list.h"
 #include "case_rules.h"
 #include "option_checks.h"
+#include "output_places.h"
 #include "shown_text.h"
 
 namespace mae::check {
@@ -240,6 +241,9 @@ ParsedOptions ParseOptions(int argc, char** argv) {
       names.push_back(OnePair(o.operands[0], o.operands[1]).name);
     }
     problem = PatternProblem(o.rules, names);
+  }
+  if (problem.empty()) {
+    problem = OutputPlaceProblem(o);
   }
   if (!problem.empty()) {
     return UsageError(problem);
