@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 
 namespace mae::check {
@@ -98,10 +99,15 @@ std::string AddInput(const std::string& text, CaseRules* rules) {
 }
 
 std::string AddRule(const std::string& option, const std::string& text, double* default_value,
-                    std::vector<CaseRules::Pattern>* patterns) {
+                    std::vector<CaseRules::Pattern>* patterns, double most) {
   const std::size_t split = text.rfind('=');
   const std::string number = split == std::string::npos ? text : text.substr(split + 1);
   const std::optional<double> value = ParseThreshold(number);
+  if (value && *value > most) {
+    char bound[32];
+    std::snprintf(bound, sizeof bound, "%g", most);
+    return option + " takes at most " + bound + ", not '" + text + "'";
+  }
   if (!value) {
     return option +
            " needs a plain number of at least 0 (such as 0.5 or 1e-3), or "

@@ -4,6 +4,7 @@
 #define MAE_CHECK_CASE_RULES_H
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,9 +44,15 @@ struct CaseRules {
 std::string AddInput(const std::string& text, CaseRules* rules);
 
 // Adds one --max or --points value: "X" sets the default, "PATTERN=X" (split
-// at the last '=') adds a pattern. Returns "" or what is wrong with it.
+// at the last '=') adds a pattern. Returns "" or what is wrong with it: a
+// value above `most` among others.
 std::string AddRule(const std::string& option, const std::string& text, double* default_value,
-                    std::vector<CaseRules::Pattern>* patterns);
+                    std::vector<CaseRules::Pattern>* patterns,
+                    double most = std::numeric_limits<double>::max());
+
+// The most a case may be worth: beyond it, points stop reading back as the
+// numbers given in every document (Gradescope's score would be null).
+inline constexpr double kMostPoints = 1e6;
 
 // A plain decimal number of at least 0: an optional '+', digits with at
 // most one point ("5", ".5", "5."), an optional exponent ("1e-3", "1E3");

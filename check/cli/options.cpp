@@ -156,7 +156,7 @@ std::string ReadRules(const CLI::App& app, const Given& given, CaseRules* rules)
   }
   for (const std::string& text : given.points) {
     const std::string problem =
-        AddRule("--points", text, &rules->default_points, &rules->point_patterns);
+        AddRule("--points", text, &rules->default_points, &rules->point_patterns, kMostPoints);
     if (!problem.empty()) {
       return problem;
     }
