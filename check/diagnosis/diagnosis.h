@@ -10,41 +10,10 @@
 
 #include "bmp_header.h"
 #include "case_result.h"
+#include "findings.h"
+#include "image_view.h"
 
 namespace mae::check {
-
-// A 24-bit image, bottom row first, `stride` bytes from one row to the
-// next (0: packed rows, as LoadBmp gives them).
-struct ImageView {
-  const unsigned char* pixels = nullptr;
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::size_t stride = 0;
-
-  const unsigned char* row(std::size_t file_row) const {
-    return pixels + file_row * (stride != 0 ? stride : std::size_t{width} * kComparedPixelBytes);
-  }
-};
-
-// What the tests found, without any allocation (so that they can run
-// inside RunCatchingSigbus over mapped files).
-struct Findings {
-  bool channels_swapped = false;
-  bool flipped_vertically = false;
-  bool flipped_horizontally = false;
-  bool rotated_180 = false;  // upside down and mirrored: turned half round
-  bool shifted = false;
-  int dx = 0;
-  int dy = 0;
-  bool transposed = false;
-  std::uint32_t border = 0;    // 0, or the depth of the frame that holds every difference
-  std::uint32_t left_out = 0;  // 0, or the border a "valid" convolution left out
-  bool rounding = false;
-  bool no_clamping = false;  // values wrapped round past 0 and 255
-  int offset = 0;
-  bool grey_output = false;
-  bool grey_reference = false;
-};
 
 // Tests the explanations that may hold for an output and its reference
 // whose MAE over the area they share is `mae` and whose largest byte
@@ -52,14 +21,14 @@ struct Findings {
 // most a tenth of the MAE (transposed: nothing; border_only: every
 // difference within 8 pixels of the edge; rounding: a largest difference
 // of 1; offset: one amount explains every differing byte; no_clamping:
-// bytes the reference has at 255 and the output below 128, or at 0 and
-// above 127, make nine tenths of the differences; grey_output and
-// grey_reference: one picture grey, each pixel's bytes within 1, and the
-// other's pixels set to their mean or their BT.601 luma within the tenth
-// of it). Where no single
-// mistake holds, red and blue swapped together with a flip, a shift or a
-// transposition is tried, and said as both. Tests stop as soon as the rows
-// read prove they fail, so a wrong guess costs a few rows.
+// every differing byte is one the reference holds at 0 or 255, and not
+// all lie within the border; grey_output and grey_reference: some byte
+// differs by more than 1, one picture is grey, each pixel's bytes within
+// 1, and the other's pixels set to their mean or their BT.601 luma are it
+// within the tenth). Where no single mistake holds, red and blue swapped
+// together with a flip, a shift or a transposition is tried, and said as
+// both. Tests stop as soon as the rows read prove they fail, so a wrong
+// guess costs a few rows.
 void FindMistakes(const ImageView& output, const ImageView& reference, double mae, unsigned largest,
                   Findings* findings);
 // Every explanation, in the order they are said: its code and its words,

@@ -740,6 +740,13 @@ TEST(MaeCheck, SaysWhenAnOutputIsAnotherCasesReferenceOrTheInput) {
             0);
   Bytes near = ReadFile(dir / "ANS/Blur3.bmp");
   near[54] ^= 1;  // the first pixel stored: the bottom row's first byte
+  // Seven tenths of the way from Blur2's reference to Blur3's: nearer to
+  // Blur3's than to its own, but far from it all the same.
+  Bytes between = ReadFile(dir / "ANS/Blur2.bmp");
+  const Bytes blur3 = ReadFile(dir / "ANS/Blur3.bmp");
+  for (std::size_t i = 54; i < between.size(); ++i) {
+    between[i] = static_cast<unsigned char>((3 * between[i] + 7 * blur3[i] + 5) / 10);
+  }
   const Json other = {{"code", "matches_other_case"}, {"text", "matches the reference of Blur3"}};
   const Json unfiltered = {{"code", "not_filtered"},
                            {"text", "is the input picture itself, not filtered"}};
@@ -751,6 +758,7 @@ TEST(MaeCheck, SaysWhenAnOutputIsAnotherCasesReferenceOrTheInput) {
   } rows[] = {
       {"another case's reference", ReadFile(dir / "ANS/Blur3.bmp"), {}, {other}},
       {"but for one byte of its first row", near, {}, {other}},
+      {"seven tenths of the way to it", between, {}, Json::array()},
       {"the input", input, {"--input", dir / "in.png"}, {unfiltered}},
       {"the input, for Blur*", input, {"--input", "Blur*=" + (dir / "in.bmp")}, {unfiltered}},
       {"the input, given for Sobel*",

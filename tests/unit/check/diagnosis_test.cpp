@@ -59,6 +59,29 @@ Image Grey(Image ref) {
   return ref;
 }
 
+// A Sobel program's magnitudes, twice the picture's bytes (0-510), held
+// at 255 by the right program (`clamped`) or stored modulo 256.
+Image Magnitudes(Image ref, bool clamped) {
+  for (unsigned char& byte : ref.pixels) {
+    const unsigned m = 2u * byte;
+    byte = static_cast<unsigned char>(clamped ? std::min(m, 255u) : m % 256);
+  }
+  return ref;
+}
+
+// The picture with its outermost pixels at `value`: a Sobel's edge, which
+// saturates on the reference and drops where zeros pad the picture.
+Image Edged(Image ref, unsigned char value) {
+  for (std::uint32_t y = 0; y < ref.height; ++y) {
+    for (std::uint32_t x = 0; x < ref.width; ++x) {
+      if (std::min({x, y, ref.width - 1 - x, ref.height - 1 - y}) == 0) {
+        std::fill_n(ref.at(x, y), 3, value);
+      }
+    }
+  }
+  return ref;
+}
+
 // Each mistake as the test makes it from the reference.
 Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
   Image out = ref;
@@ -87,8 +110,10 @@ Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
         std::copy_n(r.at(ref.width - 1 - x, y), 3, o);
       } else if (mistake == "shifted" && x > 0) {
         std::copy_n(r.at(x - 1, y), 3, o);
-      } else if (mistake == "border_only" &&
-                 std::min({x, y, ref.width - 1 - x, ref.height - 1 - y}) < 2) {
+      } else if ((mistake == "border_only" &&
+                  std::min({x, y, ref.width - 1 - x, ref.height - 1 - y}) < 2) ||
+                 (mistake == "border 8 deep" &&
+                  std::min({x, y, ref.width - 1 - x, ref.height - 1 - y}) == 7)) {
         o[1] = static_cast<unsigned char>(p[1] ^ 0x40);
       } else if (mistake == "rounding" && rng() % 7 == 0) {
         const std::size_t k = rng() % 3;  // one byte, up or down by 1
@@ -103,6 +128,14 @@ Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
             static_cast<unsigned char>((p[0] * 114 + p[1] * 587 + p[2] * 299) / 1000);
       } else if (mistake == "scattered" && rng() % 20 == 0) {
         o[rng() % 3] = static_cast<unsigned char>(rng());
+      } else if (mistake == "grey, noise of -1 and +1") {
+        for (int k = 0; k < 3; ++k) {  // 3% of the bytes, each up or down by 1
+          if (rng() % 100 < 3) {
+            o[k] = static_cast<unsigned char>(p[k] == 0                  ? 1
+                                              : p[k] == 255 || rng() % 2 ? p[k] - 1
+                                                                         : p[k] + 1);
+          }
+        }
       } else if (mistake.rfind("grey, noise", 0) == 0) {
         const unsigned most = mistake == "grey, noise of 1" ? 1 : 6;
         for (int k = 0; k < 3; ++k) {  // 3% of the bytes up or down
@@ -142,13 +175,14 @@ Image Made(const Image& ref, const std::string& mistake, std::mt19937& rng) {
       }
     }
   }
-  if (mistake == "border_left_out") {  // a 2-pixel border left out
-    out.width = ref.width - 4;
-    out.height = ref.height - 4;
+  if (mistake.rfind("border_left_out", 0) == 0) {  // a 2- or 8-pixel border left out
+    const std::uint32_t n = mistake == "border_left_out" ? 2 : 8;
+    out.width = ref.width - 2 * n;
+    out.height = ref.height - 2 * n;
     out.pixels.resize(std::size_t{out.width} * out.height * 3);
     for (std::uint32_t y = 0; y < out.height; ++y) {
       for (std::uint32_t x = 0; x < out.width; ++x) {
-        std::copy_n(r.at(x + 2, y + 2), 3, out.at(x, y));
+        std::copy_n(r.at(x + n, y + n), 3, out.at(x, y));
       }
     }
   }
@@ -218,7 +252,12 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
                                   "transposed, square",
                                   "border_left_out",
                                   "grey, noise of 1",
-                                  "grey, noise of 1 to 6"};
+                                  "grey, noise of 1 to 6",
+                                  "grey, noise of -1 and +1",
+                                  "wrapped magnitudes",
+                                  "zero padding",
+                                  "border 8 deep",
+                                  "border_left_out, 8 pixels"};
   for (const std::string mistake : mistakes) {
     SCOPED_TRACE(mistake);
     Image in = mistake == "no_clamping"               ? Saturated(ref)
@@ -236,7 +275,15 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
       }
       in = square;
     }
-    Image out = mistake == "blurred" ? blur : Made(in, mistake, rng);
+    if (mistake == "wrapped magnitudes") {
+      in = Magnitudes(ref, true);
+    } else if (mistake == "zero padding") {
+      in = Edged(ref, 255);
+    }
+    Image out = mistake == "blurred"              ? blur
+                : mistake == "wrapped magnitudes" ? Magnitudes(ref, false)
+                : mistake == "zero padding"       ? Edged(ref, 30)
+                                                  : Made(in, mistake, rng);
     if (mistake == "grey_reference") {
       std::swap(out, in);
     }
@@ -255,8 +302,14 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
       expected = {"channels_swapped"};
     } else if (mistake == "swapped and upside down") {
       expected = {"channels_swapped", "flipped_vertically"};  // both mistakes named
-    } else if (mistake == "grey, noise of 1") {
-      expected = {"rounding"};
+    } else if (mistake == "grey, noise of 1" || mistake == "grey, noise of -1 and +1") {
+      expected = {"rounding"};  // never grey_reference: rounding explains it
+    } else if (mistake == "wrapped magnitudes") {
+      expected = {"no_clamping"};
+    } else if (mistake == "zero padding" || mistake == "border 8 deep") {
+      expected = {"border_only"};  // not no_clamping: the edge's doing
+    } else if (mistake == "border_left_out, 8 pixels") {
+      expected = {"border_left_out"};
     } else if (mistake.rfind("transposed", 0) == 0) {
       expected = {"transposed"};
     }
@@ -264,6 +317,8 @@ TEST(Diagnosis, NamesEachMistakeAndNothingElse) {
   }
   EXPECT_EQ(Diagnose(Made(ref, "shifted", rng).view(), ref.view(), 1.0, 200)[0].text,
             "shifted right by 1 pixel and down by 0");
+  EXPECT_EQ(Diagnose(Made(ref, "border 8 deep", rng).view(), ref.view(), 1.0, 64)[0].text,
+            "differs only within 8 pixels of the edge");
 }
 
 }  // namespace
