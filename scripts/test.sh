@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 . scripts/lib.sh
 need_packages cmake make g++ libgtest-dev libbenchmark-dev clang-format valgrind groff-base dpkg-dev \
   lintian imagemagick chromium pkg-config libcli11-dev nlohmann-json3-dev libspng-dev libsodium-dev libssl-dev \
-  python3 python3-pil libpugixml-dev libdeflate-dev libutf8proc-dev bash-completion
+  python3 python3-pil nodejs libpugixml-dev libdeflate-dev libutf8proc-dev bash-completion
 
 echo "== format check (.clang-format)"
 mapfile -t sources < <(find src check testkit tests examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
