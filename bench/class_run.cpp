@@ -1,7 +1,9 @@
-// Times mae-check --class on a class of 60 students x 10 cases of 512 x 512
-// pixels (each output its reference with small faults of its own) against
-// reading every file once (cat to /dev/null, page cache warm) and against a
-// shell loop of single-folder `mae-check --json --ans` runs, one a student.
+// Times mae-check --class on a class of STUDENTS x 10 cases of SIZE x SIZE
+// pixels (each output its reference with small faults of its own; one
+// student in thirty hands in 32-bit, top-down, palette or PNG files, in
+// turn) against reading every file once (cat to /dev/null, page cache
+// warm) and against a shell loop of single-folder `mae-check --json --ans`
+// runs, one a student.
 //
 //   class_run MAE_CHECK_PATH [STUDENTS] [SIZE]   (defaults: 60, 512)
 #include <cstdio>
@@ -10,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "png.h"
 #include "testkit/bmp_bytes.h"
+#include "testkit/bmp_formats.h"
 #include "testkit/case_names.h"
 #include "testkit/temp_dir.h"
 #include "timing.h"
@@ -29,6 +33,40 @@ bmptest::Bytes Picture(std::uint32_t n, std::uint32_t seed) {
                                            ((i * 2654435761u) >> 29));
   }
   return pixels;
+}
+
+// The file a student hands in: a 24-bit BMP, or for one student in thirty
+// the same pixels in another format, the formats in turn (the palette
+// student's picture cut to 216 colours first).
+bmptest::Bytes HandIn(int student, std::uint32_t n, bmptest::Bytes pixels) {
+  if (student % 30 != 29) {
+    return bmptest::MakeBmp(n, n, pixels);
+  }
+  bmptest::Picture24 p{n, n, std::move(pixels)};
+  switch ((student / 30) % 4) {
+    case 0:
+      return bmptest::Bmp32(p);
+    case 1:
+      return bmptest::TopDown24(p);
+    case 2:
+      for (unsigned char& byte : p.bgr) {
+        byte = static_cast<unsigned char>(byte / 43 * 51);
+      }
+      return bmptest::Palette(p, 8);
+    default:
+      break;
+  }
+  mae::check::Picture rgb{n, n, std::vector<unsigned char>(p.bgr.size())};
+  for (std::uint32_t y = 0; y < n; ++y) {
+    for (std::uint32_t x = 0; x < n; ++x) {
+      const unsigned char* in = p.at(x, n - 1 - y);
+      unsigned char* out = &rgb.rgb[(std::size_t{y} * n + x) * 3];
+      out[0] = in[2], out[1] = in[1], out[2] = in[0];
+    }
+  }
+  std::string error;
+  const std::string png = mae::check::EncodePng(rgb, &error);
+  return bmptest::Bytes(png.begin(), png.end());
 }
 
 }  // namespace
@@ -57,15 +95,18 @@ int main(int argc, char** argv) {
       }
       char student[16];
       std::snprintf(student, sizeof student, "s%03d", s);
+      const bool png = s % 30 == 29 && (s / 30) % 4 == 3;
       const std::string path =
-          dir / ("class/" + std::string(student) + "/" + kCaseNames[c] + ".bmp");
-      bmptest::WriteFile(path, bmptest::MakeBmp(n, n, output));
+          dir / ("class/" + std::string(student) + "/" + kCaseNames[c] + (png ? ".png" : ".bmp"));
+      bmptest::WriteFile(path, HandIn(s, n, std::move(output)));
       cat.push_back(path);
     }
   }
   const int runs = 5;
-  std::printf("%d students x 10 cases of %ux%u, medians of %d runs after a warm-up run\n\n",
-              students, n, n, runs);
+  std::printf(
+      "%d students x 10 cases of %ux%u (%d of them in other formats), medians of %d runs after a "
+      "warm-up run\n\n",
+      students, n, n, (students + 1) / 30, runs);
   std::printf("| command | median ms | time / cat |\n|---|---:|---:|\n");
   const double floor = bench::Time(cat, runs).median_ms;
   std::printf("| cat of every file to /dev/null | %.1f | 1.00 |\n", floor);
@@ -76,6 +117,8 @@ int main(int argc, char** argv) {
   const std::string loop = "for s in '" + (dir / "class") + "'/*/; do '" + check +
                            "' --json --ans '" + (dir / "ref") + "' \"$s\" >/dev/null; done; true";
   const Row rows[] = {
+      {"mae-check --class ROOT --ans REF --json",
+       {check, "--class", dir / "class", "--ans", dir / "ref", "--json"}},
       {"mae-check --class ROOT --ans REF --csv F",
        {check, "--class", dir / "class", "--ans", dir / "ref", "--csv", dir / "grades.csv"}},
       {"a shell loop of mae-check --json --ans REF STUDENT", {"/bin/sh", "-c", loop}},

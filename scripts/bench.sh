@@ -5,8 +5,9 @@
 # ImageMagick / GraphicsMagick when
 # installed, on 512x512, 4096x4096 and 8192x8192 pairs written to a
 # temporary folder, then mae-check on ten 1024x1024 cases against ten MAE
-# runs, then mae-check --class on 60 students x 10 cases of 512x512 against
-# cat of every file and a shell loop of single-folder runs. Pass sizes to
+# runs, then mae-check --class on 200 students x 10 cases of 1024x1024 (one
+# in thirty in another format) against cat of every file and a shell loop of
+# single-folder runs. Pass sizes to
 # change the pairs: bash scripts/bench.sh 512 2048
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,5 +27,5 @@ echo
 echo "== mae-check on ten cases against ten MAE runs"
 out/bench/bench/check_cases out/bench/MAE out/bench/check/mae-check
 echo
-echo "== mae-check --class on 60 students against cat and a shell loop"
-out/bench/bench/class_run out/bench/check/mae-check
+echo "== mae-check --class on 200 students against cat and a shell loop"
+out/bench/bench/class_run out/bench/check/mae-check 200 1024

@@ -23,8 +23,9 @@ std::size_t RowStart(const Picture& picture, std::uint64_t bmp_row) {
 
 unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char red) {
   // Rec. 601 brightness, then halfway to white: 128 (black) to 255 (white).
-  const unsigned luma = (299u * red + 587u * green + 114u * blue + 500u) / 1000u;
-  return static_cast<unsigned char>(128u + luma / 2u);
+  const unsigned luma =
+      (kLumaWeights[0] * red + kLumaWeights[1] * green + kLumaWeights[2] * blue + 500u) / 1000u;
+  return static_cast<unsigned char>(kFadedBase + luma / 2u);
 }
 
 int DiffLevel(unsigned difference) {

@@ -78,7 +78,10 @@ constexpr unsigned char kBorderRgb[3] = {176, 190, 214};
 // with no difference as its mean colour.
 Picture ShrinkKeepingDifferences(const Picture& picture, std::uint32_t factor);
 
-// The grey of an unchanged pixel.
+// The grey of an unchanged pixel: kFadedBase plus half the pixel's Rec. 601
+// brightness, (kLumaWeights . (red, green, blue) + 500) / 1000.
+inline constexpr unsigned kLumaWeights[3] = {299, 587, 114};  // red, green, blue
+inline constexpr unsigned kFadedBase = 128;
 unsigned char FadedGrey(unsigned char blue, unsigned char green, unsigned char red);
 
 // The difference scale: kDiffLevels colours, a level for each difference

@@ -8,6 +8,7 @@
 #include "fnv1a.h"
 #include "html_report.h"
 #include "html_text.h"
+#include "report_assets.h"
 #include "summary.h"
 #include "verdict.h"
 
@@ -16,25 +17,6 @@ namespace mae::check {
 namespace {
 
 constexpr std::size_t kMaxFileName = 200;  // bytes, below every file system's 255
-
-const char kClassStyle[] = R"(<style>
-body { font: 15px/1.4 system-ui, sans-serif; margin: 2em; color: #222; background: #fff; }
-p, h1, h2, li, figcaption { overflow-wrap: anywhere; }
-td, th { overflow-wrap: break-word; }
-@media (max-width: 600px) { body { margin: .6em; } }
-.scroll { overflow-x: auto; max-width: 100%; }
-h1 { font-size: 1.5em; margin: 0 0 .3em; }
-table { border-collapse: collapse; margin: 0 0 1.5em; }
-th, td { border: 1px solid #ccc; padding: .2em .6em; text-align: center; }
-th[scope=row] { text-align: left; font-weight: normal; white-space: nowrap; }
-td.pass { background: #c8e6c9; }
-td.fail { background: #ffcdd2; }
-td.error { background: #ffe0b2; }
-td.none { background: #eee; color: #777; }
-.roster { color: #777; font-size: .85em; }
-.mistake { font-size: .75em; font-weight: normal; }
-</style>
-)";
 
 std::string CellClass(const CaseResult& r) {
   const std::string mark = Mark(r);
@@ -111,7 +93,7 @@ std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const 
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       "<title>mae-check: class of " +
-      std::to_string(students.size()) + "</title>\n" + kClassStyle +
+      std::to_string(students.size()) + "</title>\n" + ClassStyle() +
       "</head>\n<body>\n<h1>mae-check: class of " + std::to_string(students.size()) +
       "</h1>\n<p>A case passes (P) when its MAE is at most " +
       EscapeHtml(SixDigits(rules.default_max)) +

@@ -126,7 +126,7 @@ std::string HtmlReport(const std::vector<CaseResult>& results,
       "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
       "<title>" +
       (student != nullptr ? name + " \u2014 " : std::string()) + "mae-check: " + line +
-      "</title>\n" + kReportStyle + head_scripts + "</head>\n<body>\n<main>\n";
+      "</title>\n" + ReportStyle() + head_scripts + "</head>\n<body>\n<main>\n";
   if (student != nullptr) {
     html += "<p class=\"back\"><a href=\"" + EscapeHtml(student->index_link) +
             "\">\u2190 every student</a></p>\n<h1>" + name + " \u2014 mae-check report</h1>\n";
@@ -151,7 +151,7 @@ std::string HtmlReport(const std::vector<CaseResult>& results,
                 i < keys.size() ? keys[i] : PictureKeys(), &html);
   }
   html += "</main>\n";
-  html += kReportScript;
+  html += ReportScript();
   html += "</body>\n</html>\n";
   return html;
 }

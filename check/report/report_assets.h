@@ -1,11 +1,23 @@
-// The report's style sheet and script, inline in every page.
+// The report's and the class overview's style sheets and script. Their
+// text lives in report/assets/ as .css and .js files, which the build
+// compiles in (cmake/embed_assets.cmake).
 #ifndef MAE_CHECK_REPORT_ASSETS_H
 #define MAE_CHECK_REPORT_ASSETS_H
 
+#include <string>
+
 namespace mae::check {
 
-extern const char kReportStyle[];
-extern const char kReportScript[];
+// The files' text, as they stand.
+extern const char kBaseCss[];    // base.css: shared by both pages
+extern const char kReportCss[];  // report.css
+extern const char kClassCss[];   // class.css
+extern const char kReportJs[];   // report.js
+
+// Each page's <style> element, and the report's <script> element.
+std::string ReportStyle();
+std::string ClassStyle();
+std::string ReportScript();
 
 }  // namespace mae::check
 

@@ -2,22 +2,37 @@
 """Holds the code to its layers: every #include "..." in check/ runs down the
 layer order (src/ below them all), no file of check/ but main.cpp lies
 outside a layer folder, and no module (a .h with its .cpp) reaches itself
-again through includes, in src/ or check/.
+again through includes, in src/ or check/. The order is the one
+check/CMakeLists.txt declares, handed over by CTest; docs/code-map.md's table
+of the layers must list them in that order.
 
-  layer_order.py PROJECT_SOURCE_DIR
+  layer_order.py PROJECT_SOURCE_DIR LAYER,LAYER,...   (bottom first)
 """
 import pathlib
 import re
 import sys
 
-# check/'s layers, from the bottom up; main.cpp stands above them all.
-LAYERS = ["text", "decode", "cases", "diagnosis", "pictures", "run", "class", "documents", "report", "cli"]
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
+# A row of the code map's table of layers: | `text/` | ...
+MAP_ROW = re.compile(r"^\| `([a-z_]+)/` \|", re.M)
 
 
-def main(root):
+def code_map_layers(root):
+    """The layers docs/code-map.md lists in its table of mae-check's layers."""
+    text = (root / "docs" / "code-map.md").read_text(encoding="utf-8")
+    start = text.find("### mae-check's layers")
+    section = text[start:text.find("\n#", start + 1)] if start >= 0 else ""
+    return MAP_ROW.findall(section)
+
+
+def main(root, layer_list):
     root = pathlib.Path(root)
+    # check/'s layers, from the bottom up; main.cpp stands above them all.
+    LAYERS = [name for name in layer_list.split(",") if name]
     problems = []
+    if LAYERS and code_map_layers(root) != LAYERS:
+        problems.append(f"docs/code-map.md lists the layers {code_map_layers(root)}, the build "
+                        f"{LAYERS}")
     # Where each header lives: its layer's rank (src/ is -1) and its module.
     rank, module_of = {}, {}
     for path in sorted((root / "src").glob("*.[ch]*")):
@@ -92,4 +107,4 @@ def main(root):
 
 
 if __name__ == "__main__":
-    sys.exit(main(sys.argv[1]))
+    sys.exit(main(sys.argv[1], sys.argv[2] if len(sys.argv) > 2 else ""))
