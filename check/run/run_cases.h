@@ -3,11 +3,13 @@
 #ifndef MAE_CHECK_RUN_CASES_H
 #define MAE_CHECK_RUN_CASES_H
 
+#include <cstdint>
 #include <vector>
 
 #include "case_pictures.h"
 #include "case_result.h"
 #include "case_rules.h"
+#include "decoded_file.h"
 
 namespace mae::check {
 
@@ -19,6 +21,7 @@ struct RunOptions {
   bool smaller_pictures = false;   // compress them harder (a class's kept pages)
   bool diagnose = true;            // say what looks wrong with a failing case
   bool hash_outputs = false;       // a failing case's output_hash, to find identical ones
+  std::uint64_t max_pixels = kDefaultMaxPixels;  // the largest picture decoded
 };
 
 // Runs every case, each on the next free processor; the results come in
