@@ -5,6 +5,7 @@
 // of their own.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -13,10 +14,24 @@
 #include "png.h"
 #include "testkit/bmp_bytes.h"
 #include "testkit/bmp_formats.h"
+#include "testkit/case_names.h"
 #include "testkit/run_process.h"
 #include "testkit/temp_dir.h"
 
+#ifdef __has_feature
+#define MAE_HAS_FEATURE(x) __has_feature(x)
+#else
+#define MAE_HAS_FEATURE(x) 0
+#endif
+
 namespace {
+
+// The sanitizers need far more address space than the program itself.
+#if defined(__SANITIZE_ADDRESS__) || MAE_HAS_FEATURE(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
 
 using bmptest::Bytes;
 using bmptest::Picture24;
@@ -80,6 +95,14 @@ Bytes CutPng(std::uint32_t width, std::uint32_t height, std::size_t idat) {
                      static_cast<unsigned char>(crc >> 8), static_cast<unsigned char>(crc)});
   f.insert(f.end(), {0, 1, 0, 0, 'I', 'D', 'A', 'T', 0x78, 0x01});
   f.resize(f.size() - 2 + idat, 0);
+  return f;
+}
+
+// 60 bytes of RLE8 that declare side x side pixels: a palette of one
+// colour, and the end of the picture.
+Bytes RleSquare(std::uint32_t side) {
+  Bytes f = bmptest::FormatHeader({side, side, {}}, static_cast<std::int32_t>(side), 8, 1, 1, 0);
+  f.insert(f.end(), {0, 0, 0, 0, 0, 1});
   return f;
 }
 
@@ -188,9 +211,6 @@ TEST(Formats, RefusesWhatCannotBeDecodedWithItsOwnReason) {
   jpeg_bmp.insert(jpeg_bmp.end(), {0xFF, 0xD8, 0xFF, 0xE0, 0, 0, 0, 0});
   Bytes rle24 = bmptest::FormatHeader(p, 7, 24, 4, 0, 0);
   rle24.insert(rle24.end(), {3, 0, 0, 255, 0, 1});
-  Bytes rle_huge = bmptest::FormatHeader(p, 26754, 8, 1, 2, 0);  // 60 bytes
-  rle_huge.insert(rle_huge.end(), {0, 0, 0, 0, 255, 255, 255, 0, 0, 1});
-  bmptest::PutLe(rle_huge, 18, 26754, 4);
   const std::pair<Bytes, const char*> rows[] = {
       {runs_past, "is an RLE8-compressed BMP whose runs go past the picture"},
       {ends_early, "is an RLE8-compressed BMP whose runs end before the picture does"},
@@ -198,17 +218,17 @@ TEST(Formats, RefusesWhatCannotBeDecodedWithItsOwnReason) {
       {huge,
        "is a 32-bit BMP too large to decode: 900000000 pixels, more than the limit of "
        "268435456 (--max-pixels)"},
-      {rle_huge,
+      {RleSquare(26754),
        "is an RLE8-compressed BMP too large to decode: 715776516 pixels, more than the limit of "
        "268435456 (--max-pixels)"},
       {cut, "is a 32-bit BMP that holds less pixel data than its header declares"},
       {index2, "is an 8-bit BMP with a palette that uses colour 2 of a palette of 2"},
       {jpeg_bmp, "holds a JPEG stream inside a BMP file, which is not supported"},
       {rle24, "is RLE24-compressed, which is not supported"},
-      {CutPng(26754, 26754, 24),
+      {CutPng(26754, 26754, 16),
        "is a PNG file too large to decode: 715776516 pixels, more than the limit of "
        "268435456 (--max-pixels)"},
-      {CutPng(16000, 16000, 24),
+      {CutPng(16000, 16000, 16),
        "is a PNG file that holds less pixel data than its header declares"},
   };
   bmptest::TempDir dir;
@@ -235,6 +255,45 @@ TEST(Formats, RefusesWhatCannotBeDecodedWithItsOwnReason) {
   bmptest::WriteFile(dir / "out.bmp", jpeg_file);
   EXPECT_EQ(CaseOf({dir / "out.bmp", dir / "ref.bmp"})["reason"],
             "output " + (dir / "out.bmp") + " is a JPEG file, not a BMP file");
+}
+
+// A student who hands in files that declare gigabytes: each refused for
+// what it declares, the class still graded, within a 1 GiB container.
+TEST(Formats, FilesThatDeclareGigabytesCostWhatTheyHold) {
+  bmptest::TempDir d;
+  for (const char* name : bmptest::kCaseNames) {
+    for (const char* student : {"ans", "class/alice", "class/bob"}) {
+      bmptest::WriteFile(d / (std::string(student) + "/" + name + ".bmp"), bmptest::Ramp(4, 3));
+    }
+    if (std::string(name) != "Sobel5") {
+      bmptest::WriteFile(d / ("class/mallory/" + std::string(name) + ".bmp"), RleSquare(26754));
+    }
+  }
+  bmptest::WriteFile(d / "class/mallory/Sobel5.png", CutPng(26754, 26754, 16));  // 57 bytes
+  const bmptest::RunResult r = bmptest::Run(
+      MAE_CHECK_EXE, {"--json", "--class", d / "class", "--ans", d / "ans", "--csv", d / "g.csv"},
+      kSanitized ? 0 : std::uint64_t{1} << 30);
+  ASSERT_EQ(r.exit_status, 1) << r.err;
+  const Json j = Json::parse(r.out);
+  EXPECT_EQ(j["students"][0]["score"], 10);
+  EXPECT_EQ(j["students"][1]["score"], 10);
+  const Json& mallory = j["students"][2];
+  ASSERT_EQ(mallory["cases"].size(), 10u);
+  for (const Json& c : mallory["cases"]) {
+    const std::string format = c["name"] == "Sobel5" ? "a PNG file" : "an RLE8-compressed BMP";
+    EXPECT_EQ(c["reason"], "output " + c["output"].get<std::string>() + " is " + format +
+                               " too large to decode: 715776516 pixels, more than the limit of "
+                               "268435456 (--max-pixels)");
+  }
+  EXPECT_TRUE(std::filesystem::exists(d / "g.csv"));
+  // Just under the limit: decoded, in less than 1 GiB.
+  bmptest::WriteFile(d / "big.bmp", RleSquare(16000));
+  const bmptest::RunResult big = bmptest::Run(MAE_CHECK_EXE, {d / "big.bmp", d / "ans/Blur1.bmp"});
+  EXPECT_NE(big.out.find("sizes differ: output 16000x16000, reference 4x3"), std::string::npos)
+      << big.out;
+  if (!kSanitized) {
+    EXPECT_LT(big.max_rss_kib, 1L << 20);
+  }
 }
 
 }  // namespace
