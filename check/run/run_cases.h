@@ -26,7 +26,8 @@ struct RunOptions {
 
 // Runs every case, each on the next free processor; the results come in
 // the cases' order, and with `pictures` the pictures asked for, one
-// CasePictures a case.
+// CasePictures a case. An output's decoded copy lives only while its case
+// runs; the references' stay until the last case is done.
 std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options,
                                  std::vector<CasePictures>* pictures = nullptr);
 
