@@ -1,6 +1,7 @@
 // One 24-bit picture written in the other formats BMP files come in: top
 // down, 32 bits, 16 bits (5-6-5 with bit fields), palettes of 8, 4 and 1
-// bits, RLE8 and RLE4. Each holds exactly the picture it is made from,
+// bits, RLE8 and RLE4, OS/2 headers. Each holds exactly the picture it is
+// made from,
 // where the picture keeps to what the format holds (16 colours for 4 bits,
 // values a 5-6-5 pixel widens to for 16 bits).
 #ifndef MAE_TESTKIT_BMP_FORMATS_H
@@ -157,6 +158,64 @@ inline Bytes Rle(const Picture24& p, bool four) {
   }
   f.insert(f.end(), {0, 1});
   PutLe(f, 34, f.size() - 54 - ix.palette.size(), 4);
+  SetFileSize(&f);
+  return f;
+}
+
+// RLE8 with each row one absolute run (at least 3 pixels a row): a row of
+// odd width is padded to an even count of bytes.
+inline Bytes RleAbsolute(const Picture24& p) {
+  const Indexed ix = Index(p);
+  Bytes f = FormatHeader(p, static_cast<std::int32_t>(p.height), 8, 1, ix.palette.size() / 4, 0);
+  f.insert(f.end(), ix.palette.begin(), ix.palette.end());
+  for (std::uint32_t y = 0; y < p.height; ++y) {
+    f.insert(f.end(), {0, static_cast<unsigned char>(p.width)});
+    for (std::uint32_t x = 0; x < p.width; ++x) {
+      f.push_back(static_cast<unsigned char>(ix.index[std::size_t{y} * p.width + x]));
+    }
+    if (p.width % 2 != 0) {
+      f.push_back(0);
+    }
+    f.insert(f.end(), {0, 0});
+  }
+  f.insert(f.end(), {0, 1});
+  SetFileSize(&f);
+  return f;
+}
+
+// An OS/2 file of 8, 4, 1 or 24 bits a pixel. `info` 12: the OS/2 1.x
+// header (16-bit width and height, 3-byte palette entries); 16 to 39: an
+// OS/2 2.x header cut after its first fields (4-byte entries, all 2^bits of
+// them, as the header cannot say fewer).
+inline Bytes Os2(const Picture24& p, std::uint16_t bits, std::uint32_t info) {
+  const Indexed ix = Index(p);
+  const std::size_t entry = info == 12 ? 3 : 4;
+  const std::size_t entries = bits == 24 ? 0 : std::size_t{1} << bits;
+  Bytes f(14 + info, 0);
+  f[0] = 'B';
+  f[1] = 'M';
+  PutLe(f, 10, 14 + info + entries * entry, 4);
+  PutLe(f, 14, info, 4);
+  PutLe(f, 18, p.width, info == 12 ? 2 : 4);
+  PutLe(f, info == 12 ? 20 : 22, p.height, info == 12 ? 2 : 4);
+  PutLe(f, info == 12 ? 22 : 26, 1, 2);
+  PutLe(f, info == 12 ? 24 : 28, bits, 2);
+  for (std::size_t i = 0; i < entries; ++i) {
+    for (std::size_t k = 0; k < entry; ++k) {
+      f.push_back(i * 4 < ix.palette.size() ? ix.palette[i * 4 + k] : 0);
+    }
+  }
+  if (bits == 24) {
+    for (std::uint32_t y = 0; y < p.height; ++y) {
+      const std::size_t start = f.size();
+      f.insert(f.end(), p.at(0, y), p.at(0, y) + std::size_t{p.width} * 3);
+      PadRow(&f, start);
+    }
+  } else {
+    Bytes rows = Palette(p, bits);
+    f.insert(f.end(), rows.begin() + 54 + static_cast<std::ptrdiff_t>(ix.palette.size()),
+             rows.end());
+  }
   SetFileSize(&f);
   return f;
 }

@@ -4,9 +4,11 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -17,6 +19,7 @@ struct RunResult {
   std::string out;
   std::string err;
   int exit_status = -1;  // -1 when the program did not exit normally
+  long max_rss_kib = 0;  // the program's peak resident size
 };
 
 inline std::string Drain(int fd) {
@@ -31,8 +34,10 @@ inline std::string Drain(int fd) {
 
 // Runs `program` with `args` (no shell) and returns its
 // standard output, standard error and exit status. Standard error goes to a
-// file so that neither pipe can fill up while the other is read.
-inline RunResult Run(const std::string& program, const std::vector<std::string>& args) {
+// file so that neither pipe can fill up while the other is read. With
+// `address_space`, the program runs with at most that many bytes of it.
+inline RunResult Run(const std::string& program, const std::vector<std::string>& args,
+                     std::uint64_t address_space = 0) {
   int out_pipe[2];
   if (::pipe(out_pipe) != 0) {
     throw std::runtime_error("pipe failed");
@@ -60,7 +65,16 @@ inline RunResult Run(const std::string& program, const std::vector<std::string>&
   argv.push_back(nullptr);
 
   pid_t pid = 0;
+  // The limit is inherited: set for the spawn, given back at once.
+  struct rlimit had {};
+  ::getrlimit(RLIMIT_AS, &had);
+  if (address_space != 0) {
+    struct rlimit limit = had;
+    limit.rlim_cur = static_cast<rlim_t>(address_space);
+    ::setrlimit(RLIMIT_AS, &limit);
+  }
   const int spawned = ::posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  ::setrlimit(RLIMIT_AS, &had);
   posix_spawn_file_actions_destroy(&actions);
   ::close(out_pipe[1]);
   RunResult result;
@@ -72,7 +86,9 @@ inline RunResult Run(const std::string& program, const std::vector<std::string>&
   result.out = Drain(out_pipe[0]);
   ::close(out_pipe[0]);
   int status = 0;
-  ::waitpid(pid, &status, 0);
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  result.max_rss_kib = usage.ru_maxrss;
   if (WIFEXITED(status)) {
     result.exit_status = WEXITSTATUS(status);
   }

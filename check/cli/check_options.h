@@ -2,11 +2,13 @@
 #ifndef MAE_CHECK_CHECK_OPTIONS_H
 #define MAE_CHECK_CHECK_OPTIONS_H
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "case_rules.h"
+#include "decoded_file.h"
 
 namespace mae::check {
 
@@ -29,7 +31,8 @@ struct CheckOptions {
   std::string gradescope;
   std::string prairielearn;
   std::string junit;
-  bool github_classroom = false;  // the base64 result line instead of the table
+  bool github_classroom = false;                 // the base64 result line instead of the table
+  std::uint64_t max_pixels = kDefaultMaxPixels;  // the largest picture decoded
 };
 
 }  // namespace mae::check

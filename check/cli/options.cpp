@@ -38,6 +38,7 @@ struct Given {
   std::vector<std::string> input;
   std::string max_difference;
   std::string border;
+  std::string max_pixels;
   std::string ans;
   std::string class_root;
 };
@@ -91,6 +92,9 @@ void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
   app->add_option("--report", o->report_file, "write one self-contained HTML page with every case")
       ->type_name("FILE");
   app->add_flag("--json", o->json, "print the results as JSON instead of the table");
+  app->add_option("--max-pixels", given->max_pixels,
+                  "decode no picture of more than N pixels (default 268435456, 16384 x 16384)")
+      ->type_name("N");
   app->add_flag("--strict", o->rules.strict,
                 "an output that is not a bottom-up 24-bit BMP fails (others are decoded)");
   app->add_flag("!--no-diagnosis", o->diagnose,
@@ -229,6 +233,15 @@ ParsedOptions ParseOptions(int argc, char** argv) {
   std::string problem = OptionProblem(o, app.remaining());
   if (problem.empty()) {
     problem = ReadRules(app, given, &o.rules);
+  }
+  if (problem.empty() && app.count("--max-pixels") > 0) {
+    const auto n = ParseCount(given.max_pixels, kMostMaxPixels);
+    if (!n || *n == 0) {
+      problem = "--max-pixels needs a whole number from 1 to " + std::to_string(kMostMaxPixels) +
+                ", not '" + given.max_pixels + "'";
+    } else {
+      o.max_pixels = *n;
+    }
   }
   if (problem.empty()) {
     // The ten cases' names, and a pair's own, which a course's shared

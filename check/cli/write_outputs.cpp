@@ -82,6 +82,7 @@ RunOptions RunOptionsFor(const CheckOptions& o) {
   run.keep_diff_picture = !o.prairielearn.empty();
   run.diagnose = o.diagnose;
   run.hash_outputs = o.class_root.has_value();
+  run.max_pixels = o.max_pixels;
   return run;
 }
 

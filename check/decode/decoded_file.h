@@ -9,13 +9,19 @@
 #include <optional>
 #include <string>
 
-#include "bmp_header.h"
 #include "image_format.h"
+#include "picture_file.h"
 
 namespace mae::check {
 
 // The most pixel bytes a decoded picture may take: 2^31 (24-bit pixels).
 inline constexpr std::uint64_t kMostDecodedBytes = std::uint64_t{1} << 31;
+
+// The most pixels a decoded picture has unless --max-pixels says otherwise
+// (16384 x 16384), and the highest limit --max-pixels may set: 2^31 bytes
+// of 24-bit pixels.
+inline constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t{1} << 28;
+inline constexpr std::uint64_t kMostMaxPixels = kMostDecodedBytes / 3;
 
 // What a file is, from its first bytes.
 struct FileKind {
@@ -34,35 +40,13 @@ struct FileKind {
 // says what is wrong with it. Never blocks (a FIFO is not read).
 FileKind IdentifyFile(const std::string& path);
 
-// A decoded picture: an anonymous in-memory file that goes when this goes.
-class DecodedFile {
- public:
-  DecodedFile() = default;
-  explicit DecodedFile(int fd) : fd_(fd) {}
-  DecodedFile(DecodedFile&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-  DecodedFile& operator=(DecodedFile&& other) noexcept;
-  DecodedFile(const DecodedFile&) = delete;
-  DecodedFile& operator=(const DecodedFile&) = delete;
-  ~DecodedFile();
-
-  bool empty() const { return fd_ < 0; }
-  // A path that opens it, for as long as it lives: /proc/self/fd/N.
-  std::string path() const;
-
- private:
-  int fd_ = -1;
-};
-
-struct Decoding {
-  DecodedFile file;                     // empty when it could not be decoded
-  std::string error;                    // then why, after "output PATH "
-  RowLayout layout = RowLayout::kNone;  // of the original's rows; kNone for RLE and PNG
-};
-
-// Decodes the file at `path`, of a kind that is decoded(). Allocates at most
-// the picture's 24-bit size (checked against kMostDecodedBytes first) and a
-// few pages more.
-Decoding DecodeFile(const std::string& path, const FileKind& kind);
+// Decodes the file at `path`, of a kind that is decoded(). A picture of
+// more than `max_pixels` pixels is refused. Reserves the picture's 24-bit
+// size (and a few pages more) only once the file has shown it can fill
+// it: its rows are all there, its runs are checked, its PNG data is large
+// enough. A PNG file is read whole, once.
+Decoding DecodeFile(const std::string& path, const FileKind& kind,
+                    std::uint64_t max_pixels = kDefaultMaxPixels);
 
 }  // namespace mae::check
 

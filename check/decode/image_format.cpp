@@ -28,10 +28,14 @@ constexpr FormatWords kFormats[] = {
     {ImageFormat::kRle8, "rle8", "RLE8-compressed BMP", "an"},
     {ImageFormat::kRle4, "rle4", "RLE4-compressed BMP", "an"},
     {ImageFormat::kPng, "png", "PNG file", "a"},
+    {ImageFormat::kBmpOs2, "bmp_os2", "OS/2 BMP", "an"},
+    {ImageFormat::kBmpPng, "bmp_png", "BMP holding a PNG stream", "a"},
+    {ImageFormat::kBmpJpeg, "bmp_jpeg", "BMP holding a JPEG stream", "a"},
+    {ImageFormat::kRle24, "rle24", "RLE24-compressed BMP", "an"},
 };
 
 static_assert(InEnumOrder(kFormats, &FormatWords::format) &&
-                  std::size(kFormats) == static_cast<std::size_t>(ImageFormat::kPng) + 1,
+                  std::size(kFormats) == static_cast<std::size_t>(ImageFormat::kRle24) + 1,
               "one row per format, in the enum's order");
 
 const FormatWords& RowOf(ImageFormat format) {

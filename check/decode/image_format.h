@@ -18,10 +18,14 @@ enum class ImageFormat {
   kRle8,
   kRle4,
   kPng,
+  kBmpOs2,   // an OS/2 1.x file (a 12-byte header, 3-byte palette entries)
+  kBmpPng,   // a PNG stream inside a BMP file
+  kBmpJpeg,  // a JPEG stream inside a BMP file: refused
+  kRle24,    // OS/2 RLE24: refused
 };
 
-// "bmp24", "bmp32", "bmp16", "bmp8", "bmp4", "bmp1", "rle8", "rle4", "png";
-// "" for kUnknown.
+// "bmp24", "bmp32", "bmp16", "bmp8", "bmp4", "bmp1", "rle8", "rle4", "png",
+// "bmp_os2", "bmp_png", "bmp_jpeg", "rle24"; "" for kUnknown.
 const char* ImageFormatCode(ImageFormat format);
 
 // What a note says a file is: "a 32-bit BMP", "a top-down 24-bit BMP",

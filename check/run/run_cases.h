@@ -3,11 +3,13 @@
 #ifndef MAE_CHECK_RUN_CASES_H
 #define MAE_CHECK_RUN_CASES_H
 
+#include <cstdint>
 #include <vector>
 
 #include "case_pictures.h"
 #include "case_result.h"
 #include "case_rules.h"
+#include "decoded_file.h"
 
 namespace mae::check {
 
@@ -19,11 +21,13 @@ struct RunOptions {
   bool smaller_pictures = false;   // compress them harder (a class's kept pages)
   bool diagnose = true;            // say what looks wrong with a failing case
   bool hash_outputs = false;       // a failing case's output_hash, to find identical ones
+  std::uint64_t max_pixels = kDefaultMaxPixels;  // the largest picture decoded
 };
 
 // Runs every case, each on the next free processor; the results come in
 // the cases' order, and with `pictures` the pictures asked for, one
-// CasePictures a case.
+// CasePictures a case. An output's decoded copy lives only while its case
+// runs; the references' stay until the last case is done.
 std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options,
                                  std::vector<CasePictures>* pictures = nullptr);
 

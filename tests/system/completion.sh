@@ -30,7 +30,7 @@ complete_to() {  # complete_to FUNCTION EXPECTED WORDS...
   fi
 }
 complete_to _mae_check "--class " mae-check --cl
-complete_to _mae_check "--max --max-difference " mae-check --max
+complete_to _mae_check "--max --max-difference --max-pixels " mae-check --max
 complete_to _mae_check "C.BMP a.bmp sub " mae-check ""
 complete_to _mae_check "sub " mae-check --ans ""
 complete_to _mae_check "--only " mae-check --on

@@ -85,6 +85,8 @@ TEST(ParseBmpHeader, FindsTheRowLayoutOrTheReasonToRefuse) {
       // ones: the image size says padded, and the file holds them.
       {"image size says padded", WithImageSize(MakeHeader(1, 2, 24, 54, 60), 8), 62, BmpStatus::kOk,
        4},
+      {"image size says padded, a byte after the rows",
+       WithImageSize(MakeHeader(1, 2, 24, 54, 60), 8), 63, BmpStatus::kOk, 4},
       {"both size fields say packed", WithImageSize(MakeHeader(1, 2, 24, 54, 60), 6), 61,
        BmpStatus::kOk, 3},
       // Exactly as long as padded rows, their last row's padding included:
@@ -97,9 +99,10 @@ TEST(ParseBmpHeader, FindsTheRowLayoutOrTheReasonToRefuse) {
   for (const HeaderCase& c : cases) {
     SCOPED_TRACE(c.name);
     BmpHeader h;
-    // Every header byte the file holds, as a reader hands them over.
-    const std::size_t given =
-        static_cast<std::size_t>(std::min<std::uint64_t>(c.file_size, c.header.size()));
+    // The header bytes a reader hands over: kBmpHeaderRead, or all of a
+    // shorter file.
+    const std::size_t given = static_cast<std::size_t>(
+        std::min<std::uint64_t>(c.file_size, std::min(c.header.size(), kBmpHeaderRead)));
     EXPECT_EQ(ParseBmpHeader(c.header.data(), given, c.file_size, &h), c.expected);
     if (c.expected == BmpStatus::kOk) {
       EXPECT_EQ(h.stride, c.stride);

@@ -350,7 +350,9 @@ TEST(WriteBMP, RoundTripsEveryDepthAndShape) {
     std::uint16_t bit_count;
   };
   for (const Case c : {Case{4, 3, 24}, Case{1, 2, 24}, Case{5, 1, 24}, Case{3, 2, 32},
-                       Case{7, 3, 8}, Case{0, 0, 24}, Case{2, 2, 1}}) {
+                       Case{7, 3, 8}, Case{0, 0, 24}, Case{2, 2, 1},
+                       // a row longer than the 256 KiB gathering buffer
+                       Case{90001, 1, 24}}) {
     SCOPED_TRACE(std::to_string(c.w) + "x" + std::to_string(c.h) + "@" +
                  std::to_string(c.bit_count));
     TempDir dir;

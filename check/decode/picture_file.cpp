@@ -1,0 +1,115 @@
+#include "picture_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+
+namespace mae::check {
+
+namespace {
+
+constexpr std::size_t kHeaderBytes = 54;
+
+void PutLe32(unsigned char* p, std::uint64_t value) {
+  for (int i = 0; i < 4; ++i) {
+    p[i] = static_cast<unsigned char>(value >> (8 * i));
+  }
+}
+
+}  // namespace
+
+DecodedFile& DecodedFile::operator=(DecodedFile&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) {
+      ::close(fd_);
+    }
+    fd_ = std::exchange(other.fd_, -1);
+  }
+  return *this;
+}
+
+DecodedFile::~DecodedFile() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+  }
+}
+
+std::string DecodedFile::path() const {
+  return "/proc/self/fd/" + std::to_string(fd_);
+}
+
+Fd::~Fd() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+  }
+}
+
+Mapping::~Mapping() {
+  if (at_ != nullptr) {
+    ::munmap(at_, size_);
+  }
+}
+
+std::string SystemWords(int error) {
+  return std::error_code(error, std::generic_category()).message();
+}
+
+int OpenRegular(const std::string& path, std::uint64_t* size) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  struct stat st {};
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+    ::close(fd);
+    return -1;
+  }
+  if (fd >= 0) {
+    *size = static_cast<std::uint64_t>(st.st_size);
+  }
+  return fd;
+}
+
+DecodedFile MakePictureFile(std::uint32_t width, std::uint32_t height,
+                            std::unique_ptr<Mapping>* mapping, unsigned char** pixels,
+                            std::string* error) {
+  const std::uint64_t bytes = std::uint64_t{width} * height * 3;
+  const std::uint64_t size = kHeaderBytes + bytes;
+  Fd fd(::memfd_create("mae-check-decoded", MFD_CLOEXEC));
+  // The pages are reserved up front: writing into a mapping of a full
+  // memory file system would raise SIGBUS.
+  if (fd.get() < 0 || ::ftruncate(fd.get(), static_cast<off_t>(size)) != 0 ||
+      ::fallocate(fd.get(), 0, 0, static_cast<off_t>(size)) != 0) {
+    *error = "cannot be decoded: " + SystemWords(errno);
+    return {};
+  }
+  *mapping = std::make_unique<Mapping>(
+      ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0), size);
+  unsigned char* file = (*mapping)->bytes();
+  if (file == nullptr) {
+    *error = "cannot be decoded: " + SystemWords(errno);
+    return {};
+  }
+  const unsigned char header[kHeaderBytes] = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,  40,
+                                              0,   0,   0, 0, 0, 0, 0, 0, 0, 0, 0,  1, 0, 24, 0};
+  std::copy_n(header, kHeaderBytes, file);
+  PutLe32(file + 2, size);
+  PutLe32(file + 18, width);
+  PutLe32(file + 22, height);
+  *pixels = file + kHeaderBytes;
+  return DecodedFile(fd.release());
+}
+
+std::string TooLarge(const std::string& what, std::uint64_t width, std::uint64_t height,
+                     std::uint64_t max_pixels) {
+  // Both below 2^32: no overflow.
+  const std::uint64_t pixels = width * height;
+  if (pixels <= max_pixels) {
+    return {};
+  }
+  return "is " + what + " too large to decode: " + std::to_string(pixels) +
+         " pixels, more than the limit of " + std::to_string(max_pixels) + " (--max-pixels)";
+}
+
+}  // namespace mae::check
