@@ -261,7 +261,7 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
             "mae-check: not graded, being mae-check's own folders: _rep (--reports), gs "
             "(--gradescope)\n"
             "mae-check: linky is a symbolic link to a folder: not followed, not graded\n"
-            "mae-check: Zoe\xcc\x88 and Zo\xc3\xab are one name in Unicode; both are graded\n");
+            "mae-check: Zoe\\u0308 and Zo\\u00eb are one name in Unicode; both are graded\n");
   const Json students = Json::parse(r.out)["students"];
   struct Row {
     const char* name;
