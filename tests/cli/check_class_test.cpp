@@ -499,3 +499,72 @@ TEST(Class, TellsCopiesFromTheSameKnownMistake) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every file below `folder`, by path relative to it, the lists left out.
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> all;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+    if (e.is_regular_file() && e.path().filename() != ".mae-check-files") {
+      all.push_back(e.path().string().substr(folder.size() + 1));
+    }
+  }
+  std::sort(all.begin(), all.end());
+  return all;
+}
+
+}  // namespace
+
+// Names from a roster or a folder are never paths: each student gets
+// documents and a page of its own inside the output folders, and a rerun
+// removes those of students it no longer grades.
+TEST(Class, KeepsEveryNameInsideItsOutputFolder) {
+  TempDir d;
+  Hand(d, "refs");
+  const std::string long_name(250, 'a');
+  Hand(d, "subs/" + long_name);
+  const std::vector<std::string> out = {"--class",  d / "subs",     "--ans",
+                                        d / "refs", "--gradescope", d / "out/gs"};
+  ASSERT_EQ(bmptest::Run(MAE_CHECK_EXE, out).exit_status, 0);
+  const std::vector<std::string> first = FilesBelow(d / "out/gs");
+  ASSERT_EQ(first.size(), 1u);
+  const std::string short_name = first[0].substr(0, first[0].size() - 5);  // less ".json"
+  ASSERT_EQ(short_name.size(), 200u);
+  Hand(d, "subs/" + short_name);  // the long name's shortened form, as a name of its own
+  Hand(d, "subs/#x");
+  const std::string roster = "../ta/notes\nsmith/jones\n.x\n#x\n";
+  WriteFile(d / "roster.txt", Bytes(roster.begin(), roster.end()));
+  std::vector<std::string> args = {"--class",        d / "subs",       "--ans",        d / "refs",
+                                   "--roster",       d / "roster.txt", "--gradescope", d / "out/gs",
+                                   "--reports",      d / "out/rep",    "--diff",       d / "out/dd",
+                                   "--prairielearn", d / "out/pl"};
+  const RunResult r = bmptest::Run(MAE_CHECK_EXE, args);
+  EXPECT_EQ(r.exit_status, 1) << r.err;
+  const std::vector<std::string> docs = {"#x.json",
+                                         "%2E.%2Fta%2Fnotes.json",
+                                         "%2Ex.json",
+                                         "smith%2Fjones.json",
+                                         short_name + ".json",
+                                         short_name + "~2.json"};
+  std::vector<std::string> sorted = docs;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(FilesBelow(d / "out/gs"), sorted);
+  EXPECT_EQ(FilesBelow(d / "out/pl"), sorted);
+  EXPECT_EQ(FilesBelow(d / "out/rep/students"),
+            (std::vector<std::string>{"#x.html", short_name + ".html", short_name + "~2.html"}));
+  const Bytes index = bmptest::ReadFile(d / "out/rep/index.html");
+  EXPECT_NE(std::string(index.begin(), index.end()).find("students/" + short_name + "~2.html"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(d / "ta"));
+  EXPECT_FALSE(std::filesystem::exists(d / "out/ta"));
+  // Without #x and the roster, a rerun leaves only the two long names' files.
+  std::filesystem::remove_all(d / "subs/#x");
+  args.erase(args.begin() + 4, args.begin() + 6);
+  EXPECT_EQ(bmptest::Run(MAE_CHECK_EXE, args).exit_status, 0);
+  EXPECT_EQ(FilesBelow(d / "out/gs"),
+            (std::vector<std::string>{short_name + ".json", short_name + "~2.json"}));
+  EXPECT_EQ(FilesBelow(d / "out/rep/students"),
+            (std::vector<std::string>{short_name + ".html", short_name + "~2.html"}));
+  EXPECT_EQ(FilesBelow(d / "out/dd").size(), 20u);
+}
