@@ -84,13 +84,15 @@ std::string InFolder(const StudentResult& s, const CaseResult& c) {
 
 // Outputs of one case that are one file (a hard link shared between two
 // submissions), passing or not: noted, and grouped as identical hand-ins.
+// Outputs refused before comparison (links out, the reference) are not.
 void MarkSameFiles(std::vector<StudentResult>* students, std::size_t i) {
   std::map<std::pair<dev_t, ino_t>, std::vector<std::size_t>> by_file;
   for (std::size_t s = 0; s < students->size(); ++s) {
     const CaseResult& c = (*students)[s].cases[i];
     struct stat st {};
-    if ((*students)[s].student.Submitted() && !c.test_case.output.empty() &&
-        ::stat(c.test_case.output.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+    if ((*students)[s].student.Submitted() && c.test_case.problem.empty() &&
+        !c.test_case.output.empty() && ::stat(c.test_case.output.c_str(), &st) == 0 &&
+        S_ISREG(st.st_mode)) {
       by_file[{st.st_dev, st.st_ino}].push_back(s);
     }
   }

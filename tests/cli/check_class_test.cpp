@@ -248,6 +248,21 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
   WriteFile(d / "subs/empty/.DS_Store", Bytes{1});
   WriteFile(d / "subs/empty/__MACOSX/._Blur1.bmp", Bytes{1});
   ASSERT_EQ(::symlink("alice", (d / "subs/linky").c_str()), 0);
+  Hand(d, "subs/ann", "Blur1,");
+  Hand(d, "subs/ann2");  // ann's Blur1 leads into ann2, which only starts like ann
+  ASSERT_EQ(::symlink("../ann2/Blur1.bmp", (d / "subs/ann/Blur1.bmp").c_str()), 0);
+  Hand(d, "subs/procy", "Blur1,");
+  // Through /proc, back into its own folder: realpath(3) would pass it.
+  WriteFile(d / "subs/procy/mine.bmp", Ramp(4, 3));
+  ASSERT_EQ(::symlink(("/proc/self/root" + (d / "subs/procy/mine.bmp")).c_str(),
+                      (d / "subs/procy/Blur1.bmp").c_str()),
+            0);
+  Hand(d, "subs/hl1");
+  Hand(d, "subs/hl2", "Blur1,");  // one file in two submissions
+  ASSERT_EQ(::link((d / "subs/hl1/Blur1.bmp").c_str(), (d / "subs/hl2/Blur1.bmp").c_str()), 0);
+  WriteFile(d / "subs/mac/__MACOSX/notes.txt", Bytes{1});
+  Hand(d, "subs/hider");  // a planted list does not hide its student
+  WriteFile(d / "subs/hider/.mae-check-files", Bytes{'#', '\n'});
   Hand(d, "subs/Jose\xcc\x81");  // decomposed, as macOS unzips it
   Hand(d, "subs/Zo\xc3\xab");
   Hand(d, "subs/Zoe\xcc\x88");  // the same name, decomposed: both graded
@@ -261,25 +276,35 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
             "mae-check: not graded, being mae-check's own folders: _rep (--reports), gs "
             "(--gradescope)\n"
             "mae-check: linky is a symbolic link to a folder: not followed, not graded\n"
-            "mae-check: Zoe\\u0308 and Zo\\u00eb are one name in Unicode; both are graded\n");
+            "mae-check: Zoe\\u0308 and Zo\\u00eb are one name in Unicode; both are graded\n"
+            "mae-check: hider holds a .mae-check-files list but files mae-check did not write: "
+            "the list is ignored and it is graded\n");
   const Json students = Json::parse(r.out)["students"];
   struct Row {
     const char* name;
     const char* status;  // of Blur1's output
     bool submitted;
     const char* reason;  // a part of Blur1's reason; "" for none
+    int passed;
   };
   const Row rows[] = {
-      {"Jose\xcc\x81", "ok", true, ""},
-      {"Zoe\xcc\x88", "ok", true, ""},
-      {"Zo\xc3\xab", "ok", true, ""},
-      {"alice", "ok", true, ""},
-      {"cheat", "same_file_as_reference", true, "cheat/Blur1.bmp is the reference itself"},
-      {"empty", "empty_submission", false, "empty submission"},
-      {"hard", "same_file_as_reference", true, "hard/Blur1.bmp is the reference itself"},
-      {"inside", "ok", true, ""},
-      {"linky", "linked_folder", false, "linked folder, not graded"},
-      {"peek", "link_outside_submission", true, "outside the submission, to "},
+      {"Jose\xcc\x81", "ok", true, "", 10},
+      {"Zoe\xcc\x88", "ok", true, "", 10},
+      {"Zo\xc3\xab", "ok", true, "", 10},
+      {"alice", "ok", true, "", 10},
+      {"ann", "link_outside_submission", true, "ann2/Blur1.bmp", 9},
+      {"ann2", "ok", true, "", 10},
+      {"cheat", "same_file_as_reference", true, "cheat/Blur1.bmp is the reference itself", 0},
+      {"empty", "empty_submission", false, "empty submission", 0},
+      {"hard", "same_file_as_reference", true, "hard/Blur1.bmp is the reference itself", 0},
+      {"hider", "ok", true, "", 10},
+      {"hl1", "ok", true, "", 10},
+      {"hl2", "ok", true, "", 10},
+      {"inside", "ok", true, "", 10},
+      {"linky", "linked_folder", false, "linked folder, not graded", 0},
+      {"mac", "empty_submission", false, "empty submission", 0},
+      {"peek", "link_outside_submission", true, "outside the submission, to ", 0},
+      {"procy", "link_outside_submission", true, "procy/Blur1.bmp links outside", 9},
   };
   ASSERT_EQ(students.size(), std::size(rows));
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -292,9 +317,12 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
     EXPECT_EQ(c["output_status"], row.status);
     const std::string reason = c["reason"].is_null() ? "" : c["reason"].get<std::string>();
     EXPECT_NE(reason.find(row.reason), std::string::npos) << reason;
-    EXPECT_EQ(s["passed"], *row.status == 'o' ? 10 : 0);
+    EXPECT_EQ(s["passed"], row.passed);
   }
-  EXPECT_EQ(students[9]["cases"][0]["reason"],
+  EXPECT_EQ(students[10]["cases"][0]["note"], "same file as hl2's Blur1.bmp");
+  EXPECT_EQ(Json::parse(r.out)["identical_hand_ins"],
+            (Json::array({Json{{"students", {"hl1", "hl2"}}, {"cases", {"Blur1"}}}})));
+  EXPECT_EQ(students[15]["cases"][0]["reason"],
             "output " + subs + "/peek/Blur1.bmp links outside the submission, to " +
                 std::filesystem::canonical(d / "subs/alice/Blur1.bmp").string());
 
