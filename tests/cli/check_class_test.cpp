@@ -165,6 +165,11 @@ TEST(Class, WritesNamesSafelyAndSaysWhatIsWrongWithTheSetup) {
   const Bytes csv = bmptest::ReadFile(root / "g.csv");
   const std::string text(csv.begin(), csv.end());
   EXPECT_NE(text.find("\r\n\"'=1+1, \"\"x\"\"\",10,10,10,0,0,pass,0,"), std::string::npos);
+  std::filesystem::create_directories(root / "empty");
+  WriteFile(root / "zips/bob.zip", Bytes{'P', 'K'});
+  WriteFile(root / "zips/ann.ZIP", Bytes{'P', 'K'});
+  const std::string nul("ann\nal\0ice\n", 12);
+  WriteFile(root / "nul.txt", Bytes(nul.begin(), nul.end()));
   struct Wrong {
     std::vector<std::string> args;
     const char* line;
@@ -178,6 +183,11 @@ TEST(Class, WritesNamesSafelyAndSaysWhatIsWrongWithTheSetup) {
       {{"--class", "@r", "--ans", "@r/refs", "--roster", "@r/none"},
        "cannot read the roster @r/none: No such file or directory\n"},
       {{"--csv", "x", "@r"}, "--csv goes with --class ROOT\nTry 'mae-check --help'.\n"},
+      {{"--class", "@r/empty", "--ans", "@r/refs"}, "no submission folders in @r/empty\n"},
+      {{"--class", "@r/zips", "--ans", "@r/refs"},
+       "no submission folders in @r/zips; 2 .zip files found: extract them first\n"},
+      {{"--class", "@r", "--ans", "@r/refs", "--roster", "@r/nul.txt"},
+       "cannot read the roster @r/nul.txt: line 2 holds a NUL byte\n"},
   };
   const auto in_root = [&root](std::string s) {
     for (std::size_t at = s.find("@r"); at != std::string::npos; at = s.find("@r")) {
@@ -196,6 +206,14 @@ TEST(Class, WritesNamesSafelyAndSaysWhatIsWrongWithTheSetup) {
     EXPECT_EQ(wrong.out, "");
     EXPECT_EQ(wrong.err, "mae-check: " + line);
   }
+  WriteFile(root / "roster.txt", Bytes{'n', 'o', 'b', 'o', 'd', 'y', '\n'});
+  const RunResult no_match = bmptest::Run(
+      MAE_CHECK_EXE,
+      {"--class", root / "empty/..", "--ans", root / "refs", "--roster", root / "roster.txt"});
+  EXPECT_NE(no_match.err.find("mae-check: no name on the roster " + (root / "roster.txt") +
+                              " matches a folder in "),
+            std::string::npos)
+      << no_match.err;
 }
 
 TEST(Class, MarksIdenticalFailingOutputsButNotIdenticalCorrectOnes) {
@@ -337,6 +355,24 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
                            "graded\n"),
             std::string::npos);
   EXPECT_EQ(table.out.find("Jos\xc3\xa9 "), std::string::npos);  // no second row
+  // The same roster saved as UTF-16, either byte order, gives the same table.
+  for (const bool big : {false, true}) {
+    Bytes utf16 = {0xFF, 0xFE};
+    if (big) {
+      std::swap(utf16[0], utf16[1]);
+    }
+    const std::u16string text = u"alice\ncheat\nempty\nhard\ninside\nlinky\npeek\nJos\u00e9\n";
+    for (const char16_t unit : text) {
+      const auto high = static_cast<unsigned char>(unit >> 8);
+      const auto low = static_cast<unsigned char>(unit & 0xFF);
+      utf16.insert(utf16.end(), {big ? high : low, big ? low : high});
+    }
+    WriteFile(d / "roster16.txt", utf16);
+    EXPECT_EQ(bmptest::Run(MAE_CHECK_EXE,
+                           {"--class", subs, "--ans", d / "refs", "--roster", d / "roster16.txt"})
+                  .out,
+              table.out);
+  }
 }
 
 // A rerun leaves no page, document or picture of a student it no longer
