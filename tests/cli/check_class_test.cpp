@@ -159,9 +159,14 @@ TEST(Class, WritesNamesSafelyAndSaysWhatIsWrongWithTheSetup) {
   TempDir root;
   Hand(root, "refs");
   Hand(root, "=1+1, \"x\"");  // a formula, a comma and quotes
-  const RunResult r = bmptest::Run(MAE_CHECK_EXE, {"--class", root.path().string(), "--ans",
-                                                   root / "refs", "--csv", root / "g.csv"});
-  EXPECT_EQ(r.exit_status, 0);
+  Hand(root, "[[ATTACHMENT|evil]]");
+  WriteFile(root / "[[ATTACHMENT|evil]]/Blur1.bmp", Off(40));
+  const RunResult r = bmptest::Run(
+      MAE_CHECK_EXE, {"--class", root.path().string(), "--ans", root / "refs", "--csv",
+                      root / "g.csv", "--junit", root / "j.xml", "--diff", root / "dd"});
+  EXPECT_EQ(r.exit_status, 1);
+  const Bytes junit = bmptest::ReadFile(root / "j.xml");
+  EXPECT_EQ(std::string(junit.begin(), junit.end()).find("[[ATTACHMENT|"), std::string::npos);
   const Bytes csv = bmptest::ReadFile(root / "g.csv");
   const std::string text(csv.begin(), csv.end());
   EXPECT_NE(text.find("\r\n\"'=1+1, \"\"x\"\"\",10,10,10,0,0,pass,0,"), std::string::npos);
@@ -283,6 +288,9 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
   WriteFile(d / "subs/hider/.mae-check-files", Bytes{'#', '\n'});
   Hand(d, "subs/Jose\xcc\x81");  // decomposed, as macOS unzips it
   Hand(d, "subs/Zo\xc3\xab");
+  Hand(d,
+       "subs/Ren\xc3\xa9"
+       "e");                    // composed
   Hand(d, "subs/Zoe\xcc\x88");  // the same name, decomposed: both graded
   const std::string roster = "alice\ncheat\nempty\nhard\ninside\nlinky\npeek\nJos\xc3\xa9\n";
   WriteFile(d / "roster.txt", Bytes(roster.begin(), roster.end()));
@@ -307,6 +315,9 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
   };
   const Row rows[] = {
       {"Jose\xcc\x81", "ok", true, "", 10},
+      {"Ren\xc3\xa9"
+       "e",
+       "ok", true, "", 10},
       {"Zoe\xcc\x88", "ok", true, "", 10},
       {"Zo\xc3\xab", "ok", true, "", 10},
       {"alice", "ok", true, "", 10},
@@ -337,10 +348,10 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
     EXPECT_NE(reason.find(row.reason), std::string::npos) << reason;
     EXPECT_EQ(s["passed"], row.passed);
   }
-  EXPECT_EQ(students[10]["cases"][0]["note"], "same file as hl2's Blur1.bmp");
+  EXPECT_EQ(students[11]["cases"][0]["note"], "same file as hl2's Blur1.bmp");
   EXPECT_EQ(Json::parse(r.out)["identical_hand_ins"],
             (Json::array({Json{{"students", {"hl1", "hl2"}}, {"cases", {"Blur1"}}}})));
-  EXPECT_EQ(students[15]["cases"][0]["reason"],
+  EXPECT_EQ(students[16]["cases"][0]["reason"],
             "output " + subs + "/peek/Blur1.bmp links outside the submission, to " +
                 std::filesystem::canonical(d / "subs/alice/Blur1.bmp").string());
 
@@ -355,6 +366,13 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
                            "graded\n"),
             std::string::npos);
   EXPECT_EQ(table.out.find("Jos\xc3\xa9 "), std::string::npos);  // no second row
+  const RunResult decomposed =
+      bmptest::Run(MAE_CHECK_EXE, {"--json", "--class", subs, "--ans", d / "refs", "--only",
+                                   "Rene\xcc\x81"
+                                   "e"});
+  EXPECT_EQ(Json::parse(decomposed.out)["students"][0]["name"],
+            "Ren\xc3\xa9"
+            "e");
   // The same roster saved as UTF-16, either byte order, gives the same table.
   for (const bool big : {false, true}) {
     Bytes utf16 = {0xFF, 0xFE};
@@ -484,6 +502,14 @@ TEST(Class, GradesAFolderAloneAsItIsGradedInTheClass) {
   EXPECT_EQ(cases[1]["output_status"], "cannot_open");
   EXPECT_EQ(cases[5]["output_status"], "same_file_as_reference");
   EXPECT_EQ(cases[9]["output_status"], "cannot_open");
+  // The folders of --diff and --report inside it are never searched.
+  WriteFile(d / "subs/bob/pics/Blur1.bmp", Ramp(4, 3));
+  WriteFile(d / "subs/bob/rp/Blur1.bmp", Ramp(4, 3));
+  const Json skipping = Json::parse(
+      bmptest::Run(MAE_CHECK_EXE, {"--json", "--ans", d / "refs", "--diff", d / "subs/bob/pics",
+                                   "--report", d / "subs/bob/rp/r.html", d / "subs/bob/"})
+          .out);
+  EXPECT_EQ(skipping["cases"][0]["note"], "found as out/run1/blur1.BMP");
 }
 
 // The per-case figures over a class, and a CSV that a spreadsheet and
