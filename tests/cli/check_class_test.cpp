@@ -564,8 +564,17 @@ TEST(Class, TellsCopiesFromTheSameKnownMistake) {
     WriteFile(root / (std::string(student) + "/Blur2.bmp"), flipped);
   }
   const RunResult r = bmptest::Run(
-      MAE_CHECK_EXE, {"--json", "--class", root.path().string(), "--ans", root / "refs"});
+      MAE_CHECK_EXE,
+      {"--json", "--class", root.path().string(), "--ans", root / "refs", "--csv", root / "g.csv"});
   const Json j = Json::parse(r.out);
+  // The CSV holds each case's diagnosis codes joined with ';'.
+  std::string codes;
+  for (const Json& d : j["students"][3]["cases"][1]["diagnosis"]) {
+    codes += (codes.empty() ? "" : ";") + d["code"].get<std::string>();
+  }
+  EXPECT_NE(codes.find(';'), std::string::npos);
+  const Bytes csv = bmptest::ReadFile(root / "g.csv");
+  EXPECT_NE(std::string(csv.begin(), csv.end()).find("," + codes + ","), std::string::npos);
   EXPECT_EQ(
       j["identical_hand_ins"],
       (Json::array({Json{{"students", {"ann", "ben", "cat"}}, {"cases", {"Blur1", "Blur3"}}}})));
@@ -657,4 +666,10 @@ TEST(Class, KeepsEveryNameInsideItsOutputFolder) {
   EXPECT_EQ(FilesBelow(d / "out/rep/students"),
             (std::vector<std::string>{short_name + ".html", short_name + "~2.html"}));
   EXPECT_EQ(FilesBelow(d / "out/dd").size(), 20u);
+  // A FIFO where a document goes is an error, never a wait.
+  std::filesystem::remove(d / ("out/gs/" + short_name + ".json"));
+  ASSERT_EQ(::mkfifo((d / ("out/gs/" + short_name + ".json")).c_str(), 0600), 0);
+  const RunResult fifo = bmptest::Run(MAE_CHECK_EXE, args);
+  EXPECT_EQ(fifo.exit_status, 2);
+  EXPECT_NE(fifo.err.find(".json: not a regular file\n"), std::string::npos) << fifo.err;
 }
