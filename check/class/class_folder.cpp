@@ -10,8 +10,10 @@
 #include <map>
 #include <memory>
 
+#include "file_names.h"
 #include "output_search.h"
 #include "own_files.h"
+#include "own_list.h"
 #include "student_names.h"
 
 namespace mae::check {
@@ -52,8 +54,10 @@ bool HoldsNoFiles(const std::string& folder, int depth) {
   return true;
 }
 
-// Why a direct sub-folder of the root is the tool's own, or "".
-std::string OwnFolderWhy(const std::string& folder, const std::vector<OwnOutput>& own) {
+// Why a direct sub-folder of the root is the tool's own, or ""; *ignored
+// is set when it holds a list of the tool's that does not account for it.
+std::string OwnFolderWhy(const std::string& folder, const std::vector<OwnOutput>& own,
+                         bool* ignored) {
   const std::string resolved = ResolvedPath(folder);
   for (const OwnOutput& o : own) {
     std::error_code error;
@@ -68,11 +72,9 @@ std::string OwnFolderWhy(const std::string& folder, const std::vector<OwnOutput>
       return o.option;
     }
   }
-  struct stat st {};
-  if (::lstat(Join(folder, kWrittenListName).c_str(), &st) == 0) {
-    return "holds mae-check's list of files it wrote";
-  }
-  return {};
+  const OwnList list = FolderList(folder);
+  *ignored = list == OwnList::kIgnored;
+  return list == OwnList::kOwn ? "holds mae-check's list of files it wrote" : "";
 }
 
 struct Entry {
@@ -103,8 +105,8 @@ std::string ListStudents(const std::string& root, const std::string& ans, const 
       struct stat target {};
       if (::stat(path.c_str(), &target) == 0 && S_ISDIR(target.st_mode)) {
         listing->linked.push_back(name);
-        found.push_back(
-            {Student{name, "", roster == nullptr, Student::Handed::kLinkedFolder}, NameKey(name)});
+        found.push_back({Student{name, "", roster == nullptr, Student::Handed::kLinkedFolder, ""},
+                         NameKey(name)});
       }
       continue;
     }
@@ -112,19 +114,24 @@ std::string ListStudents(const std::string& root, const std::string& ans, const 
         (have_ans && st.st_dev == ans_st.st_dev && st.st_ino == ans_st.st_ino)) {
       continue;
     }
-    const std::string why = OwnFolderWhy(path, own);
+    bool ignored = false;
+    const std::string why = OwnFolderWhy(path, own, &ignored);
+    if (ignored) {
+      listing->list_ignored.push_back(name);
+    }
     if (!why.empty()) {
       listing->left_out.push_back(name + " (" + why + ")");
       continue;
     }
     const Student::Handed handed =
         HoldsNoFiles(path, 0) ? Student::Handed::kEmpty : Student::Handed::kFolder;
-    found.push_back({Student{name, path, roster == nullptr, handed}, NameKey(name)});
+    found.push_back({Student{name, path, roster == nullptr, handed, ""}, NameKey(name)});
   }
   std::sort(found.begin(), found.end(),
             [](const Entry& a, const Entry& b) { return a.student.name < b.student.name; });
   std::sort(listing->linked.begin(), listing->linked.end());
   std::sort(listing->left_out.begin(), listing->left_out.end());
+  std::sort(listing->list_ignored.begin(), listing->list_ignored.end());
   std::map<std::string, std::size_t> first_by_key;
   for (std::size_t i = 0; i < found.size(); ++i) {
     const auto [it, added] = first_by_key.emplace(found[i].key, i);
@@ -143,11 +150,19 @@ std::string ListStudents(const std::string& root, const std::string& ans, const 
         }
       }
       if (!matched) {
-        found.push_back({Student{name, "", true, Student::Handed::kNothing}, key});
+        found.push_back({Student{name, "", true, Student::Handed::kNothing, ""}, key});
       }
     }
     std::sort(found.begin(), found.end(),
               [](const Entry& a, const Entry& b) { return a.student.name < b.student.name; });
+  }
+  std::vector<std::string> names;
+  for (const Entry& e : found) {
+    names.push_back(e.student.name);
+  }
+  const std::vector<std::string> files = UniqueFileNames(names);
+  for (std::size_t i = 0; i < found.size(); ++i) {
+    found[i].student.file_name = files[i];
   }
   for (Entry& e : found) {
     // A linked folder gets a row where it stands for a student: without a

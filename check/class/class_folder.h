@@ -24,6 +24,9 @@ struct Student {
   std::string folder;     // ROOT/name; empty unless handed is kFolder or kEmpty
   bool on_roster = true;  // always true without a roster
   Handed handed = Handed::kFolder;
+  // The name of the student's page, documents and picture folder: one path
+  // component, unique in the listing (file_names.h).
+  std::string file_name;
 
   bool Submitted() const { return handed == Handed::kFolder; }
 };
@@ -37,11 +40,15 @@ struct ClassListing {
   std::vector<std::string> linked;
   // Pairs of folder names that are one name once normalised: both graded.
   std::vector<std::pair<std::string, std::string>> same_names;
+  // Sub-folders holding a list of the tool's (.mae-check-files) that does
+  // not account for their files: graded as students all the same.
+  std::vector<std::string> list_ignored;
 };
 
 // Lists the class under `root`: every sub-folder (not files, hidden entries,
 // the `ans` folder, or a folder that is or holds one of `own`, or that
-// holds mae-check's list of files it wrote), and with a roster every name
+// holds mae-check's list of files it wrote and nothing else, own_list.h),
+// and with a roster every name
 // on it. Names match after Unicode normalisation (student_names.h).
 // Returns "" or why `root` cannot be read.
 std::string ListStudents(const std::string& root, const std::string& ans, const Roster* roster,

@@ -1,5 +1,7 @@
 #include "class_grade.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <map>
 
@@ -66,6 +68,55 @@ const CaseSummary* Weakest(const std::vector<CaseSummary>& cases) {
   return weakest;
 }
 
+namespace {
+
+// The output's path as its student's folder holds it: "sub/Blur1.bmp".
+std::string InFolder(const StudentResult& s, const CaseResult& c) {
+  const std::string& path = c.test_case.output;
+  const std::string& folder = s.student.folder;
+  if (!folder.empty() && path.compare(0, folder.size(), folder) == 0 &&
+      path.size() > folder.size() + 1 && path[folder.size()] == '/') {
+    return path.substr(folder.size() + 1);
+  }
+  const std::size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Outputs of one case that are one file (a hard link shared between two
+// submissions), passing or not: noted, and grouped as identical hand-ins.
+// Outputs refused before comparison (links out, the reference) are not.
+void MarkSameFiles(std::vector<StudentResult>* students, std::size_t i) {
+  std::map<std::pair<dev_t, ino_t>, std::vector<std::size_t>> by_file;
+  for (std::size_t s = 0; s < students->size(); ++s) {
+    const CaseResult& c = (*students)[s].cases[i];
+    struct stat st {};
+    if ((*students)[s].student.Submitted() && c.test_case.problem.empty() &&
+        !c.test_case.output.empty() && ::stat(c.test_case.output.c_str(), &st) == 0 &&
+        S_ISREG(st.st_mode)) {
+      by_file[{st.st_dev, st.st_ino}].push_back(s);
+    }
+  }
+  for (const auto& [file, members] : by_file) {
+    for (std::size_t k = 0; members.size() > 1 && k < members.size(); ++k) {
+      CaseResult& c = (*students)[members[k]].cases[i];
+      for (const std::size_t other : members) {
+        const StudentResult& o = (*students)[other];
+        if (other == members[k]) {
+          continue;
+        }
+        c.note += (c.note.empty() ? "" : "; ") + std::string("same file as ") + o.student.name +
+                  "'s " + InFolder(o, o.cases[i]);
+        if (std::find(c.identical_to.begin(), c.identical_to.end(), o.student.name) ==
+            c.identical_to.end()) {
+          c.identical_to.push_back(o.student.name);
+        }
+      }
+    }
+  }
+}
+
+}  // namespace
+
 void MarkIdentical(std::vector<StudentResult>* students) {
   if (students->empty()) {
     return;
@@ -97,6 +148,7 @@ void MarkIdentical(std::vector<StudentResult>* students) {
         }
       }
     }
+    MarkSameFiles(students, i);
   }
 }
 

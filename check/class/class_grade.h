@@ -47,7 +47,10 @@ struct IdenticalGroup {
 
 // Finds the groups, in case order then the first student's, and sets each
 // member case's identical_to to the others' names. Outputs that pass are
-// never grouped: correct outputs are alike.
+// never grouped (correct outputs are alike), except outputs that are one
+// file (the same device and inode, a hard link between submissions): those
+// are grouped whatever their verdict, and each case's note says "same file
+// as ann's Blur1.bmp".
 void MarkIdentical(std::vector<StudentResult>* students);
 
 // The groups MarkIdentical marked, read back from the cases.

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "MAE.h"
+#include "own_list.h"
 
 namespace mae::check {
 
@@ -82,8 +83,7 @@ struct Search {
     if (std::find(skipped.begin(), skipped.end(), FileId{st.st_dev, st.st_ino}) != skipped.end()) {
       return true;
     }
-    struct stat list {};
-    return ::lstat(Join(path, kWrittenListName).c_str(), &list) == 0;
+    return FolderList(path) == OwnList::kOwn;
   }
 
   void Walk(const std::string& relative, int depth) {

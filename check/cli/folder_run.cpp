@@ -51,13 +51,8 @@ int RunFolder(const CheckOptions& o) {
   if (!o.diff_folder.empty()) {
     // The folder's list of pictures: those of cases not pictured this time
     // go, as they no longer show this folder's outputs.
-    trouble = !WriteDiffPictures(o.diff_folder, results, pictures, &diff_paths);
     WrittenFiles list(o.diff_folder);
-    for (const std::string& path : diff_paths) {
-      if (!path.empty()) {
-        list.Add(path);
-      }
-    }
+    trouble = !WriteDiffPictures(o.diff_folder, results, pictures, &diff_paths, &list);
     const std::string problem = list.Finish(true);
     if (!problem.empty()) {
       Say(problem);

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "file_names.h"
 #include "output_file.h"
 #include "platform_docs.h"
 #include "shown_text.h"
@@ -11,7 +12,11 @@
 namespace mae::check {
 
 void Say(const std::string& problem) {
-  std::fprintf(stderr, "mae-check: %s\n", Shown(problem).c_str());
+  SayShown(Shown(problem));
+}
+
+void SayShown(const std::string& line) {
+  std::fprintf(stderr, "mae-check: %s\n", line.c_str());
 }
 
 bool WriteOrSay(const std::string& path, const std::string& bytes) {
@@ -22,8 +27,26 @@ bool WriteOrSay(const std::string& path, const std::string& bytes) {
   return error.empty();
 }
 
+bool WriteNoted(WrittenFiles* list, const std::string& path, const std::string& bytes) {
+  if (list == nullptr) {
+    return WriteOrSay(path, bytes);
+  }
+  const std::string problem = list->Add(path);
+  if (!problem.empty()) {
+    Say("not written: " + problem);
+    return false;
+  }
+  const std::string error = WriteOutputFile(path, bytes, true);
+  if (!error.empty()) {
+    list->Drop(path);
+    Say("cannot write " + path + ": " + error);
+  }
+  return error.empty();
+}
+
 bool WriteDiffPictures(const std::string& folder, const std::vector<CaseResult>& results,
-                       const std::vector<CasePictures>& pictures, std::vector<std::string>* paths) {
+                       const std::vector<CasePictures>& pictures, std::vector<std::string>* paths,
+                       WrittenFiles* list) {
   paths->assign(results.size(), std::string());
   std::error_code error;
   std::filesystem::create_directories(folder, error);
@@ -42,8 +65,9 @@ bool WriteDiffPictures(const std::string& folder, const std::vector<CaseResult>&
       }
       continue;
     }
-    const std::string path = (std::filesystem::path(folder) / (r.test_case.name + ".png")).string();
-    if (WriteOrSay(path, p.diff_png)) {
+    const std::string path =
+        (std::filesystem::path(folder) / (FileNameFor(r.test_case.name) + ".png")).string();
+    if (WriteNoted(list, path, p.diff_png)) {
       (*paths)[i] = path;
     } else {
       ok = false;
@@ -54,10 +78,10 @@ bool WriteDiffPictures(const std::string& folder, const std::vector<CaseResult>&
 
 bool WritePlatformDocs(const std::vector<CaseResult>& results,
                        const std::vector<CasePictures>& pictures, const std::string& gradescope,
-                       const std::string& prairielearn) {
+                       const std::string& prairielearn, WrittenFiles* list) {
   bool ok = true;
   if (!gradescope.empty()) {
-    ok = WriteOrSay(gradescope, GradescopeJson(results)) && ok;
+    ok = WriteNoted(list, gradescope, GradescopeJson(results)) && ok;
   }
   if (!prairielearn.empty()) {
     for (const CaseResult& r : results) {
@@ -67,7 +91,7 @@ bool WritePlatformDocs(const std::vector<CaseResult>& results,
         return false;
       }
     }
-    ok = WriteOrSay(prairielearn, PrairieLearnJson(results, pictures)) && ok;
+    ok = WriteNoted(list, prairielearn, PrairieLearnJson(results, pictures)) && ok;
   }
   return ok;
 }

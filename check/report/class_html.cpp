@@ -5,7 +5,6 @@
 
 #include "class_reports.h"
 #include "diagnosis.h"
-#include "fnv1a.h"
 #include "html_report.h"
 #include "html_text.h"
 #include "report_assets.h"
@@ -16,8 +15,6 @@ namespace mae::check {
 
 namespace {
 
-constexpr std::size_t kMaxFileName = 200;  // bytes, below every file system's 255
-
 std::string CellClass(const CaseResult& r) {
   const std::string mark = Mark(r);
   return mark == "-" ? "none" : VerdictWord(r.verdict);
@@ -26,15 +23,14 @@ std::string CellClass(const CaseResult& r) {
 std::string StudentRow(const StudentResult& s, bool links) {
   std::string name = EscapeHtml(s.student.name);
   if (links && s.student.Submitted()) {
-    name = "<a href=\"students/" + PercentEncoded(StudentFileName(s.student.name)) + ".html\">" +
-           name + "</a>";
+    name = "<a href=\"students/" + PercentEncoded(s.student.file_name) + ".html\">" + name + "</a>";
   }
   if (!s.student.on_roster) {
     name += " <span class=\"roster\">(not on the roster)</span>";
   }
   std::string row = "<tr><th scope=\"row\">" + name + "</th><td>" + SixDigits(s.score) + "/" +
                     SixDigits(s.max_score) + "</td>";
-  const std::string page = "students/" + PercentEncoded(StudentFileName(s.student.name)) + ".html";
+  const std::string page = "students/" + PercentEncoded(s.student.file_name) + ".html";
   for (std::size_t i = 0; i < s.cases.size(); ++i) {
     const CaseResult& c = s.cases[i];
     const std::string title = c.reason.empty() ? VerdictWord(c.verdict) : c.reason;
@@ -56,19 +52,6 @@ std::string StudentRow(const StudentResult& s, bool links) {
 }
 
 }  // namespace
-
-std::string StudentFileName(const std::string& name) {
-  if (name.size() <= kMaxFileName) {
-    return name;
-  }
-  char hash[20];
-  std::snprintf(hash, sizeof hash, "-%016llx", static_cast<unsigned long long>(Fnv1a(name)));
-  std::size_t cut = kMaxFileName - 17;
-  while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) {
-    --cut;  // not inside a UTF-8 character
-  }
-  return name.substr(0, cut) + hash;
-}
 
 std::string PercentEncoded(const std::string& text) {
   std::string out;

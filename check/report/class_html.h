@@ -1,4 +1,4 @@
-// The class overview page, and the file names students' pages get.
+// The class overview page.
 #ifndef MAE_CHECK_CLASS_HTML_H
 #define MAE_CHECK_CLASS_HTML_H
 
@@ -11,14 +11,10 @@
 namespace mae::check {
 
 // One self-contained page: a row per student (with `links`, the name links
-// to students/FILE.html for each student who handed in), a cell per case
-// coloured by verdict and marked in text, and the per-case pass rates.
+// to students/FILE.html, FILE being the student's file_name for each student who handed in), a cell
+// per case coloured by verdict and marked in text, and the per-case pass rates.
 std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const CaseRules& rules,
                               bool links);
-
-// The name a student's page and picture folder get: the name itself, or,
-// when it is too long for a file name, its start and a short hash of it.
-std::string StudentFileName(const std::string& name);
 
 // `text` with every byte but A-Z a-z 0-9 - . _ ~ percent-encoded, for a link.
 std::string PercentEncoded(const std::string& text);

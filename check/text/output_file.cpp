@@ -24,6 +24,8 @@ volatile std::sig_atomic_t g_temp_live = 0;
 
 constexpr int kCleanupSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+constexpr std::size_t kMaxTempStem = 255 - 8;  // '.', and ".XXXXXX"
+
 void RemoveTempAndResignal(int signal) {
   if (g_temp_live != 0) {
     ::unlink(g_temp_path);  // async-signal-safe
@@ -105,11 +107,18 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// Not a regular file: written in place, as a device or pipe expects.
+// Not a regular file: written in place, as a device or pipe expects. Opened
+// without waiting, so that a FIFO nobody reads is an error, not a hang.
 std::string WriteDirectly(const std::string& path, const std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
-    return std::strerror(errno);
+    return errno == ENXIO ? "a FIFO that nobody reads" : std::strerror(errno);
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return std::strerror(error);
   }
   const bool written = WriteAll(fd, bytes);
   const int write_error = errno;
@@ -129,8 +138,10 @@ mode_t NewFileMode() {
 // Creates the temporary file beside `target` and records it for the
 // signal handler; -1 with errno on failure.
 int CreateTemp(const fs::path& target) {
-  const std::string pattern =
-      (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
+  // ".NAME.XXXXXX", NAME cut so that the whole stays within the 255 bytes
+  // of a file name.
+  const std::string name = target.filename().string().substr(0, kMaxTempStem);
+  const std::string pattern = (target.parent_path() / ("." + name + ".XXXXXX")).string();
   if (pattern.size() >= sizeof g_temp_path) {
     errno = ENAMETOOLONG;
     return -1;
@@ -152,11 +163,11 @@ void DropTemp(bool remove) {
 
 }  // namespace
 
-std::string WriteOutputFile(const std::string& path, const std::string& bytes) {
+std::string WriteOutputFile(const std::string& path, const std::string& bytes, bool regular_only) {
   struct stat st {};
   const bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {
-    return WriteDirectly(path, bytes);
+    return regular_only ? "not a regular file" : WriteDirectly(path, bytes);
   }
   InstallCleanup();
   const fs::path target = FollowLinks(path);

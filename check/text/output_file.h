@@ -17,8 +17,12 @@ namespace mae::check {
 // during the write (the temporary file is removed, then the signal takes
 // its course). A symbolic link is followed: the file it names is replaced.
 // A target that exists and is not a regular file (/dev/stdout, a FIFO, a
-// device) is written directly. Not safe to call from two threads at once.
-std::string WriteOutputFile(const std::string& path, const std::string& bytes);
+// device) is written directly, unless `regular_only` (a file in an output
+// folder) makes it an error; a FIFO that nobody reads is an error, never a
+// wait. The temporary name stays within 255 bytes however long the
+// target's. Not safe to call from two threads at once.
+std::string WriteOutputFile(const std::string& path, const std::string& bytes,
+                            bool regular_only = false);
 
 }  // namespace mae::check
 

@@ -12,6 +12,11 @@ namespace mae::check {
 // name that is not valid UTF-8, the name's bytes as they are.
 std::string NameKey(const std::string& name);
 
+// `name` with every code point past ASCII written as \uXXXX (\UXXXXXXXX
+// past U+FFFF), and a byte that is not UTF-8 as \xNN, so that two names
+// that look alike can be told apart: "Jose\u0301", "Jos\u00e9".
+std::string CodePointsEscaped(const std::string& name);
+
 }  // namespace mae::check
 
 #endif  // MAE_CHECK_STUDENT_NAMES_H

@@ -159,12 +159,22 @@ TEST(Class, WritesNamesSafelyAndSaysWhatIsWrongWithTheSetup) {
   TempDir root;
   Hand(root, "refs");
   Hand(root, "=1+1, \"x\"");  // a formula, a comma and quotes
-  const RunResult r = bmptest::Run(MAE_CHECK_EXE, {"--class", root.path().string(), "--ans",
-                                                   root / "refs", "--csv", root / "g.csv"});
-  EXPECT_EQ(r.exit_status, 0);
+  Hand(root, "[[ATTACHMENT|evil]]");
+  WriteFile(root / "[[ATTACHMENT|evil]]/Blur1.bmp", Off(40));
+  const RunResult r = bmptest::Run(
+      MAE_CHECK_EXE, {"--class", root.path().string(), "--ans", root / "refs", "--csv",
+                      root / "g.csv", "--junit", root / "j.xml", "--diff", root / "dd"});
+  EXPECT_EQ(r.exit_status, 1);
+  const Bytes junit = bmptest::ReadFile(root / "j.xml");
+  EXPECT_EQ(std::string(junit.begin(), junit.end()).find("[[ATTACHMENT|"), std::string::npos);
   const Bytes csv = bmptest::ReadFile(root / "g.csv");
   const std::string text(csv.begin(), csv.end());
   EXPECT_NE(text.find("\r\n\"'=1+1, \"\"x\"\"\",10,10,10,0,0,pass,0,"), std::string::npos);
+  std::filesystem::create_directories(root / "empty");
+  WriteFile(root / "zips/bob.zip", Bytes{'P', 'K'});
+  WriteFile(root / "zips/ann.ZIP", Bytes{'P', 'K'});
+  const std::string nul("ann\nal\0ice\n", 12);
+  WriteFile(root / "nul.txt", Bytes(nul.begin(), nul.end()));
   struct Wrong {
     std::vector<std::string> args;
     const char* line;
@@ -178,6 +188,11 @@ TEST(Class, WritesNamesSafelyAndSaysWhatIsWrongWithTheSetup) {
       {{"--class", "@r", "--ans", "@r/refs", "--roster", "@r/none"},
        "cannot read the roster @r/none: No such file or directory\n"},
       {{"--csv", "x", "@r"}, "--csv goes with --class ROOT\nTry 'mae-check --help'.\n"},
+      {{"--class", "@r/empty", "--ans", "@r/refs"}, "no submission folders in @r/empty\n"},
+      {{"--class", "@r/zips", "--ans", "@r/refs"},
+       "no submission folders in @r/zips; 2 .zip files found: extract them first\n"},
+      {{"--class", "@r", "--ans", "@r/refs", "--roster", "@r/nul.txt"},
+       "cannot read the roster @r/nul.txt: line 2 holds a NUL byte\n"},
   };
   const auto in_root = [&root](std::string s) {
     for (std::size_t at = s.find("@r"); at != std::string::npos; at = s.find("@r")) {
@@ -196,6 +211,14 @@ TEST(Class, WritesNamesSafelyAndSaysWhatIsWrongWithTheSetup) {
     EXPECT_EQ(wrong.out, "");
     EXPECT_EQ(wrong.err, "mae-check: " + line);
   }
+  WriteFile(root / "roster.txt", Bytes{'n', 'o', 'b', 'o', 'd', 'y', '\n'});
+  const RunResult no_match = bmptest::Run(
+      MAE_CHECK_EXE,
+      {"--class", root / "empty/..", "--ans", root / "refs", "--roster", root / "roster.txt"});
+  EXPECT_NE(no_match.err.find("mae-check: no name on the roster " + (root / "roster.txt") +
+                              " matches a folder in "),
+            std::string::npos)
+      << no_match.err;
 }
 
 TEST(Class, MarksIdenticalFailingOutputsButNotIdenticalCorrectOnes) {
@@ -248,8 +271,26 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
   WriteFile(d / "subs/empty/.DS_Store", Bytes{1});
   WriteFile(d / "subs/empty/__MACOSX/._Blur1.bmp", Bytes{1});
   ASSERT_EQ(::symlink("alice", (d / "subs/linky").c_str()), 0);
+  Hand(d, "subs/ann", "Blur1,");
+  Hand(d, "subs/ann2");  // ann's Blur1 leads into ann2, which only starts like ann
+  ASSERT_EQ(::symlink("../ann2/Blur1.bmp", (d / "subs/ann/Blur1.bmp").c_str()), 0);
+  Hand(d, "subs/procy", "Blur1,");
+  // Through /proc, back into its own folder: realpath(3) would pass it.
+  WriteFile(d / "subs/procy/mine.bmp", Ramp(4, 3));
+  ASSERT_EQ(::symlink(("/proc/self/root" + (d / "subs/procy/mine.bmp")).c_str(),
+                      (d / "subs/procy/Blur1.bmp").c_str()),
+            0);
+  Hand(d, "subs/hl1");
+  Hand(d, "subs/hl2", "Blur1,");  // one file in two submissions
+  ASSERT_EQ(::link((d / "subs/hl1/Blur1.bmp").c_str(), (d / "subs/hl2/Blur1.bmp").c_str()), 0);
+  WriteFile(d / "subs/mac/__MACOSX/notes.txt", Bytes{1});
+  Hand(d, "subs/hider");  // a planted list does not hide its student
+  WriteFile(d / "subs/hider/.mae-check-files", Bytes{'#', '\n'});
   Hand(d, "subs/Jose\xcc\x81");  // decomposed, as macOS unzips it
   Hand(d, "subs/Zo\xc3\xab");
+  Hand(d,
+       "subs/Ren\xc3\xa9"
+       "e");                    // composed
   Hand(d, "subs/Zoe\xcc\x88");  // the same name, decomposed: both graded
   const std::string roster = "alice\ncheat\nempty\nhard\ninside\nlinky\npeek\nJos\xc3\xa9\n";
   WriteFile(d / "roster.txt", Bytes(roster.begin(), roster.end()));
@@ -261,25 +302,38 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
             "mae-check: not graded, being mae-check's own folders: _rep (--reports), gs "
             "(--gradescope)\n"
             "mae-check: linky is a symbolic link to a folder: not followed, not graded\n"
-            "mae-check: Zoe\xcc\x88 and Zo\xc3\xab are one name in Unicode; both are graded\n");
+            "mae-check: Zoe\\u0308 and Zo\\u00eb are one name in Unicode; both are graded\n"
+            "mae-check: hider holds a .mae-check-files list but files mae-check did not write: "
+            "the list is ignored and it is graded\n");
   const Json students = Json::parse(r.out)["students"];
   struct Row {
     const char* name;
     const char* status;  // of Blur1's output
     bool submitted;
     const char* reason;  // a part of Blur1's reason; "" for none
+    int passed;
   };
   const Row rows[] = {
-      {"Jose\xcc\x81", "ok", true, ""},
-      {"Zoe\xcc\x88", "ok", true, ""},
-      {"Zo\xc3\xab", "ok", true, ""},
-      {"alice", "ok", true, ""},
-      {"cheat", "same_file_as_reference", true, "cheat/Blur1.bmp is the reference itself"},
-      {"empty", "empty_submission", false, "empty submission"},
-      {"hard", "same_file_as_reference", true, "hard/Blur1.bmp is the reference itself"},
-      {"inside", "ok", true, ""},
-      {"linky", "linked_folder", false, "linked folder, not graded"},
-      {"peek", "link_outside_submission", true, "outside the submission, to "},
+      {"Jose\xcc\x81", "ok", true, "", 10},
+      {"Ren\xc3\xa9"
+       "e",
+       "ok", true, "", 10},
+      {"Zoe\xcc\x88", "ok", true, "", 10},
+      {"Zo\xc3\xab", "ok", true, "", 10},
+      {"alice", "ok", true, "", 10},
+      {"ann", "link_outside_submission", true, "ann2/Blur1.bmp", 9},
+      {"ann2", "ok", true, "", 10},
+      {"cheat", "same_file_as_reference", true, "cheat/Blur1.bmp is the reference itself", 0},
+      {"empty", "empty_submission", false, "empty submission", 0},
+      {"hard", "same_file_as_reference", true, "hard/Blur1.bmp is the reference itself", 0},
+      {"hider", "ok", true, "", 10},
+      {"hl1", "ok", true, "", 10},
+      {"hl2", "ok", true, "", 10},
+      {"inside", "ok", true, "", 10},
+      {"linky", "linked_folder", false, "linked folder, not graded", 0},
+      {"mac", "empty_submission", false, "empty submission", 0},
+      {"peek", "link_outside_submission", true, "outside the submission, to ", 0},
+      {"procy", "link_outside_submission", true, "procy/Blur1.bmp links outside", 9},
   };
   ASSERT_EQ(students.size(), std::size(rows));
   for (std::size_t i = 0; i < std::size(rows); ++i) {
@@ -292,9 +346,12 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
     EXPECT_EQ(c["output_status"], row.status);
     const std::string reason = c["reason"].is_null() ? "" : c["reason"].get<std::string>();
     EXPECT_NE(reason.find(row.reason), std::string::npos) << reason;
-    EXPECT_EQ(s["passed"], *row.status == 'o' ? 10 : 0);
+    EXPECT_EQ(s["passed"], row.passed);
   }
-  EXPECT_EQ(students[9]["cases"][0]["reason"],
+  EXPECT_EQ(students[11]["cases"][0]["note"], "same file as hl2's Blur1.bmp");
+  EXPECT_EQ(Json::parse(r.out)["identical_hand_ins"],
+            (Json::array({Json{{"students", {"hl1", "hl2"}}, {"cases", {"Blur1"}}}})));
+  EXPECT_EQ(students[16]["cases"][0]["reason"],
             "output " + subs + "/peek/Blur1.bmp links outside the submission, to " +
                 std::filesystem::canonical(d / "subs/alice/Blur1.bmp").string());
 
@@ -309,6 +366,31 @@ TEST(Class, GradesOnlyWhatIsTheStudentsOwnWork) {
                            "graded\n"),
             std::string::npos);
   EXPECT_EQ(table.out.find("Jos\xc3\xa9 "), std::string::npos);  // no second row
+  const RunResult decomposed =
+      bmptest::Run(MAE_CHECK_EXE, {"--json", "--class", subs, "--ans", d / "refs", "--only",
+                                   "Rene\xcc\x81"
+                                   "e"});
+  EXPECT_EQ(Json::parse(decomposed.out)["students"][0]["name"],
+            "Ren\xc3\xa9"
+            "e");
+  // The same roster saved as UTF-16, either byte order, gives the same table.
+  for (const bool big : {false, true}) {
+    Bytes utf16 = {0xFF, 0xFE};
+    if (big) {
+      std::swap(utf16[0], utf16[1]);
+    }
+    const std::u16string text = u"alice\ncheat\nempty\nhard\ninside\nlinky\npeek\nJos\u00e9\n";
+    for (const char16_t unit : text) {
+      const auto high = static_cast<unsigned char>(unit >> 8);
+      const auto low = static_cast<unsigned char>(unit & 0xFF);
+      utf16.insert(utf16.end(), {big ? high : low, big ? low : high});
+    }
+    WriteFile(d / "roster16.txt", utf16);
+    EXPECT_EQ(bmptest::Run(MAE_CHECK_EXE,
+                           {"--class", subs, "--ans", d / "refs", "--roster", d / "roster16.txt"})
+                  .out,
+              table.out);
+  }
 }
 
 // A rerun leaves no page, document or picture of a student it no longer
@@ -420,6 +502,14 @@ TEST(Class, GradesAFolderAloneAsItIsGradedInTheClass) {
   EXPECT_EQ(cases[1]["output_status"], "cannot_open");
   EXPECT_EQ(cases[5]["output_status"], "same_file_as_reference");
   EXPECT_EQ(cases[9]["output_status"], "cannot_open");
+  // The folders of --diff and --report inside it are never searched.
+  WriteFile(d / "subs/bob/pics/Blur1.bmp", Ramp(4, 3));
+  WriteFile(d / "subs/bob/rp/Blur1.bmp", Ramp(4, 3));
+  const Json skipping = Json::parse(
+      bmptest::Run(MAE_CHECK_EXE, {"--json", "--ans", d / "refs", "--diff", d / "subs/bob/pics",
+                                   "--report", d / "subs/bob/rp/r.html", d / "subs/bob/"})
+          .out);
+  EXPECT_EQ(skipping["cases"][0]["note"], "found as out/run1/blur1.BMP");
 }
 
 // The per-case figures over a class, and a CSV that a spreadsheet and
@@ -474,8 +564,17 @@ TEST(Class, TellsCopiesFromTheSameKnownMistake) {
     WriteFile(root / (std::string(student) + "/Blur2.bmp"), flipped);
   }
   const RunResult r = bmptest::Run(
-      MAE_CHECK_EXE, {"--json", "--class", root.path().string(), "--ans", root / "refs"});
+      MAE_CHECK_EXE,
+      {"--json", "--class", root.path().string(), "--ans", root / "refs", "--csv", root / "g.csv"});
   const Json j = Json::parse(r.out);
+  // The CSV holds each case's diagnosis codes joined with ';'.
+  std::string codes;
+  for (const Json& d : j["students"][3]["cases"][1]["diagnosis"]) {
+    codes += (codes.empty() ? "" : ";") + d["code"].get<std::string>();
+  }
+  EXPECT_NE(codes.find(';'), std::string::npos);
+  const Bytes csv = bmptest::ReadFile(root / "g.csv");
+  EXPECT_NE(std::string(csv.begin(), csv.end()).find("," + codes + ","), std::string::npos);
   EXPECT_EQ(
       j["identical_hand_ins"],
       (Json::array({Json{{"students", {"ann", "ben", "cat"}}, {"cases", {"Blur1", "Blur3"}}}})));
@@ -499,3 +598,78 @@ TEST(Class, TellsCopiesFromTheSameKnownMistake) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every file below `folder`, by path relative to it, the lists left out.
+std::vector<std::string> FilesBelow(const std::string& folder) {
+  std::vector<std::string> all;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
+    if (e.is_regular_file() && e.path().filename() != ".mae-check-files") {
+      all.push_back(e.path().string().substr(folder.size() + 1));
+    }
+  }
+  std::sort(all.begin(), all.end());
+  return all;
+}
+
+}  // namespace
+
+// Names from a roster or a folder are never paths: each student gets
+// documents and a page of its own inside the output folders, and a rerun
+// removes those of students it no longer grades.
+TEST(Class, KeepsEveryNameInsideItsOutputFolder) {
+  TempDir d;
+  Hand(d, "refs");
+  const std::string long_name(250, 'a');
+  Hand(d, "subs/" + long_name);
+  const std::vector<std::string> out = {"--class",  d / "subs",     "--ans",
+                                        d / "refs", "--gradescope", d / "out/gs"};
+  ASSERT_EQ(bmptest::Run(MAE_CHECK_EXE, out).exit_status, 0);
+  const std::vector<std::string> first = FilesBelow(d / "out/gs");
+  ASSERT_EQ(first.size(), 1u);
+  const std::string short_name = first[0].substr(0, first[0].size() - 5);  // less ".json"
+  ASSERT_EQ(short_name.size(), 200u);
+  Hand(d, "subs/" + short_name);  // the long name's shortened form, as a name of its own
+  Hand(d, "subs/#x");
+  const std::string roster = "../ta/notes\nsmith/jones\n.x\n#x\n";
+  WriteFile(d / "roster.txt", Bytes(roster.begin(), roster.end()));
+  std::vector<std::string> args = {"--class",        d / "subs",       "--ans",        d / "refs",
+                                   "--roster",       d / "roster.txt", "--gradescope", d / "out/gs",
+                                   "--reports",      d / "out/rep",    "--diff",       d / "out/dd",
+                                   "--prairielearn", d / "out/pl"};
+  const RunResult r = bmptest::Run(MAE_CHECK_EXE, args);
+  EXPECT_EQ(r.exit_status, 1) << r.err;
+  const std::vector<std::string> docs = {"#x.json",
+                                         "%2E.%2Fta%2Fnotes.json",
+                                         "%2Ex.json",
+                                         "smith%2Fjones.json",
+                                         short_name + ".json",
+                                         short_name + "~2.json"};
+  std::vector<std::string> sorted = docs;
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(FilesBelow(d / "out/gs"), sorted);
+  EXPECT_EQ(FilesBelow(d / "out/pl"), sorted);
+  EXPECT_EQ(FilesBelow(d / "out/rep/students"),
+            (std::vector<std::string>{"#x.html", short_name + ".html", short_name + "~2.html"}));
+  const Bytes index = bmptest::ReadFile(d / "out/rep/index.html");
+  EXPECT_NE(std::string(index.begin(), index.end()).find("students/" + short_name + "~2.html"),
+            std::string::npos);
+  EXPECT_FALSE(std::filesystem::exists(d / "ta"));
+  EXPECT_FALSE(std::filesystem::exists(d / "out/ta"));
+  // Without #x and the roster, a rerun leaves only the two long names' files.
+  std::filesystem::remove_all(d / "subs/#x");
+  args.erase(args.begin() + 4, args.begin() + 6);
+  EXPECT_EQ(bmptest::Run(MAE_CHECK_EXE, args).exit_status, 0);
+  EXPECT_EQ(FilesBelow(d / "out/gs"),
+            (std::vector<std::string>{short_name + ".json", short_name + "~2.json"}));
+  EXPECT_EQ(FilesBelow(d / "out/rep/students"),
+            (std::vector<std::string>{short_name + ".html", short_name + "~2.html"}));
+  EXPECT_EQ(FilesBelow(d / "out/dd").size(), 20u);
+  // A FIFO where a document goes is an error, never a wait.
+  std::filesystem::remove(d / ("out/gs/" + short_name + ".json"));
+  ASSERT_EQ(::mkfifo((d / ("out/gs/" + short_name + ".json")).c_str(), 0600), 0);
+  const RunResult fifo = bmptest::Run(MAE_CHECK_EXE, args);
+  EXPECT_EQ(fifo.exit_status, 2);
+  EXPECT_NE(fifo.err.find(".json: not a regular file\n"), std::string::npos) << fifo.err;
+}

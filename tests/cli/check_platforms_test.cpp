@@ -250,7 +250,8 @@ TEST(Platforms, SayWhatLooksWrongInEveryDocument) {
     WriteFile(dir / ("c/ANS/" + std::string(name) + ".bmp"), MakeBmp(w, h, pixels));
     WriteFile(dir / ("c/" + std::string(name) + ".bmp"), MakeBmp(w, h, pixels));
   }
-  WriteFile(dir / "c/Blur1.bmp", MakeBmp(w, h, flipped));
+  std::filesystem::remove(dir / "c/Blur1.bmp");
+  WriteFile(dir / "c/sub/Blur1.bmp", MakeBmp(w, h, flipped));
   bmptest::Run(MAE_CHECK_EXE, {"--gradescope", dir / "gs.json", "--prairielearn", dir / "pl.json",
                                "--junit", dir / "junit.xml", dir / "c"});
   const auto json = [&dir](const char* file) {
@@ -277,6 +278,7 @@ TEST(Platforms, SayWhatLooksWrongInEveryDocument) {
                               failure.child_value(),    gh["tests"][0]["message"]};
   for (const std::string& words : said) {
     EXPECT_NE(words.find(upside_down), std::string::npos) << words;
+    EXPECT_NE(words.find("found as sub/Blur1.bmp"), std::string::npos) << words;
   }
 }
 

@@ -455,8 +455,10 @@ TEST(MaeCheck, SaysWhenAPictureOrReportCannotBeWritten) {
   TempDir dir;
   Files(dir, Ramp(2, 2), Ramp(2, 2));
   WriteFile(dir / "plain", Bytes(1, 0));
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);  // nobody reads it: no wait
   const std::vector<std::vector<std::string>> failing = {
       {"--diff", dir / "plain/sub"},
+      {"--report", dir / "fifo"},
       {"--report", dir / "no/such/folder/report.html"},
       {"--report", "/dev/full"},
   };
@@ -470,6 +472,9 @@ TEST(MaeCheck, SaysWhenAPictureOrReportCannotBeWritten) {
     EXPECT_NE(r.out.find("1 of 1 case passes"), std::string::npos);  // results still shown
   }
   EXPECT_TRUE(std::filesystem::exists("/dev/full"));
+  const std::string longest = dir / std::string(250, 'r');  // its temporary name is cut
+  EXPECT_EQ(Check({"--report", longest, dir / "out.bmp", dir / "ref.bmp"}).exit_status, 0);
+  EXPECT_TRUE(std::filesystem::is_regular_file(longest));
 }
 
 TEST(MaeCheck, WritesAReportThatShowsHostileNamesAsText) {

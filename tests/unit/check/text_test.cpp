@@ -1,11 +1,20 @@
 // mae-check's text layer: base64 and HTML text.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "base64.h"
+#include "file_names.h"
 #include "html_text.h"
+#include "student_names.h"
+#include "testkit/bmp_bytes.h"
+#include "testkit/temp_dir.h"
+#include "written_files.h"
 
 namespace {
 
@@ -25,6 +34,55 @@ TEST(Text, Base64AndHtml) {
   }
   EXPECT_EQ(EscapeHtml("<a href=\"x\">Tom & 'Jerry'</a>"),
             "&lt;a href=&quot;x&quot;&gt;Tom &amp; &#39;Jerry&#39;&lt;/a&gt;");
+}
+
+TEST(Text, FileNamesAreOnePathComponentAndUniqueInARun) {
+  const std::pair<const char*, const char*> names[] = {
+      {"ann", "ann"},         {"smith/jones", "smith%2Fjones"},
+      {"../ta", "%2E.%2Fta"}, {".x", "%2Ex"},
+      {"..", "%2E."},         {"50%", "50%25"},
+      {"#x", "#x"},           {"Jos\xc3\xa9", "Jos\xc3\xa9"},
+  };
+  for (const auto& [name, file] : names) {
+    EXPECT_EQ(FileNameFor(name), file);
+    EXPECT_TRUE(IsOneComponent(FileNameFor(name)));
+  }
+  EXPECT_EQ(FileNameFor(std::string("a\0b", 3)), "a%00b");
+  const std::string long_name(250, 'a');
+  const std::string shortened = FileNameFor(long_name);
+  ASSERT_EQ(shortened.size(), 200u);
+  EXPECT_EQ(UniqueFileNames({long_name, shortened}),
+            (std::vector<std::string>{shortened + "~2", shortened}));
+  EXPECT_EQ(CodePointsEscaped("Jose\xcc\x81 Jos\xc3\xa9 \xf0\x9f\x98\x80"),
+            "Jose\\u0301 Jos\\u00e9 \\U0001f600");
+}
+
+// The list of files written: an entry is on it before its file is written,
+// and no entry, whatever an earlier list says, removes a file outside the
+// folder or through a link.
+TEST(Text, TheWrittenListNeverLeadsOutOfItsFolder) {
+  bmptest::TempDir d;
+  const std::string folder = d / "out";
+  std::filesystem::create_directories(folder + "/sub");
+  bmptest::WriteFile(d / "victim.txt", {'v'});
+  bmptest::WriteFile(folder + "/real.txt", {'r'});
+  ASSERT_EQ(::symlink("real.txt", (folder + "/link.png").c_str()), 0);
+  bmptest::WriteFile(folder + "/stale.png", {'s'});
+  const std::string old = "# list\n../victim.txt\nsub/../../victim.txt\nlink.png\nstale.png\n";
+  bmptest::WriteFile(folder + "/.mae-check-files", bmptest::Bytes(old.begin(), old.end()));
+  WrittenFiles list(folder);
+  EXPECT_NE(list.Add(folder + "/../victim.txt"), "");
+  EXPECT_EQ(list.Add(folder + "/#x.json"), "");
+  const std::vector<std::string> listed = ListedPaths(folder);  // before Finish
+  EXPECT_NE(std::find(listed.begin(), listed.end(), "#x.json"), listed.end());
+  EXPECT_EQ(list.Finish(true), "");
+  EXPECT_TRUE(std::filesystem::exists(d / "victim.txt"));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.png"));
+  EXPECT_FALSE(std::filesystem::exists(folder + "/stale.png"));
+  const bmptest::Bytes text = bmptest::ReadFile(folder + "/.mae-check-files");
+  const std::string lines(text.begin(), text.end());
+  EXPECT_NE(lines.find("\n%23x.json\n"), std::string::npos) << lines;
+  EXPECT_EQ(ListedPaths(folder), (std::vector<std::string>{"#x.json"}));
 }
 
 }  // namespace
