@@ -1,0 +1,161 @@
+#include <algorithm>
+#include <cstdio>
+
+#include "class_reports.h"
+#include "diagnosis.h"
+#include "shown_text.h"
+#include "summary.h"
+
+namespace mae::check {
+
+namespace {
+
+std::string Padded(const std::string& text, std::size_t width, bool right) {
+  const std::string pad(width - std::min(width, ShownWidth(text)), ' ');
+  return right ? pad + text : text + pad;
+}
+
+std::string Score(const StudentResult& s) {
+  return SixDigits(s.score) + "/" + SixDigits(s.max_score);
+}
+
+// "B1" for Blur1: the first letter and the number, for a column header.
+std::string Abbreviation(const std::string& name) {
+  const std::size_t digits = name.find_last_not_of("0123456789") + 1;
+  return name.substr(0, 1) + name.substr(digits);
+}
+
+// A student's most common diagnosis over the cases, as the table's column
+// says it: "rows upside down ×5"; the first in case order on a tie; "" for
+// none.
+std::string MostCommonMistake(const StudentResult& s) {
+  std::vector<std::pair<std::string, int>> counts;  // in order of first appearance
+  for (const CaseResult& c : s.cases) {
+    for (const Diagnosis& d : c.diagnosis) {
+      const auto it = std::find_if(counts.begin(), counts.end(),
+                                   [&d](const auto& entry) { return entry.first == d.code; });
+      if (it == counts.end()) {
+        counts.emplace_back(d.code, 1);
+      } else {
+        ++it->second;
+      }
+    }
+  }
+  const auto most =
+      std::max_element(counts.begin(), counts.end(), [](const auto& a, const auto& b) {
+        return a.second < b.second;  // the first of the largest wins
+      });
+  if (most == counts.end()) {
+    return {};
+  }
+  const DiagnosisWords* words = DiagnosisFor(most->first);
+  return std::string(words != nullptr ? words->brief : most->first.c_str()) + " \u00d7" +
+         std::to_string(most->second);
+}
+
+std::string StudentLines(const std::vector<StudentResult>& students,
+                         const std::vector<CaseSummary>& cases) {
+  std::size_t name_width = 7;     // "student"
+  std::size_t mistake_width = 0;  // no column when no student has a diagnosis
+  for (const StudentResult& s : students) {
+    name_width = std::max(name_width, ShownWidth(Shown(s.student.name)));
+    mistake_width = std::max(mistake_width, ShownWidth(MostCommonMistake(s)));
+  }
+  if (mistake_width > 0) {
+    mistake_width = std::max(mistake_width, ShownWidth("most common mistake"));
+  }
+  std::string text = Padded("student", name_width, false) + "  score ";
+  for (const CaseSummary& c : cases) {
+    text += " " + Padded(Abbreviation(c.name), 2, false);
+  }
+  if (mistake_width > 0) {
+    text += " most common mistake";
+  }
+  text += "\n";
+  for (const StudentResult& s : students) {
+    std::string line =
+        Padded(Shown(s.student.name), name_width, false) + "  " + Padded(Score(s), 5, true) + " ";
+    for (const CaseResult& c : s.cases) {
+      line += " " + Padded(Mark(c), 2, false);
+    }
+    if (mistake_width > 0) {
+      line += Padded(MostCommonMistake(s), mistake_width, false) + " ";
+    }
+    if (!s.student.on_roster) {
+      line += " not on the roster";
+    }
+    if (s.student.handed == Student::Handed::kLinkedFolder) {
+      line += " linked folder, not graded";
+    } else if (s.student.handed == Student::Handed::kEmpty) {
+      line += " empty submission";
+    }
+    line.erase(line.find_last_not_of(' ') + 1);
+    text += line + "\n";
+  }
+  return text;
+}
+
+// "ann, ben, cat: Blur1, Blur3"
+std::string GroupText(const HandInGroup& g) {
+  std::string text;
+  for (const std::string& name : g.students) {
+    text += (text.empty() ? "" : ", ") + Shown(name);
+  }
+  text += ":";
+  for (const std::string& name : g.cases) {
+    text += (name == g.cases[0] ? " " : ", ") + name;
+  }
+  return text;
+}
+
+// A line per case: its pass rate and median MAE; then the groups of
+// identical failing outputs, copies first, then shared mistakes.
+std::string CaseLines(const std::vector<CaseSummary>& cases,
+                      const std::vector<HandInGroup>& groups) {
+  std::string text = "\ncase    pass rate  median MAE\n";
+  for (const CaseSummary& c : cases) {
+    char rate[16];
+    std::snprintf(rate, sizeof rate, "%.3g", c.pass_rate);
+    text += Padded(c.name, 6, false) + "  " + Padded(rate, 9, true) + "  " +
+            Padded(c.median_mae ? SixDigits(*c.median_mae) : "-", 10, true) + "\n";
+  }
+  for (const bool known : {false, true}) {
+    for (const HandInGroup& g : groups) {
+      if (g.known_mistake == known) {
+        text += std::string(known ? "same known mistake: " : "identical hand-ins: ") +
+                GroupText(g) + "\n";
+      }
+    }
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string ClassText(const std::vector<StudentResult>& students, const CaseRules& rules) {
+  const std::vector<CaseSummary> cases = SummariseCases(students);
+  const std::vector<HandInGroup> groups = HandInGroups(students);
+  std::string text = StudentLines(students, cases) + CaseLines(cases, groups);
+  std::vector<CaseResult> all;
+  for (const StudentResult& s : students) {
+    all.insert(all.end(), s.cases.begin(), s.cases.end());
+  }
+  // The rules as the one-folder summary says them: "MAE at most 0.5, ...".
+  const std::string line = SummaryLine(all, rules);
+  const std::string threshold = line.substr(line.find('(') + 1, line.size() - line.find('(') - 2);
+  const CaseSummary* weakest = Weakest(cases);
+  if (weakest == nullptr) {
+    return text + "Every case of every student passes (" + threshold + ")\n";
+  }
+  const auto copies = static_cast<std::size_t>(std::count_if(
+      groups.begin(), groups.end(), [](const HandInGroup& g) { return !g.known_mistake; }));
+  if (copies > 0) {
+    text +=
+        std::to_string(copies) + (copies == 1 ? " group" : " groups") + " of identical hand-ins. ";
+  }
+  return text + "Lowest pass rate: " + weakest->name + ", " +
+         std::to_string(weakest->counts.passed) + " of " + std::to_string(students.size()) +
+         " students pass (" + threshold + ")\n";
+}
+
+}  // namespace mae::check
