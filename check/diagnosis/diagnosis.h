@@ -10,21 +10,9 @@
 
 #include "bmp_header.h"
 #include "case_result.h"
+#include "image_view.h"
 
 namespace mae::check {
-
-// A 24-bit image, bottom row first, `stride` bytes from one row to the
-// next (0: packed rows, as LoadBmp gives them).
-struct ImageView {
-  const unsigned char* pixels = nullptr;
-  std::uint32_t width = 0;
-  std::uint32_t height = 0;
-  std::size_t stride = 0;
-
-  const unsigned char* row(std::size_t file_row) const {
-    return pixels + file_row * (stride != 0 ? stride : std::size_t{width} * kComparedPixelBytes);
-  }
-};
 
 // What the tests found, without any allocation (so that they can run
 // inside RunCatchingSigbus over mapped files).
