@@ -7,7 +7,7 @@
 # says why each), and what the tests and fuzz targets link besides.
 MAE_BUILD_PACKAGES=(cmake make g++ pkg-config)
 MAE_CHECK_PACKAGES=(libcli11-dev nlohmann-json3-dev libspng-dev libssl-dev libpugixml-dev
-  libdeflate-dev libutf8proc-dev)
+  libdeflate-dev libutf8proc-dev libtomlplusplus-dev)
 MAE_TEST_PACKAGES=(libgtest-dev libsodium-dev)
 
 need_packages() {
