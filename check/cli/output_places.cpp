@@ -71,7 +71,10 @@ std::string SubmissionOf(const fs::path& path, const fs::path& root) {
 std::string Collision(const Place& a, const Place& b) {
   if (a.resolved == b.resolved) {
     return Named(a) + " and " + Named(b) + " name the same " +
-           (a.folder && b.folder ? "folder" : !a.folder && !b.folder ? "file" : "path") + "; give each its own";
+           (a.folder && b.folder     ? "folder"
+            : !a.folder && !b.folder ? "file"
+                                     : "path") +
+           "; give each its own";
   }
   if (a.folder && b.folder && (Within(a.resolved, b.resolved) || Within(b.resolved, a.resolved))) {
     const bool a_inside = Within(a.resolved, b.resolved);
