@@ -424,6 +424,15 @@ TEST(Class, LeavesNoStaleDocumentsAndRegradesOneStudentAlone) {
   std::filesystem::remove_all(d / "subs/ben");
   const RunResult rerun = bmptest::Run(MAE_CHECK_EXE, args);
   EXPECT_EQ(rerun.err, "");
+  // The ten references are one picture: its script is included once a page.
+  const Bytes page_bytes = bmptest::ReadFile(d / "rep/students/ann.html");
+  const std::string page(page_bytes.begin(), page_bytes.end());
+  std::size_t scripts = 0;
+  for (std::size_t at = page.find("<script src="); at != std::string::npos;
+       at = page.find("<script src=", at + 1)) {
+    ++scripts;
+  }
+  EXPECT_EQ(scripts, 1u);
   std::vector<std::string> expected = {"diff",
                                        "diff/ann",
                                        "diff/cat",
@@ -510,6 +519,14 @@ TEST(Class, GradesAFolderAloneAsItIsGradedInTheClass) {
                                    "--report", d / "subs/bob/rp/r.html", d / "subs/bob/"})
           .out);
   EXPECT_EQ(skipping["cases"][0]["note"], "found as out/run1/blur1.BMP");
+  // Nor is a folder the tool wrote, its list naming every file in it: an
+  // old run's Blur2.png there is not Blur2's output.
+  WriteFile(d / "subs/bob/old/Blur2.png", Ramp(4, 3));
+  const std::string list = "# Files mae-check wrote\nBlur2.png\n";
+  WriteFile(d / "subs/bob/old/.mae-check-files", Bytes(list.begin(), list.end()));
+  const Json listed = Json::parse(
+      bmptest::Run(MAE_CHECK_EXE, {"--json", "--ans", d / "refs", d / "subs/bob/"}).out);
+  EXPECT_EQ(listed["cases"][1]["output_status"], "cannot_open");
 }
 
 // The per-case figures over a class, and a CSV that a spreadsheet and
