@@ -66,10 +66,11 @@ links=$(grep -o 'href="students/[^"]*"' "$dir/dom.html" | sed 's/^href="//; s/"$
 [ "$(echo "$links" | wc -l)" -eq 3 ] || { echo "FAILED: links: $links"; failed=$((failed + 1)); }
 for link in $links; do
   headless_chromium --dump-dom "file://$dir/reports/$link" >"$dir/student.html"
-  # The student's name (the link's file name) in the title and the heading,
+  # The student's name (the link's file name, whose '%' and '/' are
+  # percent-encoded once more in the file name) in the title and the heading,
   # a link back to the overview, and every picture drawn, the shared
   # references included.
-  name=$(python3 -c 'import sys, urllib.parse, os; print(urllib.parse.unquote(os.path.basename(sys.argv[1]))[:-5])' "$link")
+  name=$(python3 -c 'import sys, urllib.parse, os; print(urllib.parse.unquote(urllib.parse.unquote(os.path.basename(sys.argv[1])))[:-5])' "$link")
   python3 - "$dir/student.html" "$name" <<'PY' || { echo "FAILED: $link is not $name's page"; failed=$((failed + 1)); }
 import html, re, sys
 page, name = open(sys.argv[1], encoding="utf-8").read(), sys.argv[2]
