@@ -1,0 +1,23 @@
+// One case of an exercise file, or its [defaults], read against the model.
+#ifndef MAE_CHECK_EXERCISE_CASE_H
+#define MAE_CHECK_EXERCISE_CASE_H
+
+#include <string>
+
+#include "config_tree.h"
+#include "exercise_model.h"
+
+namespace mae::check {
+
+// A [[case]] table into *c, starting from `defaults`: its name (required),
+// outputs (default NAME.bmp), reference (default the first output) and any
+// other key of the model. Returns "" or what is wrong, with its place.
+std::string ReadCase(const ConfigValue& v, const ExerciseCase& defaults, ExerciseCase* c);
+
+// The [defaults] table: any key of a case but its name, outputs and
+// reference.
+std::string ReadDefaults(const ConfigValue& v, ExerciseCase* defaults);
+
+}  // namespace mae::check
+
+#endif  // MAE_CHECK_EXERCISE_CASE_H
