@@ -2,8 +2,6 @@
 // format they decode is either refused with a reason, or becomes a 24-bit
 // BMP of exactly the picture's declared size (from the input's own header
 // or IHDR), within the pixels allowed, that the comparison accepts.
-#include <sys/stat.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -11,7 +9,6 @@
 #include "bmp_file.h"
 #include "decoded_file.h"
 #include "fuzz_entry.h"
-#include "mem_file.h"
 
 using namespace mae;
 using namespace mae::check;
@@ -45,8 +42,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const MemFile input(data, size);
-  const FileKind kind = IdentifyFile(input.path());
+  const FileKind kind = IdentifyBytes(data, size, size);
   if (!kind.decoded()) {
     return 0;
   }
@@ -54,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // refuses them: larger ones would only cost seconds and the fuzzer's
   // memory limit a run.
   constexpr std::uint64_t kMostPixels = (std::uint64_t{16} << 20) / 3;
-  const Decoding d = DecodeFile(input.path(), kind, kMostPixels);
+  Decoding d = DecodeBytes(data, size, kind, kMostPixels);
   if (d.file.empty()) {
     Require(!d.error.empty());
     return 0;
@@ -81,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   Require(kind.format == ImageFormat::kBmpPng || width * height <= kMostPixels);
   BmpFile decoded;
-  const FileOutcome& outcome = decoded.Open(d.file.path().c_str());
+  const FileOutcome& outcome = decoded.Adopt(d.file.release());
   Require(outcome.status == BmpStatus::kOk);
   if (kind.format == ImageFormat::kBmpPng) {
     width = outcome.header.width;

@@ -170,6 +170,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Require(csv.size() == 2 && csv[1][0] == name);  // the name starts with "QZX": no guard
 
   CheckHtml(HtmlReport(cases, {}, rules));
-  CheckHtml(ClassOverviewHtml(students, rules, true));
+  CheckHtml(ClassOverviewHtml(students, ClassGroups(), rules, true));
   return 0;
 }

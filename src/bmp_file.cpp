@@ -8,15 +8,39 @@
 #include <algorithm>
 #include <cerrno>
 #include <limits>
+#include <utility>
 
 namespace mae {
 
+BmpFile::BmpFile(BmpFile&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      size_(other.size_),
+      mapped_(std::exchange(other.mapped_, nullptr)),
+      outcome_(other.outcome_) {}
+
+BmpFile& BmpFile::operator=(BmpFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    size_ = other.size_;
+    mapped_ = std::exchange(other.mapped_, nullptr);
+    outcome_ = other.outcome_;
+  }
+  return *this;
+}
+
 BmpFile::~BmpFile() {
+  Close();
+}
+
+void BmpFile::Close() {
   if (mapped_ != nullptr) {
     ::munmap(const_cast<unsigned char*>(mapped_), static_cast<std::size_t>(size_));
+    mapped_ = nullptr;
   }
   if (fd_ >= 0) {
     ::close(fd_);
+    fd_ = -1;
   }
 }
 
@@ -37,18 +61,29 @@ bool BmpFile::ReadAt(std::uint64_t position, unsigned char* out, std::size_t siz
 }
 
 const FileOutcome& BmpFile::Open(const char* path) {
-  outcome_.status = Check(path);
+  // O_NONBLOCK keeps the open of a FIFO without a writer (or of a device)
+  // from hanging; only regular files are read, and those never block.
+  const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) {
+    Close();
+    outcome_ = FileOutcome();
+    outcome_.open_error = errno;
+    outcome_.status = BmpStatus::kCannotOpen;
+    return outcome_;
+  }
+  return Adopt(fd);
+}
+
+const FileOutcome& BmpFile::Adopt(int fd) {
+  Close();
+  fd_ = fd;
+  size_ = 0;
+  outcome_ = FileOutcome();
+  outcome_.status = Check();
   return outcome_;
 }
 
-BmpStatus BmpFile::Check(const char* path) {
-  // O_NONBLOCK keeps the open of a FIFO without a writer (or of a device)
-  // from hanging; only regular files are read, and those never block.
-  fd_ = ::open(path, O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  if (fd_ < 0) {
-    outcome_.open_error = errno;
-    return BmpStatus::kCannotOpen;
-  }
+BmpStatus BmpFile::Check() {
   struct stat st {};
   if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
     return BmpStatus::kNotRegularFile;

@@ -33,6 +33,8 @@ std::string FileStatusReason(const FileOutcome& file);
 class BmpFile {
  public:
   BmpFile() = default;
+  BmpFile(BmpFile&& other) noexcept;
+  BmpFile& operator=(BmpFile&& other) noexcept;
   BmpFile(const BmpFile&) = delete;
   BmpFile& operator=(const BmpFile&) = delete;
   ~BmpFile();
@@ -41,6 +43,9 @@ class BmpFile {
   // (refused at once, without waiting on a FIFO), kReadError, or what
   // ParseBmpHeader says. A FIFO or device is never read. Returns outcome().
   const FileOutcome& Open(const char* path);
+  // Takes over the open file descriptor `fd` (closed when this goes) and
+  // checks it as Open does.
+  const FileOutcome& Adopt(int fd);
 
   const FileOutcome& outcome() const { return outcome_; }
   const BmpHeader& header() const { return outcome_.header; }
@@ -59,7 +64,8 @@ class BmpFile {
   bool Holds(const void* address) const;
 
  private:
-  BmpStatus Check(const char* path);
+  BmpStatus Check();
+  void Close();
 
   int fd_ = -1;
   std::uint64_t size_ = 0;  // the file's size when it was opened

@@ -143,11 +143,17 @@ double Comparison::mae() const {
 }
 
 Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOptions& options) {
-  Comparison result;
   BmpFile file_a;
   BmpFile file_b;
-  result.a = file_a.Open(path_a);
-  result.b = file_b.Open(path_b);
+  file_a.Open(path_a);
+  file_b.Open(path_b);
+  return CompareOpenFiles(file_a, file_b, options);
+}
+
+Comparison CompareOpenFiles(BmpFile& file_a, BmpFile& file_b, const CompareOptions& options) {
+  Comparison result;
+  result.a = file_a.outcome();
+  result.b = file_b.outcome();
   RefuseRle(&result.a);
   RefuseRle(&result.b);
   if (result.a.status != BmpStatus::kOk || result.b.status != BmpStatus::kOk) {

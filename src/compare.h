@@ -76,6 +76,10 @@ struct Comparison {
 // visitor, or where a file cannot be mapped, they are read through buffers.
 Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOptions& options = {});
 
+// The same over two files already opened (BmpFile::Open or Adopt), each
+// with the outcome of its opening; either may be mapped by it.
+Comparison CompareOpenFiles(BmpFile& file_a, BmpFile& file_b, const CompareOptions& options = {});
+
 }  // namespace mae
 
 #endif  // MAE_COMPARE_H

@@ -13,7 +13,7 @@
 
 #include "case_list.h"
 #include "compare.h"
-#include "decoded_file.h"
+#include "file_kind.h"
 
 namespace mae::check {
 
@@ -64,10 +64,6 @@ struct CaseResult {
   // RLE and PNG, whose rows do not lie in place).
   RowLayout output_layout = RowLayout::kNone;
   RowLayout reference_layout = RowLayout::kNone;
-  // Where the pixels are read from: the files themselves, or their decoded
-  // copies, for as long as the run lasts.
-  std::string output_read;
-  std::string reference_read;
 };
 
 }  // namespace mae::check

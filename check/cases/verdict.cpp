@@ -61,64 +61,71 @@ const char* LayoutWord(RowLayout layout) {
   return nullptr;
 }
 
-void Judge(const CaseRules& rules, CaseResult* r) {
-  const Comparison& cmp = r->comparison;
-  const double max_mae = rules.MaxFor(r->test_case.name);
-  r->max_mae = max_mae;
-  r->points = rules.PointsFor(r->test_case.name);
-  r->note = r->test_case.found_as.empty() ? "" : "found as " + r->test_case.found_as;
-  if (r->test_case.is_reference) {
-    AddReason(&r->note, "output is the reference itself");
+Judgement Judge(const CaseRules& rules, const CaseResult& facts) {
+  Judgement j;
+  const double max_mae = rules.MaxFor(facts.test_case.name);
+  j.max_mae = max_mae;
+  j.points = rules.PointsFor(facts.test_case.name);
+  if (!facts.test_case.problem.empty()) {
+    j.reason = facts.test_case.problem;
+    return j;
   }
-  const bool decoded = r->output_kind.decoded() || r->reference_kind.decoded();
+  const Comparison& cmp = facts.comparison;
+  j.note = facts.test_case.found_as.empty() ? "" : "found as " + facts.test_case.found_as;
+  if (facts.test_case.is_reference) {
+    AddReason(&j.note, "output is the reference itself");
+  }
+  const bool decoded = facts.output_kind.decoded() || facts.reference_kind.decoded();
   if (!decoded) {
-    const std::string layout = LayoutNote(r->output_layout, r->reference_layout);
+    const std::string layout = LayoutNote(facts.output_layout, facts.reference_layout);
     if (!layout.empty()) {
-      AddReason(&r->note, layout);
+      AddReason(&j.note, layout);
     }
   }
   std::string reasons;
   for (const auto& [role, kind, error] :
-       {std::tuple<const char*, const FileKind*, const std::string*>{"output", &r->output_kind,
-                                                                     &r->output_decode_error},
-        {"reference", &r->reference_kind, &r->reference_decode_error}}) {
+       {std::tuple<const char*, const FileKind*, const std::string*>{"output", &facts.output_kind,
+                                                                     &facts.output_decode_error},
+        {"reference", &facts.reference_kind, &facts.reference_decode_error}}) {
     if (!kind->decoded() || !error->empty()) {
       continue;
     }
     const std::string what =
         std::string(role) + " is " + ImageFormatWords(kind->format, kind->top_down);
-    if (rules.strict && kind == &r->output_kind) {
+    if (rules.strict && kind == &facts.output_kind) {
       AddReason(&reasons, what + "; --strict asks for 24-bit");
     } else {
-      AddReason(&r->note, what + "; compared as 24-bit pixels");
+      AddReason(&j.note, what + "; compared as 24-bit pixels");
     }
   }
   for (const auto& [role, file] :
        {std::pair<const char*, const FileOutcome*>{"output", &cmp.a}, {"reference", &cmp.b}}) {
     if (file->header.size_field_unpadded) {
-      AddReason(&r->note, std::string(role) + " file-size field counts unpadded rows");
+      AddReason(&j.note, std::string(role) + " file-size field counts unpadded rows");
     }
   }
-  if (cmp.a.status != BmpStatus::kOk || !r->output_decode_error.empty()) {
-    AddReason(&reasons, FileProblem("output", r->test_case.output, cmp.a, r->output_decode_error));
-    if (cmp.a.status == BmpStatus::kCannotOpen && !r->test_case.hint.empty()) {
-      AddReason(&reasons, r->test_case.hint);
-    }
-  }
-  if (cmp.b.status != BmpStatus::kOk || !r->reference_decode_error.empty()) {
+  if (cmp.a.status != BmpStatus::kOk || !facts.output_decode_error.empty()) {
     AddReason(&reasons,
-              FileProblem("reference", r->test_case.reference, cmp.b, r->reference_decode_error));
+              FileProblem("output", facts.test_case.output, cmp.a, facts.output_decode_error));
+    if (cmp.a.status == BmpStatus::kCannotOpen && !facts.test_case.hint.empty()) {
+      AddReason(&reasons, facts.test_case.hint);
+    }
+  }
+  if (cmp.b.status != BmpStatus::kOk || !facts.reference_decode_error.empty()) {
+    AddReason(&reasons, FileProblem("reference", facts.test_case.reference, cmp.b,
+                                    facts.reference_decode_error));
   }
   const bool unreadable = cmp.a.status != BmpStatus::kOk || cmp.b.status != BmpStatus::kOk ||
-                          !r->output_decode_error.empty() || !r->reference_decode_error.empty();
+                          !facts.output_decode_error.empty() ||
+                          !facts.reference_decode_error.empty();
   if (unreadable || !cmp.has_figures()) {
-    r->verdict = Verdict::kError;
-    r->reason = reasons.empty() ? "the files could not be compared" : reasons;
-    return;
+    j.verdict = Verdict::kError;
+    j.reason = reasons.empty() ? "the files could not be compared" : reasons;
+    return j;
   }
   if (cmp.sizes_differ()) {
-    AddReason(&reasons, "sizes differ: output " + SizeAsPlainText(*r->output_size) +
-                            ", reference " + SizeAsPlainText(*r->reference_size));
+    AddReason(&reasons, "sizes differ: output " + SizeAsPlainText(*facts.output_size) +
+                            ", reference " + SizeAsPlainText(*facts.reference_size));
   }
   if (cmp.emptied_by_border) {
     AddReason(&reasons, "nothing left inside the border");
@@ -135,9 +142,10 @@ void Judge(const CaseRules& rules, CaseResult* r) {
                               std::to_string(*rules.max_difference) + " (0–255 scale)");
     }
   }
-  r->verdict = reasons.empty() ? Verdict::kPass : Verdict::kFail;
-  r->reason = reasons;
-  r->earned = r->verdict == Verdict::kPass ? r->points : 0.0;
+  j.verdict = reasons.empty() ? Verdict::kPass : Verdict::kFail;
+  j.reason = reasons;
+  j.earned = j.verdict == Verdict::kPass ? j.points : 0.0;
+  return j;
 }
 
 const char* VerdictWord(Verdict verdict) {

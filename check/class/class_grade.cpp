@@ -13,11 +13,14 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
                                       bool* trouble) {
   std::vector<StudentResult> results;
   results.reserve(students.size());
+  // The references are the class's: opened, decoded and drawn once for
+  // every student.
+  SharedPictures shared(options.max_pixels);
   for (const Student& student : students) {
     StudentResult r;
     r.student = student;
     std::vector<CasePictures> pictures;
-    r.cases = RunCases(StudentCases(student, ans, skipped), options, &pictures);
+    r.cases = RunCases(StudentCases(student, ans, skipped), options, &shared, &pictures);
     for (const CaseResult& c : r.cases) {
       r.counts.Add(c.verdict);
       r.score += c.earned;
@@ -117,10 +120,9 @@ void MarkSameFiles(std::vector<StudentResult>* students, std::size_t i) {
 
 }  // namespace
 
-void MarkIdentical(std::vector<StudentResult>* students) {
-  if (students->empty()) {
-    return;
-  }
+namespace {
+
+void MarkIdenticalCases(std::vector<StudentResult>* students) {
   for (std::size_t i = 0; i < (*students)[0].cases.size(); ++i) {
     // Students by the hash of their failing output's pixels, in order.
     std::map<std::uint64_t, std::vector<std::size_t>> by_hash;
@@ -152,6 +154,7 @@ void MarkIdentical(std::vector<StudentResult>* students) {
   }
 }
 
+// The groups the marks make, each member case naming the others.
 std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& students) {
   std::vector<IdenticalGroup> groups;
   if (students.empty()) {
@@ -176,8 +179,6 @@ std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& st
   return groups;
 }
 
-namespace {
-
 // Mistakes a program makes the same way for every student who makes them.
 bool Deterministic(const std::string& code) {
   return code == "channels_swapped" || code == "flipped_vertically" ||
@@ -186,11 +187,10 @@ bool Deterministic(const std::string& code) {
          code == "not_filtered";
 }
 
-}  // namespace
-
-std::vector<HandInGroup> HandInGroups(const std::vector<StudentResult>& students) {
+std::vector<HandInGroup> HandInGroups(const std::vector<StudentResult>& students,
+                                      const std::vector<IdenticalGroup>& identical) {
   std::vector<HandInGroup> groups;
-  for (const IdenticalGroup& g : IdenticalGroups(students)) {
+  for (const IdenticalGroup& g : identical) {
     // The identical outputs share their diagnosis: the first member's says it.
     bool known = false;
     for (const StudentResult& s : students) {
@@ -213,6 +213,19 @@ std::vector<HandInGroup> HandInGroups(const std::vector<StudentResult>& students
       same->known_mistake = same->known_mistake && known;
     }
   }
+  return groups;
+}
+
+}  // namespace
+
+ClassGroups MarkIdentical(std::vector<StudentResult>* students) {
+  ClassGroups groups;
+  if (students->empty()) {
+    return groups;
+  }
+  MarkIdenticalCases(students);
+  groups.identical = IdenticalGroups(*students);
+  groups.hand_ins = HandInGroups(*students, groups.identical);
   return groups;
 }
 

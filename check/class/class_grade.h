@@ -45,17 +45,6 @@ struct IdenticalGroup {
   std::vector<std::string> students;
 };
 
-// Finds the groups, in case order then the first student's, and sets each
-// member case's identical_to to the others' names. Outputs that pass are
-// never grouped (correct outputs are alike), except outputs that are one
-// file (the same device and inode, a hard link between submissions): those
-// are grouped whatever their verdict, and each case's note says "same file
-// as ann's Blur1.bmp".
-void MarkIdentical(std::vector<StudentResult>* students);
-
-// The groups MarkIdentical marked, read back from the cases.
-std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& students);
-
 // Students whose failing outputs are identical, with every case where they
 // are: one group per set of students, never merged across different
 // outputs. `known_mistake` when every one of those identical outputs has a
@@ -67,8 +56,20 @@ struct HandInGroup {
   bool known_mistake = false;
 };
 
-// The groups, in the order their first case and first student come.
-std::vector<HandInGroup> HandInGroups(const std::vector<StudentResult>& students);
+// What a class's students have in common, found once the whole class is
+// graded, and kept as groups for every document that shows them.
+struct ClassGroups {
+  std::vector<IdenticalGroup> identical;  // in case order, then the first student's
+  std::vector<HandInGroup> hand_ins;      // in the order their first case and student come
+};
+
+// The one step that adds facts across students: finds the groups and sets
+// each member case's identical_to to the others' names. Outputs that pass
+// are never grouped (correct outputs are alike), except outputs that are
+// one file (the same device and inode, a hard link between submissions):
+// those are grouped whatever their verdict, and each case's note says
+// "same file as ann's Blur1.bmp".
+ClassGroups MarkIdentical(std::vector<StudentResult>* students);
 
 struct CaseSummary {
   std::string name;

@@ -47,20 +47,21 @@ std::string KeepOnly(const std::vector<std::string>& only, std::vector<Student>*
 // Prints the class's results and writes the class-wide files asked for;
 // false when one of them cannot be written.
 bool ShowClass(const CheckOptions& o, const std::vector<StudentResult>& results,
-               OwnFolderLists* lists) {
+               const ClassGroups& groups, OwnFolderLists* lists) {
   bool ok = true;
-  const std::string text = o.json ? ClassJson(results, o.rules) : ClassText(results, o.rules);
+  const std::string text =
+      o.json ? ClassJson(results, groups, o.rules) : ClassText(results, groups, o.rules);
   std::fwrite(text.data(), 1, text.size(), stdout);
   if (!o.csv_file.empty()) {
     ok = WriteOrSay(o.csv_file, ClassCsv(results)) && ok;
   }
   if (!o.report_file.empty()) {
-    ok = WriteOrSay(o.report_file, ClassOverviewHtml(results, o.rules, false)) && ok;
+    ok = WriteOrSay(o.report_file, ClassOverviewHtml(results, groups, o.rules, false)) && ok;
   }
   if (!o.reports_folder.empty() && o.only.empty()) {
     // With --only the index of the whole class stays as it was.
     ok = WriteNoted(&*lists->reports, o.reports_folder + "/index.html",
-                    ClassOverviewHtml(results, o.rules, true)) &&
+                    ClassOverviewHtml(results, groups, o.rules, true)) &&
          ok;
   }
   if (!o.junit.empty()) {
@@ -127,12 +128,13 @@ int RunClass(const CheckOptions& o) {
         },
         &trouble);
   }
+  ClassGroups groups;
   if (o.only.empty()) {
-    MarkIdentical(&results);
+    groups = MarkIdentical(&results);
   } else {
     Say("identical failing outputs are not looked for with --only: that needs the whole class");
   }
-  if (!ShowClass(o, results, &lists)) {
+  if (!ShowClass(o, results, groups, &lists)) {
     trouble = true;
   }
   if (!lists.Finish(o.only.empty())) {

@@ -44,7 +44,9 @@ int RunFolder(const CheckOptions& o) {
     return kExitTrouble;
   }
   std::vector<CasePictures> pictures;
-  const std::vector<CaseResult> results = RunCases(setup.cases, RunOptionsFor(o), &pictures);
+  const RunOptions options = RunOptionsFor(o);
+  SharedPictures shared(options.max_pixels);
+  const std::vector<CaseResult> results = RunCases(setup.cases, options, &shared, &pictures);
 
   bool trouble = false;
   std::vector<std::string> diff_paths;

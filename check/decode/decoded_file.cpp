@@ -1,10 +1,6 @@
 #include "decoded_file.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <iterator>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -18,10 +14,9 @@ namespace mae::check {
 
 namespace {
 
-constexpr unsigned char kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-
-// The BMP decoder's pass, run under the SIGBUS guard: the input is mapped
-// and may shrink meanwhile. Without `out`, the pass only checks the runs.
+// The BMP decoder's pass, run under the SIGBUS guard: the input may be a
+// mapping of a file that shrinks meanwhile. Without `out`, the pass only
+// checks the runs.
 struct BmpPass {
   BmpInfo* info;
   const unsigned char* file;
@@ -35,35 +30,41 @@ void RunBmpPass(void* context) {
   p.failure = DecodeBmpPixels(*p.info, p.file, p.file_size, p.out);
 }
 
-// A PNG stream inside a BMP file: the bytes from the pixel data's offset.
-Decoding DecodeBmpPng(const std::string& path, const BmpInfo& info, std::uint64_t max_pixels) {
-  Decoding d;
-  std::vector<unsigned char> bytes;
-  d.error = ReadWholeFile(path, &bytes);
-  if (!d.error.empty()) {
-    return d;
-  }
-  bytes.erase(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(
-                                                 std::min<std::size_t>(info.offset, bytes.size())));
-  return DecodePngStream(std::move(bytes), ImageFormatWords(info.format, false), max_pixels);
+// A copy of the bytes from `from` on, which a PNG decode reads (and trims)
+// as its own; false when the source shrank meanwhile.
+struct CopyPass {
+  const unsigned char* file;
+  unsigned char* out;
+  std::size_t size;
+};
+
+bool CopyBytes(const unsigned char* file, std::uint64_t size, std::uint64_t from,
+               std::vector<unsigned char>* out) {
+  out->resize(static_cast<std::size_t>(size - std::min(from, size)));
+  CopyPass pass{file + (size - out->size()), out->data(), out->size()};
+  return RunCatchingSigbus(
+             [](void* context) {
+               const CopyPass& p = *static_cast<CopyPass*>(context);
+               std::copy_n(p.file, p.size, p.out);
+             },
+             &pass) == nullptr;
 }
 
-Decoding DecodeBmp(const std::string& path, std::uint64_t max_pixels) {
+Decoding DecodePng(const unsigned char* file, std::uint64_t size, std::uint64_t from,
+                   ImageFormat format, std::uint64_t max_pixels) {
   Decoding d;
-  std::uint64_t file_size = 0;
-  Fd in(OpenRegular(path, &file_size));
-  if (in.get() < 0 || file_size == 0) {
-    d.error = "cannot be decoded: " + SystemWords(in.get() < 0 ? errno : EIO);
+  std::vector<unsigned char> bytes;
+  if (!CopyBytes(file, size, from, &bytes)) {
+    d.error = "could not be read";
     return d;
   }
-  const Mapping source(::mmap(nullptr, file_size, PROT_READ, MAP_PRIVATE, in.get(), 0),
-                       static_cast<std::size_t>(file_size));
-  if (source.bytes() == nullptr) {
-    d.error = "cannot be decoded: " + SystemWords(errno);
-    return d;
-  }
+  return DecodePngStream(std::move(bytes), ImageFormatWords(format, false), max_pixels);
+}
+
+Decoding DecodeBmp(const unsigned char* file, std::uint64_t file_size, std::uint64_t max_pixels) {
+  Decoding d;
   BmpInfo info;
-  BmpPass pass{&info, source.bytes(), file_size, nullptr, {}};
+  BmpPass pass{&info, file, file_size, nullptr, {}};
   const auto read_info = [](void* context) {
     BmpPass& p = *static_cast<BmpPass*>(context);
     *p.info = ReadBmpInfo(p.file, static_cast<std::size_t>(p.file_size), p.file_size);
@@ -81,7 +82,8 @@ Decoding DecodeBmp(const std::string& path, std::uint64_t max_pixels) {
     return d;
   }
   if (info.format == ImageFormat::kBmpPng) {
-    return DecodeBmpPng(path, info, max_pixels);
+    // A PNG stream inside a BMP file: the bytes from the pixel data's offset.
+    return DecodePng(file, file_size, info.offset, info.format, max_pixels);
   }
   d.error =
       TooLarge(ImageFormatWords(info.format, info.top_down), info.width, info.height, max_pixels);
@@ -122,41 +124,17 @@ Decoding DecodeBmp(const std::string& path, std::uint64_t max_pixels) {
   return d;
 }
 
-Decoding DecodePng(const std::string& path, std::uint64_t max_pixels) {
-  Decoding d;
-  std::vector<unsigned char> bytes;
-  d.error = ReadWholeFile(path, &bytes);
-  if (!d.error.empty()) {
-    return d;
-  }
-  return DecodePngStream(std::move(bytes), ImageFormatWords(ImageFormat::kPng, false), max_pixels);
-}
-
 }  // namespace
 
-FileKind IdentifyFile(const std::string& path) {
-  FileKind kind;
-  std::uint64_t size = 0;
-  const Fd fd(OpenRegular(path, &size));
-  unsigned char bytes[128] = {};
-  const ssize_t n = fd.get() < 0 ? -1 : ::pread(fd.get(), bytes, sizeof bytes, 0);
-  if (n < 8) {
-    return kind;
+Decoding DecodeBytes(const unsigned char* file, std::uint64_t size, const FileKind& kind,
+                     std::uint64_t max_pixels) {
+  if (size == 0) {
+    Decoding d;
+    d.error = "could not be read";
+    return d;
   }
-  if (std::equal(std::begin(kPngSignature), std::end(kPngSignature), bytes)) {
-    kind.format = ImageFormat::kPng;
-    return kind;
-  }
-  const BmpInfo info = ReadBmpInfo(bytes, static_cast<std::size_t>(n), size);
-  kind.format =
-      info.os2 && info.format != ImageFormat::kUnknown ? ImageFormat::kBmpOs2 : info.format;
-  kind.top_down = info.top_down;
-  return kind;
-}
-
-Decoding DecodeFile(const std::string& path, const FileKind& kind, std::uint64_t max_pixels) {
-  return kind.format == ImageFormat::kPng ? DecodePng(path, max_pixels)
-                                          : DecodeBmp(path, max_pixels);
+  return kind.format == ImageFormat::kPng ? DecodePng(file, size, 0, kind.format, max_pixels)
+                                          : DecodeBmp(file, size, max_pixels);
 }
 
 }  // namespace mae::check

@@ -1,15 +1,13 @@
 // A picture in another format than the one the comparison reads, decoded
-// to 24-bit pixels and held in memory as a plain bottom-up 24-bit BMP file,
-// so that the comparison, the diagnoses and the pictures read it as they
-// read any other file.
+// from the file's bytes to 24-bit pixels and held in memory as a plain
+// bottom-up 24-bit BMP file, so that the comparison, the diagnoses and the
+// pictures read it as they read any other file.
 #ifndef MAE_CHECK_DECODED_FILE_H
 #define MAE_CHECK_DECODED_FILE_H
 
 #include <cstdint>
-#include <optional>
-#include <string>
 
-#include "image_format.h"
+#include "file_kind.h"
 #include "picture_file.h"
 
 namespace mae::check {
@@ -23,30 +21,14 @@ inline constexpr std::uint64_t kMostDecodedBytes = std::uint64_t{1} << 31;
 inline constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t{1} << 28;
 inline constexpr std::uint64_t kMostMaxPixels = kMostDecodedBytes / 3;
 
-// What a file is, from its first bytes.
-struct FileKind {
-  ImageFormat format = ImageFormat::kUnknown;
-  bool top_down = false;
-
-  // It is read through a decoded copy: every known format but a plain
-  // bottom-up 24-bit BMP.
-  bool decoded() const {
-    return format != ImageFormat::kUnknown && (format != ImageFormat::kBmp24 || top_down);
-  }
-};
-
-// The kind of the file at `path`. kUnknown where it cannot be read or is
-// none of the formats decoded: the comparison then reads it as it is and
-// says what is wrong with it. Never blocks (a FIFO is not read).
-FileKind IdentifyFile(const std::string& path);
-
-// Decodes the file at `path`, of a kind that is decoded(). A picture of
-// more than `max_pixels` pixels is refused. Reserves the picture's 24-bit
-// size (and a few pages more) only once the file has shown it can fill
-// it: its rows are all there, its runs are checked, its PNG data is large
-// enough. A PNG file is read whole, once.
-Decoding DecodeFile(const std::string& path, const FileKind& kind,
-                    std::uint64_t max_pixels = kDefaultMaxPixels);
+// Decodes the `size` bytes of a file of a kind that is decoded(). The bytes
+// may be a mapping of the file: they are read under the SIGBUS guard, and a
+// file that shrinks meanwhile "could not be read". A picture of more than
+// `max_pixels` pixels is refused. Reserves the picture's 24-bit size (and a
+// few pages more) only once the file has shown it can fill it: its rows are
+// all there, its runs are checked, its PNG data is large enough.
+Decoding DecodeBytes(const unsigned char* file, std::uint64_t size, const FileKind& kind,
+                     std::uint64_t max_pixels = kDefaultMaxPixels);
 
 }  // namespace mae::check
 

@@ -38,10 +38,6 @@ DecodedFile::~DecodedFile() {
   }
 }
 
-std::string DecodedFile::path() const {
-  return "/proc/self/fd/" + std::to_string(fd_);
-}
-
 Fd::~Fd() {
   if (fd_ >= 0) {
     ::close(fd_);
@@ -56,19 +52,6 @@ Mapping::~Mapping() {
 
 std::string SystemWords(int error) {
   return std::error_code(error, std::generic_category()).message();
-}
-
-int OpenRegular(const std::string& path, std::uint64_t* size) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-  struct stat st {};
-  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
-    ::close(fd);
-    return -1;
-  }
-  if (fd >= 0) {
-    *size = static_cast<std::uint64_t>(st.st_size);
-  }
-  return fd;
 }
 
 DecodedFile MakePictureFile(std::uint32_t width, std::uint32_t height,

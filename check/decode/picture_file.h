@@ -27,8 +27,9 @@ class DecodedFile {
   ~DecodedFile();
 
   bool empty() const { return fd_ < 0; }
-  // A path that opens it, for as long as it lives: /proc/self/fd/N.
-  std::string path() const;
+  // Its file descriptor, for a reader that takes it over (the file goes
+  // when that closes it).
+  int release() { return std::exchange(fd_, -1); }
 
  private:
   int fd_ = -1;
@@ -70,10 +71,6 @@ class Mapping {
 
 // The system's words for an errno value.
 std::string SystemWords(int error);
-
-// Opens a regular file for reading without blocking on a FIFO, *size its
-// length; -1 else.
-int OpenRegular(const std::string& path, std::uint64_t* size);
 
 // The in-memory file of a width x height 24-bit picture: its header
 // written, its pixels (bottom row first, packed) to be filled through

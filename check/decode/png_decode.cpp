@@ -1,7 +1,6 @@
 #include "png_decode.h"
 
 #include <spng.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -39,36 +38,17 @@ std::uint64_t RawBytes(const spng_ihdr& ihdr) {
   return std::uint64_t{ihdr.height} * (1 + (row_bits + 7) / 8);
 }
 
+void SwapRedBlue(unsigned char* pixels, std::size_t bytes) {
+  for (std::size_t i = 0; i + 2 < bytes; i += 3) {
+    std::swap(pixels[i], pixels[i + 2]);
+  }
+}
+
 struct SpngFree {
   void operator()(spng_ctx* ctx) const noexcept { spng_ctx_free(ctx); }
 };
 
 }  // namespace
-
-std::string ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes) {
-  std::uint64_t size = 0;
-  const Fd in(OpenRegular(path, &size));
-  if (in.get() < 0) {
-    return "cannot be decoded: " + SystemWords(errno);
-  }
-  bytes->resize(static_cast<std::size_t>(size));
-  std::size_t got = 0;
-  while (got < bytes->size()) {
-    const ssize_t n = ::read(in.get(), bytes->data() + got, bytes->size() - got);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n < 0) {
-      return "cannot be decoded: " + SystemWords(errno);
-    }
-    if (n == 0) {
-      break;  // shrank meanwhile
-    }
-    got += static_cast<std::size_t>(n);
-  }
-  bytes->resize(got);
-  return {};
-}
 
 std::uint64_t DropCompressedChunks(std::vector<unsigned char>* png) {
   std::vector<unsigned char>& b = *png;
@@ -144,20 +124,31 @@ Decoding DecodePngStream(std::vector<unsigned char> png, const std::string& what
     return d;
   }
   const std::size_t row = std::size_t{ihdr.width} * 3;
-  const std::size_t bytes = row * ihdr.height;
-  // Decoded as 8-bit RGB (palettes and grey expanded, alpha dropped), top
-  // row first, straight into the file; then turned bottom row first and
-  // blue-green-red, in place.
-  status = spng_decode_image(ctx.get(), pixels, bytes, SPNG_FMT_RGB8, 0);
-  if (status != 0) {
+  // Decoded as 8-bit RGB (palettes and grey expanded, alpha dropped), row
+  // by row straight into the place the comparison reads each row from: the
+  // bottom row first. Red and blue trade places row by row while the row is
+  // in cache, or, for an interlaced stream whose rows are filled in seven
+  // passes, once at the end.
+  status = spng_decode_image(ctx.get(), nullptr, 0, SPNG_FMT_RGB8, SPNG_DECODE_PROGRESSIVE);
+  const bool interlaced = ihdr.interlace_method != 0;
+  while (status == 0) {
+    spng_row_info info{};
+    status = spng_get_row_info(ctx.get(), &info);
+    if (status != 0) {
+      break;
+    }
+    unsigned char* at = pixels + (std::size_t{ihdr.height} - 1 - info.row_num) * row;
+    status = spng_decode_row(ctx.get(), at, row);
+    if ((status == 0 || status == SPNG_EOI) && !interlaced) {
+      SwapRedBlue(at, row);
+    }
+  }
+  if (status != SPNG_EOI) {
     d.error = "is " + what + " that cannot be decoded: " + spng_strerror(status);
     return d;
   }
-  for (std::size_t top = 0, bottom = ihdr.height; top + 1 < bottom; ++top, --bottom) {
-    std::swap_ranges(pixels + top * row, pixels + (top + 1) * row, pixels + (bottom - 1) * row);
-  }
-  for (std::size_t i = 0; i < bytes; i += 3) {
-    std::swap(pixels[i], pixels[i + 2]);
+  if (interlaced) {
+    SwapRedBlue(pixels, row * ihdr.height);
   }
   d.file = std::move(decoded);
   return d;

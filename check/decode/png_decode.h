@@ -11,10 +11,6 @@
 
 namespace mae::check {
 
-// The whole of the regular file at `path` into *bytes; "" or why not,
-// after "output PATH ".
-std::string ReadWholeFile(const std::string& path, std::vector<unsigned char>* bytes);
-
 // Leaves out the chunks whose data is compressed apart from the pixels
 // (zTXt, iTXt, iCCP), so that nothing inflates them, in place; returns the
 // bytes of the IDAT chunks kept. Stops at a chunk that runs past the end,

@@ -54,7 +54,8 @@ std::string ShortestText(double value) {
   return text;
 }
 
-std::string ClassJson(const std::vector<StudentResult>& students, const CaseRules& rules) {
+std::string ClassJson(const std::vector<StudentResult>& students, const ClassGroups& groups,
+                      const CaseRules& rules) {
   Json doc;
   doc["version"] = kJsonVersion;
   doc["max"] = rules.default_max;
@@ -77,7 +78,7 @@ std::string ClassJson(const std::vector<StudentResult>& students, const CaseRule
     doc["students"].push_back(std::move(j));
   }
   doc["identical_groups"] = Json::array();
-  for (const IdenticalGroup& g : IdenticalGroups(students)) {
+  for (const IdenticalGroup& g : groups.identical) {
     Json names = Json::array();
     for (const std::string& name : g.students) {
       names.push_back(Normalised(name));
@@ -86,7 +87,7 @@ std::string ClassJson(const std::vector<StudentResult>& students, const CaseRule
   }
   doc["identical_hand_ins"] = Json::array();
   doc["same_known_mistakes"] = Json::array();
-  for (const HandInGroup& g : HandInGroups(students)) {
+  for (const HandInGroup& g : groups.hand_ins) {
     Json names = Json::array();
     for (const std::string& name : g.students) {
       names.push_back(Normalised(name));

@@ -13,9 +13,11 @@ namespace mae::check {
 // One line per student (name, score, a mark per case: P pass, F fail,
 // E error, - no submission), one per case (pass rate, median MAE), then a
 // summary line naming the case with the lowest pass rate.
-std::string ClassText(const std::vector<StudentResult>& students, const CaseRules& rules);
+std::string ClassText(const std::vector<StudentResult>& students, const ClassGroups& groups,
+                      const CaseRules& rules);
 
-std::string ClassJson(const std::vector<StudentResult>& students, const CaseRules& rules);
+std::string ClassJson(const std::vector<StudentResult>& students, const ClassGroups& groups,
+                      const CaseRules& rules);
 
 // RFC 4180, with a UTF-8 byte-order mark; names that a spreadsheet would
 // run as a formula start with '.

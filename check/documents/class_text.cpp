@@ -132,10 +132,10 @@ std::string CaseLines(const std::vector<CaseSummary>& cases,
 
 }  // namespace
 
-std::string ClassText(const std::vector<StudentResult>& students, const CaseRules& rules) {
+std::string ClassText(const std::vector<StudentResult>& students, const ClassGroups& groups,
+                      const CaseRules& rules) {
   const std::vector<CaseSummary> cases = SummariseCases(students);
-  const std::vector<HandInGroup> groups = HandInGroups(students);
-  std::string text = StudentLines(students, cases) + CaseLines(cases, groups);
+  std::string text = StudentLines(students, cases) + CaseLines(cases, groups.hand_ins);
   std::vector<CaseResult> all;
   for (const StudentResult& s : students) {
     all.insert(all.end(), s.cases.begin(), s.cases.end());
@@ -147,8 +147,9 @@ std::string ClassText(const std::vector<StudentResult>& students, const CaseRule
   if (weakest == nullptr) {
     return text + "Every case of every student passes (" + threshold + ")\n";
   }
-  const auto copies = static_cast<std::size_t>(std::count_if(
-      groups.begin(), groups.end(), [](const HandInGroup& g) { return !g.known_mistake; }));
+  const auto copies = static_cast<std::size_t>(
+      std::count_if(groups.hand_ins.begin(), groups.hand_ins.end(),
+                    [](const HandInGroup& g) { return !g.known_mistake; }));
   if (copies > 0) {
     text +=
         std::to_string(copies) + (copies == 1 ? " group" : " groups") + " of identical hand-ins. ";

@@ -1,11 +1,10 @@
 #include "case_pictures.h"
 
 #include <algorithm>
-#include <memory>
-#include <new>
 
 #include "base64.h"
 #include "bmp_file.h"
+#include "row_reader.h"
 
 namespace mae::check {
 
@@ -26,39 +25,46 @@ std::string CasePng(const Picture& picture, CasePictures* pictures, bool differe
   return png;
 }
 
-Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+Picture ReadPicture(const BmpFile& file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
                     std::uint32_t height, std::uint32_t step) {
-  BmpFile file;
-  const FileOutcome& outcome = file.Open(path.c_str());
-  const BmpHeader& h = outcome.header;
+  const BmpHeader& h = file.header();
   Picture picture;
-  if (outcome.status != BmpStatus::kOk || h.bit_count != kComparedBitCount || step == 0 ||
+  if (file.outcome().status != BmpStatus::kOk || h.bit_count != kComparedBitCount || step == 0 ||
       width == 0 || height == 0 || std::uint64_t{x} + width > h.width ||
       std::uint64_t{y} + height > h.height) {
+    return picture;
+  }
+  RowReader rows(file, h.offset, h.stride);
+  if (!rows.UseBuffer()) {
     return picture;
   }
   picture.width = (width + step - 1) / step;
   picture.height = (height + step - 1) / step;
   picture.rgb.resize(std::size_t{picture.width} * picture.height * kComparedPixelBytes);
-  const std::size_t span = std::size_t{width} * kComparedPixelBytes;
-  const std::unique_ptr<unsigned char[]> row(
-      new (std::nothrow) unsigned char[span == 0 ? 1 : span]);
-  if (!row) {
-    return Picture();
-  }
+  // A row is fetched in runs of whole steps of pixels that fit the reader's
+  // buffer, each starting at a pixel the picture keeps; for a step wider
+  // than the buffer, a pixel at a time.
+  const std::uint64_t most = kRowChunkBytes / kComparedPixelBytes;
+  const std::uint64_t run = step <= most ? most / step * step : 1;
+  const std::uint64_t advance = step <= most ? run : step;
   for (std::uint32_t out_y = 0; out_y < picture.height; ++out_y) {
     // Picture rows run from the top; the file's from the bottom.
     const std::uint64_t file_row = h.height - 1 - (std::uint64_t{y} + std::uint64_t{out_y} * step);
-    if (!file.ReadAt(h.offset + file_row * h.stride + std::uint64_t{x} * kComparedPixelBytes,
-                     row.get(), span)) {
-      return Picture();
-    }
     unsigned char* out = &picture.rgb[std::size_t{out_y} * picture.width * kComparedPixelBytes];
-    for (std::uint32_t out_x = 0; out_x < picture.width; ++out_x) {
-      const unsigned char* in = &row[std::size_t{out_x} * step * kComparedPixelBytes];
-      out[out_x * kComparedPixelBytes] = in[2];  // BGR in the file, RGB in the picture
-      out[out_x * kComparedPixelBytes + 1] = in[1];
-      out[out_x * kComparedPixelBytes + 2] = in[0];
+    for (std::uint64_t first = 0; first < width; first += advance) {
+      const std::uint64_t n = std::min<std::uint64_t>(run, width - first);
+      const unsigned char* in =
+          rows.Fetch(RowChunk{file_row, 1, (x + first) * kComparedPixelBytes,
+                              static_cast<std::size_t>(n * kComparedPixelBytes)});
+      if (in == nullptr) {
+        return Picture();
+      }
+      for (std::uint64_t k = 0; k < n; k += step, out += kComparedPixelBytes) {
+        const unsigned char* pixel = in + k * kComparedPixelBytes;
+        out[0] = pixel[2];  // BGR in the file, RGB in the picture
+        out[1] = pixel[1];
+        out[2] = pixel[0];
+      }
     }
   }
   return picture;
@@ -85,7 +91,7 @@ std::string Embedded(const Picture& picture, bool difference, std::string* error
 }
 
 // Crops of both pictures around the largest difference, at full size.
-void MakeCrops(const CaseResult& r, CasePictures* p, std::string* error) {
+void MakeCrops(const CaseResult& r, const CaseFiles& files, CasePictures* p, std::string* error) {
   const Size out = r.output_size.value_or(Size{0, 0});
   const Size ref = r.reference_size.value_or(Size{0, 0});
   const DiffMarks& m = p->diff_marks;
@@ -99,26 +105,28 @@ void MakeCrops(const CaseResult& r, CasePictures* p, std::string* error) {
   p->crop_x = x;
   p->crop_y = y;
   p->crop_output_png =
-      Embedded(ReadPicture(r.output_read, x, y + (out.second - common_h), w, h, 1), false, error);
+      Embedded(ReadPicture(*files.output, x, y + (out.second - common_h), w, h, 1), false, error);
   p->crop_reference_png = Embedded(
-      ReadPicture(r.reference_read, x, y + (ref.second - common_h), w, h, 1), false, error);
+      ReadPicture(*files.reference, x, y + (ref.second - common_h), w, h, 1), false, error);
 }
 
 }  // namespace
 
-void MakeWholeOutput(const CaseResult& r, CasePictures* p, std::string* error) {
+void MakeWholeOutput(const CaseResult& r, const CaseFiles& files, CasePictures* p,
+                     std::string* error) {
   const Size out = r.output_size.value_or(Size{0, 0});
-  p->output_png = Embedded(ReadPicture(r.output_read, 0, 0, out.first, out.second, p->step), false,
+  p->output_png = Embedded(ReadPicture(*files.output, 0, 0, out.first, out.second, p->step), false,
                            error, p->smaller);
 }
 
-void MakeWholeReference(const CaseResult& r, CasePictures* p, std::string* error) {
+std::string WholeReferencePng(const CaseResult& r, const BmpFile& reference, std::uint32_t step,
+                              bool smaller, std::string* error) {
   const Size ref = r.reference_size.value_or(Size{0, 0});
-  p->reference_png = Embedded(ReadPicture(r.reference_read, 0, 0, ref.first, ref.second, p->step),
-                              false, error, p->smaller);
+  return Embedded(ReadPicture(reference, 0, 0, ref.first, ref.second, step), false, error, smaller);
 }
 
-void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* error) {
+void MakeDrawnDifference(const CaseResult& r, const CaseFiles& files, CasePictures* p,
+                         std::string* error) {
   if (p->diff_picture.empty()) {
     return;
   }
@@ -129,7 +137,7 @@ void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* erro
           : Embedded(step == 1 ? p->diff_picture : ShrinkKeepingDifferences(p->diff_picture, step),
                      true, error, p->smaller);
   if (step > 1 && p->diff_marks.largest != 0) {
-    MakeCrops(r, p, error);
+    MakeCrops(r, files, p, error);
   }
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "bmp_file.h"
 #include "case_result.h"
 #include "picture.h"
 #include "png.h"
@@ -27,10 +28,11 @@ struct CasePictures {
   std::string diff_png;  // full size, for --diff
   std::string output_png;
   std::string reference_png;
-  std::string report_diff_png;  // as the report draws it
-  std::string error;            // why a picture asked for could not be made
-  Picture diff_picture;         // the difference picture itself, when kept
-  DiffMarks diff_marks;         // where it differs, with the pictures
+  std::uint64_t reference_hash = 0;  // FNV-1a of reference_png's text, when made
+  std::string report_diff_png;       // as the report draws it
+  std::string error;                 // why a picture asked for could not be made
+  Picture diff_picture;              // the difference picture itself, when kept
+  DiffMarks diff_marks;              // where it differs, with the pictures
   // 1, or the step the pictures were scaled down by to fit
   // kLargestDrawnSide; then full-resolution crops of both pictures around
   // the largest difference, from (crop_x, crop_y) of the common area.
@@ -47,29 +49,35 @@ struct CasePictures {
 // pictures->error.
 std::string CasePng(const Picture& picture, CasePictures* pictures, bool difference = false);
 
-// A part of the 24-bit picture at `path`, top-left origin, read row by row
-// (the file is never held whole): every `step`th pixel of every `step`th
-// row from (x, y), `width` x `height` pixels of the file. Empty when the
-// file cannot be read as such.
-Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, std::uint32_t width,
+// A part of the open 24-bit picture `file`, top-left origin, read row by
+// row through the row reader (the file is never held whole): every
+// `step`th pixel of every `step`th row from (x, y), `width` x `height`
+// pixels of the file. Empty when the file cannot be read as such.
+Picture ReadPicture(const BmpFile& file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
                     std::uint32_t height, std::uint32_t step);
 
 // The step a case's pictures are drawn with in the report: 1, or what
 // scales the larger picture down to fit kLargestDrawnSide.
 std::uint32_t ReportStep(const CaseResult& r);
 
+// The two open files a case's pictures are read from.
+struct CaseFiles {
+  const BmpFile* output;
+  const BmpFile* reference;
+};
+
 // The report's pictures of a compared case, each kept as the base64 text
-// the page embeds; why one could not be made goes to *error. The three
-// write fields of their own, so that they may be made at once: the whole
-// output and the whole reference (drawn with p->step), and the difference
-// picture as drawn with, for a scaled case with a difference, crops around
-// the largest.
-using ReportPictureMaker = void (*)(const CaseResult& r, CasePictures* p, std::string* error);
-void MakeWholeOutput(const CaseResult& r, CasePictures* p, std::string* error);
-void MakeWholeReference(const CaseResult& r, CasePictures* p, std::string* error);
-void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* error);
-inline constexpr ReportPictureMaker kReportPictureMakers[] = {MakeWholeOutput, MakeWholeReference,
-                                                              MakeDrawnDifference};
+// the page embeds; why one could not be made goes to *error. The two
+// makers write fields of their own: the whole output (drawn with
+// p->step), and the difference picture as drawn with, for a scaled case
+// with a difference, crops around the largest. The whole reference is the
+// same for every student: a run makes it once with WholeReferencePng.
+void MakeWholeOutput(const CaseResult& r, const CaseFiles& files, CasePictures* p,
+                     std::string* error);
+void MakeDrawnDifference(const CaseResult& r, const CaseFiles& files, CasePictures* p,
+                         std::string* error);
+std::string WholeReferencePng(const CaseResult& r, const BmpFile& reference, std::uint32_t step,
+                              bool smaller, std::string* error);
 
 }  // namespace mae::check
 

@@ -69,8 +69,8 @@ std::string PercentEncoded(const std::string& text) {
   return out;
 }
 
-std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const CaseRules& rules,
-                              bool links) {
+std::string ClassOverviewHtml(const std::vector<StudentResult>& students,
+                              const ClassGroups& class_groups, const CaseRules& rules, bool links) {
   const std::vector<CaseSummary> cases = SummariseCases(students);
   std::string html =
       "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
@@ -99,7 +99,7 @@ std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const 
     html += std::string("<td>") + rate + "</td>";
   }
   html += "</tr>\n</table></div>\n";
-  const std::vector<IdenticalGroup> groups = IdenticalGroups(students);
+  const std::vector<IdenticalGroup>& groups = class_groups.identical;
   if (!groups.empty()) {
     html += "<h2>Identical outputs that do not pass</h2>\n<ul>\n";
     for (const IdenticalGroup& g : groups) {

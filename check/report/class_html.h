@@ -13,8 +13,8 @@ namespace mae::check {
 // One self-contained page: a row per student (with `links`, the name links
 // to students/FILE.html, FILE being the student's file_name for each student who handed in), a cell
 // per case coloured by verdict and marked in text, and the per-case pass rates.
-std::string ClassOverviewHtml(const std::vector<StudentResult>& students, const CaseRules& rules,
-                              bool links);
+std::string ClassOverviewHtml(const std::vector<StudentResult>& students,
+                              const ClassGroups& class_groups, const CaseRules& rules, bool links);
 
 // `text` with every byte but A-Z a-z 0-9 - . _ ~ percent-encoded, for a link.
 std::string PercentEncoded(const std::string& text);

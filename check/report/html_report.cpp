@@ -98,9 +98,9 @@ std::string HtmlReport(const std::vector<CaseResult>& results,
   std::vector<PictureKeys> keys(pictures.size());
   std::string head_scripts;
   if (student != nullptr && shared != nullptr) {
-    const auto add = [&](const std::string& base64) {
+    const auto add = [&](const std::string& base64, std::uint64_t hash) {
       char key[24];
-      std::snprintf(key, sizeof key, "p%016llx", static_cast<unsigned long long>(Fnv1a(base64)));
+      std::snprintf(key, sizeof key, "p%016llx", static_cast<unsigned long long>(hash));
       const bool known = std::any_of(shared->begin(), shared->end(),
                                      [&](const SharedPicture& s) { return s.key == key; });
       if (!known) {
@@ -113,7 +113,8 @@ std::string HtmlReport(const std::vector<CaseResult>& results,
     for (std::size_t i = 0; i < pictures.size(); ++i) {
       const CasePictures& p = pictures[i];
       if (!p.reference_png.empty()) {
-        keys[i].reference = add(p.reference_png);
+        keys[i].reference =
+            add(p.reference_png, p.reference_hash != 0 ? p.reference_hash : Fnv1a(p.reference_png));
         if (p.output_png == p.reference_png) {
           keys[i].output = keys[i].reference;
         }

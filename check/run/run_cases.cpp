@@ -10,13 +10,13 @@
 
 #include "bmp_file.h"
 #include "case_pictures.h"
-#include "decoded_file.h"
 #include "diagnosis.h"
+#include "opened_picture.h"
+#include "other_pictures.h"
+#include "parallel_for.h"
 #include "picture.h"
-#include "run_files.h"
 #include "sigbus_guard.h"
 #include "verdict.h"
-#include "worker_pool.h"
 
 namespace mae::check {
 
@@ -56,22 +56,15 @@ void LookInPlace(void* context) {
   }
 }
 
-// One case's output while the run reads it: its decoded copy, and the
-// mapping a closer look made, which the looks at other pictures read again
-// (its pages already mapped). They go when the case is done.
-struct CaseFiles {
-  Prepared output;
-  std::unique_ptr<BmpFile> output_map;
-};
-
-void LookCloser(const RunOptions& options, CaseResult* r, CaseFiles* files,
-                const BmpFile* reference) {
-  files->output_map = Mapped(r->output_read);
-  if (!files->output_map || reference == nullptr) {
-    return;  // changed since it was compared, or cannot be mapped
+// A failing case's closer look: what looks wrong, and its output's pixel
+// hash, read in place from both mapped files.
+void LookCloser(const RunOptions& options, const ImageView& output, const ImageView& reference,
+                CaseResult* r) {
+  if (output.pixels == nullptr || reference.pixels == nullptr) {
+    return;  // not mapped: nothing to say
   }
-  CloserLook look{ViewOf(*files->output_map),
-                  ViewOf(*reference),
+  CloserLook look{output,
+                  reference,
                   r->comparison.mae(),
                   r->comparison.max_difference,
                   options.diagnose,
@@ -89,37 +82,67 @@ void LookCloser(const RunOptions& options, CaseResult* r, CaseFiles* files,
   }
 }
 
-// The report's pictures of a case, made while its output is read.
-void MakeReportPictures(const RunOptions& options, const CaseResult& r, CasePictures* p) {
+// The report's pictures of a case, made while its output is open; the
+// whole reference once a run, for every case and student that shows it.
+void MakeReportPictures(const RunOptions& options, const CaseResult& r, const CaseFiles& files,
+                        CasePictures* p, SharedPictures* shared) {
   if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
-    for (const ReportPictureMaker make : kReportPictureMakers) {
-      std::string error;
-      make(r, p, &error);
+    const auto note = [p](const std::string& error) {
       if (!error.empty() && p->error.empty()) {
         p->error = "cannot make a PNG picture: " + error;
       }
-    }
+    };
+    std::string error;
+    MakeWholeOutput(r, files, p, &error);
+    note(error);
+    const SharedPng& reference = shared->Png(r.test_case.reference, p->step, p->smaller, [&] {
+      SharedPng png;
+      png.base64 = WholeReferencePng(r, *files.reference, p->step, p->smaller, &png.error);
+      return png;
+    });
+    p->reference_png = reference.base64;
+    p->reference_hash = reference.hash;
+    note(reference.error);
+    error.clear();
+    MakeDrawnDifference(r, files, p, &error);
+    note(error);
   }
   if (!options.keep_diff_picture) {
     p->diff_picture = Picture();
   }
 }
 
+void SetJudgement(Judgement j, CaseResult* r) {
+  r->verdict = j.verdict;
+  r->reason = std::move(j.reason);
+  r->note = std::move(j.note);
+  r->max_mae = j.max_mae;
+  r->points = j.points;
+  r->earned = j.earned;
+}
+
+// What the files of a case are, and their sizes, into its result.
+void NoteFiles(const OpenedPicture& output, const OpenedPicture& reference, CaseResult* r) {
+  r->output_kind = output.kind();
+  r->output_layout = output.layout();
+  r->output_decode_error = output.decode_error();
+  r->reference_kind = reference.kind();
+  r->reference_layout = reference.layout();
+  r->reference_decode_error = reference.decode_error();
+  r->output_size = SizeOf(r->comparison.a);
+  r->reference_size = SizeOf(r->comparison.b);
+}
+
 // Case i: compared, judged, looked at closer and pictured while its output
-// is read.
+// is open. The output is opened here, once, and closed when the case is
+// done; the reference is the run's shared one.
 CaseResult RunCase(const std::vector<Case>& cases, std::size_t i, const RunOptions& options,
                    CasePictures* pictures, SharedPictures* shared) {
   const Case& c = cases[i];
-  CaseFiles files;
   CaseResult r;
   r.test_case = c;
-  r.output_read = c.output;
-  r.reference_read = c.reference;
   if (!c.problem.empty()) {
-    r.verdict = Verdict::kError;
-    r.reason = c.problem;
-    r.max_mae = options.rules.MaxFor(c.name);
-    r.points = options.rules.PointsFor(c.name);
+    SetJudgement(Judge(options.rules, r), &r);
     return r;
   }
   CompareOptions compare;
@@ -136,32 +159,21 @@ CaseResult RunCase(const std::vector<Case>& cases, std::size_t i, const RunOptio
                                const unsigned char* b,
                                std::size_t n) { painter->Paint(row, start, a, b, n); };
   }
-  files.output = Prepare(c.output, options.max_pixels);
-  const Prepared& reference = shared->reference(i);
-  r.output_kind = files.output.kind;
-  r.output_read = files.output.read;
-  r.output_layout = files.output.layout;
-  r.output_decode_error = files.output.error;
-  r.reference_kind = reference.kind;
-  r.reference_read = reference.read;
-  r.reference_layout = reference.layout;
-  r.reference_decode_error = reference.error;
-  r.comparison = CompareFiles(r.output_read.c_str(), r.reference_read.c_str(), compare);
-  if (files.output.copy.empty()) {
-    r.output_layout = r.comparison.a.header.layout;
+  OpenedPicture output(c.output, options.max_pixels);
+  OpenedPicture& reference = shared->Get(c.reference);
+  r.comparison = CompareOpenFiles(output.file(), reference.file(), compare);
+  NoteFiles(output, reference, &r);
+  SetJudgement(Judge(options.rules, r), &r);
+  const bool failed = r.verdict == Verdict::kFail && r.comparison.state == CompareState::kCompared;
+  ImageView output_view;
+  if (failed && (options.diagnose || options.hash_outputs) && output.file().Map()) {
+    output_view = output.View();
+    LookCloser(options, output_view, reference.View(), &r);
   }
-  if (reference.copy.empty()) {
-    r.reference_layout = r.comparison.b.header.layout;
-  }
-  r.output_size = SizeOf(r.comparison.a);
-  r.reference_size = SizeOf(r.comparison.b);
-  Judge(options.rules, &r);
-  if (r.verdict == Verdict::kFail && r.comparison.state == CompareState::kCompared &&
-      (options.diagnose || options.hash_outputs)) {
-    LookCloser(options, &r, &files, shared->ReferenceMap(i));
-  }
-  if (options.diagnose) {
-    MatchOtherPictures(options.rules, cases, i, files.output_map.get(), shared, &r);
+  if (options.diagnose && output_view.pixels != nullptr) {
+    for (Diagnosis& d : MatchOtherPictures(options.rules, cases, i, output_view, r, shared)) {
+      AddDiagnosis(std::move(d), &r.diagnosis);
+    }
   }
   if (painter && r.comparison.state == CompareState::kCompared) {
     if (options.diff_pictures) {
@@ -176,7 +188,8 @@ CaseResult RunCase(const std::vector<Case>& cases, std::size_t i, const RunOptio
     pictures->step = ReportStep(r);
     pictures->smaller = options.smaller_pictures;
     if (options.whole_pictures) {
-      MakeReportPictures(options, r, pictures);
+      MakeReportPictures(options, r, CaseFiles{&output.file(), &reference.file()}, pictures,
+                         shared);
     }
   }
   return r;
@@ -185,24 +198,15 @@ CaseResult RunCase(const std::vector<Case>& cases, std::size_t i, const RunOptio
 }  // namespace
 
 std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options,
-                                 std::vector<CasePictures>* pictures) {
+                                 SharedPictures* shared, std::vector<CasePictures>* pictures) {
   const bool drawn = options.diff_pictures || options.whole_pictures || options.keep_diff_picture;
   if (pictures != nullptr) {
     pictures->assign(cases.size(), CasePictures());
   }
   CasePictures* kept = drawn && pictures != nullptr ? pictures->data() : nullptr;
-  // The references first: the teaching assistant's files, kept for the
-  // looks at other cases' pictures. Each output's decoded copy then lives
-  // only as long as its case.
-  SharedPictures shared(cases, options.max_pixels);
-  ParallelFor(cases.size(), 0, [&](std::size_t i) {
-    if (cases[i].problem.empty()) {
-      shared.reference(i) = Prepare(cases[i].reference, options.max_pixels);
-    }
-  });
   std::vector<CaseResult> results(cases.size());
   ParallelFor(cases.size(), 0, [&](std::size_t i) {
-    results[i] = RunCase(cases, i, options, kept != nullptr ? kept + i : nullptr, &shared);
+    results[i] = RunCase(cases, i, options, kept != nullptr ? kept + i : nullptr, shared);
   });
   return results;
 }

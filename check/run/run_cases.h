@@ -10,6 +10,7 @@
 #include "case_result.h"
 #include "case_rules.h"
 #include "decoded_file.h"
+#include "shared_pictures.h"
 
 namespace mae::check {
 
@@ -26,9 +27,12 @@ struct RunOptions {
 
 // Runs every case, each on the next free processor; the results come in
 // the cases' order, and with `pictures` the pictures asked for, one
-// CasePictures a case. An output's decoded copy lives only while its case
-// runs; the references' stay until the last case is done.
+// CasePictures a case. Each output is opened once, and it and its decoded
+// copy live only while its case runs; the references and inputs are read
+// through `shared`, which opens each once for as long as it lives (a
+// folder run's, or a whole class's).
 std::vector<CaseResult> RunCases(const std::vector<Case>& cases, const RunOptions& options,
+                                 SharedPictures* shared,
                                  std::vector<CasePictures>* pictures = nullptr);
 
 }  // namespace mae::check

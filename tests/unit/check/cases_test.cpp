@@ -66,6 +66,8 @@ TEST(Cases, JudgeGivesEachVerdictItsWords) {
   emptied.comparison.emptied_by_border = true;
   CaseResult moved = Compared({4, 1}, {4, 1}, 0);
   moved.test_case.found_as = "sub/Blur1.bmp";
+  CaseResult refused = moved;
+  refused.test_case.problem = "output s/Blur1.bmp leads outside the submission";
 
   const struct {
     const char* what;
@@ -104,15 +106,16 @@ TEST(Cases, JudgeGivesEachVerdictItsWords) {
       {"decoded, strict", decoded, &strict_rules, Verdict::kFail,
        "output is a 32-bit BMP; --strict asks for 24-bit", "", 0},
       {"found elsewhere", moved, nullptr, Verdict::kPass, "", "found as sub/Blur1.bmp", 1},
+      {"a case's own problem", refused, &loose, Verdict::kError,
+       "output s/Blur1.bmp leads outside the submission", "", 0},
   };
   const CaseRules plain;
   for (const auto& row : rows) {
-    CaseResult r = row.result;
-    Judge(row.rules != nullptr ? *row.rules : plain, &r);
-    EXPECT_EQ(r.verdict, row.verdict) << row.what;
-    EXPECT_EQ(r.reason, row.reason) << row.what;
-    EXPECT_EQ(r.note, row.note) << row.what;
-    EXPECT_EQ(r.earned, row.earned) << row.what;
+    const Judgement j = Judge(row.rules != nullptr ? *row.rules : plain, row.result);
+    EXPECT_EQ(j.verdict, row.verdict) << row.what;
+    EXPECT_EQ(j.reason, row.reason) << row.what;
+    EXPECT_EQ(j.note, row.note) << row.what;
+    EXPECT_EQ(j.earned, row.earned) << row.what;
   }
 }
 
@@ -122,7 +125,9 @@ TEST(Cases, SummaryLineSaysTheRulesWithTheDigitsThatTellThemApart) {
   std::vector<CaseResult> results = {Compared({4, 1}, {4, 1}, 0),
                                      Compared({1000000, 1}, {1000000, 1}, 370371)};
   for (CaseResult& r : results) {
-    Judge(rules, &r);
+    const Judgement j = Judge(rules, r);
+    r.verdict = j.verdict;
+    r.reason = j.reason;
   }
   // 370371 / 3000000 = 0.123457, which six digits would print as the
   // threshold: seven tell them apart.

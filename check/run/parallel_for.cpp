@@ -1,4 +1,4 @@
-#include "worker_pool.h"
+#include "parallel_for.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,6 +1,6 @@
 // Running independent jobs on several threads.
-#ifndef MAE_CHECK_WORKER_POOL_H
-#define MAE_CHECK_WORKER_POOL_H
+#ifndef MAE_CHECK_PARALLEL_FOR_H
+#define MAE_CHECK_PARALLEL_FOR_H
 
 #include <cstddef>
 #include <functional>
@@ -16,4 +16,4 @@ void ParallelFor(std::size_t count, unsigned threads, const std::function<void(s
 
 }  // namespace mae::check
 
-#endif  // MAE_CHECK_WORKER_POOL_H
+#endif  // MAE_CHECK_PARALLEL_FOR_H
