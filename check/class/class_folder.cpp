@@ -15,6 +15,7 @@
 #include "own_files.h"
 #include "own_list.h"
 #include "student_names.h"
+#include "submission_cases.h"
 
 namespace mae::check {
 
@@ -176,21 +177,22 @@ std::string ListStudents(const std::string& root, const std::string& ans, const 
 
 std::vector<Case> StudentCases(const Student& s, const std::string& ans,
                                const std::vector<std::string>& skipped) {
-  std::vector<Case> cases = TenCases(s.folder.empty() ? "." : s.folder, ans);
-  if (!s.Submitted()) {
-    const CaseProblem problem =
-        s.handed == Student::Handed::kLinkedFolder ? CaseProblem::kLinkedFolder
-        : s.handed == Student::Handed::kEmpty      ? CaseProblem::kEmptySubmission
-                                                   : CaseProblem::kNoSubmission;
-    for (Case& c : cases) {
-      c.output.clear();
-      c.problem = CaseProblemWords(problem);
-      c.problem_code = problem;
-    }
-    return cases;
+  const std::string folder = s.folder.empty() ? "." : s.folder;
+  if (s.Submitted()) {
+    return SubmissionCases(folder, ans, skipped, folder);
   }
-  FindMisplacedOutputs(s.folder, skipped, &cases);
-  MarkForeignOutputs(s.folder, &cases);
+  // Nothing handed in: every case is that problem, with no output.
+  const CaseProblem problem = s.handed == Student::Handed::kLinkedFolder
+                                  ? CaseProblem::kLinkedFolder
+                              : s.handed == Student::Handed::kEmpty ? CaseProblem::kEmptySubmission
+                                                                    : CaseProblem::kNoSubmission;
+  std::vector<Case> cases;
+  for (Case c : TenCases(folder, ans)) {
+    c.output.clear();
+    c.problem = CaseProblemWords(problem);
+    c.problem_code = problem;
+    cases.push_back(std::move(c));
+  }
   return cases;
 }
 

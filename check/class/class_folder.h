@@ -55,9 +55,9 @@ std::string ListStudents(const std::string& root, const std::string& ans, const 
                          const std::vector<OwnOutput>& own, ClassListing* listing);
 
 // The ten cases of one student against the references in `ans`. An output
-// not under its own name is looked for as FindMisplacedOutputs does,
+// not under its own name is looked for as OutputSearch does,
 // skipping the folders in `skipped`; outputs that are not the student's
-// own are errors (MarkForeignOutputs). A student who handed nothing in
+// own are errors (ForeignProblem). A student who handed nothing in
 // gets ten errors that say so.
 std::vector<Case> StudentCases(const Student& student, const std::string& ans,
                                const std::vector<std::string>& skipped);

@@ -129,7 +129,8 @@ std::string BaseName(const std::string& path) {
 }
 
 // The case's output, found in the submission, or the reason it was not.
-void FindOutput(const std::string& folder, const std::string& file, const Found& found, Case* c) {
+OutputPlace FindOutput(const std::string& folder, const std::string& file, const Found& found) {
+  OutputPlace place;
   std::vector<std::string> candidates;
   std::string closest;
   for (const std::string& path : found.files) {
@@ -151,21 +152,21 @@ void FindOutput(const std::string& folder, const std::string& file, const Found&
     }
   }
   if (candidates.size() == 1) {
-    c->output = Join(folder, candidates[0]);
-    c->found_as = candidates[0];
+    place.output = Join(folder, candidates[0]);
+    place.found_as = candidates[0];
   } else if (candidates.size() > 1) {
-    c->problem_code = CaseProblem::kSeveralCandidates;
-    c->problem = std::to_string(candidates.size()) + " " + CaseProblemWords(c->problem_code) + " " +
-                 file + ":";
+    place.problem_code = CaseProblem::kSeveralCandidates;
+    place.problem = std::to_string(candidates.size()) + " " + CaseProblemWords(place.problem_code) +
+                    " " + file + ":";
     for (const std::string& candidate : candidates) {
-      c->problem += (candidate == candidates[0] ? " " : ", ") + candidate;
+      place.problem += (candidate == candidates[0] ? " " : ", ") + candidate;
     }
-    c->output.clear();
   } else if (!found.unreadable.empty()) {
-    c->hint = "a folder could not be searched: " + found.unreadable[0];
+    place.hint = "a folder could not be searched: " + found.unreadable[0];
   } else if (!closest.empty()) {
-    c->hint = "the closest name there is " + closest;
+    place.hint = "the closest name there is " + closest;
   }
+  return place;
 }
 
 }  // namespace
@@ -183,27 +184,39 @@ std::vector<std::string> OwnFolders(const std::vector<OwnOutput>& own) {
   return folders;
 }
 
-void FindMisplacedOutputs(const std::string& folder, const std::vector<std::string>& skipped,
-                          std::vector<Case>* cases) {
-  Search search{folder, {}, {}};
-  bool searched = false;
-  for (Case& c : *cases) {
-    struct stat st {};
-    if (!c.problem.empty() || ::lstat(c.output.c_str(), &st) == 0) {
-      continue;  // under its own name, whatever it is
-    }
-    if (!searched) {
-      for (const std::string& path : skipped) {
-        if (::stat(path.c_str(), &st) == 0) {
-          search.skipped.emplace_back(st.st_dev, st.st_ino);
-        }
-      }
-      search.Walk("", 0);
-      std::sort(search.found.files.begin(), search.found.files.end());
-      searched = true;
-    }
-    FindOutput(folder, BaseName(c.output), search.found, &c);
+struct OutputSearch::Walked {
+  Search search;
+};
+
+OutputSearch::OutputSearch(std::string folder, std::vector<std::string> skipped)
+    : folder_(std::move(folder)), skipped_(std::move(skipped)) {}
+
+OutputSearch::~OutputSearch() = default;
+
+OutputPlace OutputSearch::Place(const Case& c) {
+  OutputPlace place;
+  place.output = c.output;
+  struct stat st {};
+  if (!c.problem.empty() || ::lstat(c.output.c_str(), &st) == 0) {
+    return place;  // under its own name, whatever it is
   }
+  if (!walked_) {
+    // The folder is walked once, for the first case that needs it.
+    walked_ = std::make_unique<Walked>(Walked{Search{folder_, {}, {}}});
+    Search& search = walked_->search;
+    for (const std::string& path : skipped_) {
+      if (::stat(path.c_str(), &st) == 0) {
+        search.skipped.emplace_back(st.st_dev, st.st_ino);
+      }
+    }
+    search.Walk("", 0);
+    std::sort(search.found.files.begin(), search.found.files.end());
+  }
+  OutputPlace found = FindOutput(folder_, BaseName(c.output), walked_->search.found);
+  if (found.output.empty() && found.problem.empty()) {
+    found.output = c.output;  // not found: opening it says so
+  }
+  return found;
 }
 
 }  // namespace mae::check

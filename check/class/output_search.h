@@ -3,6 +3,7 @@
 #ifndef MAE_CHECK_OUTPUT_SEARCH_H
 #define MAE_CHECK_OUTPUT_SEARCH_H
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -23,16 +24,41 @@ struct OwnOutput {
 // the folder each file is in.
 std::vector<std::string> OwnFolders(const std::vector<OwnOutput>& own);
 
-// For every case whose output is not under its own name in `folder`, looks
-// for it, ignoring ASCII case, in `folder` and up to four levels of folders
-// below it. Links are not followed into folders; hidden folders, ANS,
-// __MACOSX, folders holding mae-check's list of written files and the
-// folders in `skipped` (the references, the tool's own output folders,
-// wherever they are) are not searched. One match: the case's output, with
-// `found_as` set; several: an error naming them; none: a hint (the closest
-// name, or a folder that could not be read).
-void FindMisplacedOutputs(const std::string& folder, const std::vector<std::string>& skipped,
-                          std::vector<Case>* cases);
+// Where a case's output is: the path to open, and how it was found.
+struct OutputPlace {
+  std::string output;    // "" when it cannot be told (several candidates)
+  std::string found_as;  // where it was found, when not under its own name
+  std::string hint;      // said after the reason when the output cannot be opened
+  std::string problem;   // several candidates: the case is an error
+  CaseProblem problem_code = CaseProblem::kNone;
+};
+
+// Looks for the outputs of a submission's cases that are not under their
+// own names in `folder`: ignoring ASCII case, in `folder` and up to four
+// levels of folders below it, walked once for all cases. Links are not
+// followed into folders; hidden folders, ANS, __MACOSX, folders holding
+// mae-check's list of written files and the folders in `skipped` (the
+// references, the tool's own output folders, wherever they are) are not
+// searched. One match: the case's output, with `found_as` set; several: an
+// error naming them; none: a hint (the closest name, or a folder that
+// could not be read).
+class OutputSearch {
+ public:
+  OutputSearch(std::string folder, std::vector<std::string> skipped);
+  ~OutputSearch();
+  OutputSearch(const OutputSearch&) = delete;
+  OutputSearch& operator=(const OutputSearch&) = delete;
+
+  // Case c's output: its own path when it is there (or c already has a
+  // problem), else what the search finds.
+  OutputPlace Place(const Case& c);
+
+ private:
+  struct Walked;
+  std::string folder_;
+  std::vector<std::string> skipped_;
+  std::unique_ptr<Walked> walked_;
+};
 
 }  // namespace mae::check
 

@@ -55,31 +55,30 @@ bool LiesUnder(const std::string& path, const std::string& folder) {
   return path.size() == folder.size() || folder.back() == '/' || path[folder.size()] == '/';
 }
 
-void MarkForeignOutputs(const std::optional<std::string>& submission, std::vector<Case>* cases) {
-  const std::string root = submission ? ResolvedPath(*submission) : std::string();
-  for (Case& c : *cases) {
-    if (!c.problem.empty() || c.output.empty()) {
-      continue;
-    }
-    if (SameFile(c.output, c.reference)) {
-      c.problem_code = CaseProblem::kSameFileAsReference;
-      c.problem = "output " + c.output + " " + CaseProblemWords(c.problem_code);
-      continue;
-    }
-    if (root.empty()) {
-      continue;
-    }
-    const std::string target = ResolvedPath(c.output);
-    if (LinksThroughProc(c.output) || (!target.empty() && !LiesUnder(target, root))) {
-      c.problem_code = CaseProblem::kLinkOutsideSubmission;
-      c.problem = "output " + c.output + " " + CaseProblemWords(c.problem_code) + " " +
-                  (target.empty() ? std::string("/proc") : target);
-    }
+ForeignOutput ForeignProblem(const std::string& root, const Case& c) {
+  ForeignOutput foreign;
+  if (!c.problem.empty() || c.output.empty()) {
+    return foreign;
   }
+  if (SameFile(c.output, c.reference)) {
+    foreign.code = CaseProblem::kSameFileAsReference;
+    foreign.words = "output " + c.output + " " + CaseProblemWords(foreign.code);
+    return foreign;
+  }
+  if (root.empty()) {
+    return foreign;
+  }
+  const std::string target = ResolvedPath(c.output);
+  if (LinksThroughProc(c.output) || (!target.empty() && !LiesUnder(target, root))) {
+    foreign.code = CaseProblem::kLinkOutsideSubmission;
+    foreign.words = "output " + c.output + " " + CaseProblemWords(foreign.code) + " " +
+                    (target.empty() ? std::string("/proc") : target);
+  }
+  return foreign;
 }
 
-void MarkPairItself(Case* c) {
-  c->is_reference = SameFile(c->output, c->reference);
+bool IsItsReference(const Case& c) {
+  return SameFile(c.output, c.reference);
 }
 
 }  // namespace mae::check

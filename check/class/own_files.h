@@ -19,18 +19,24 @@ std::string ResolvedPath(const std::string& path);
 // `path` (resolved) is `folder` (resolved) or lies below it.
 bool LiesUnder(const std::string& path, const std::string& folder);
 
-// Marks the cases whose outputs are not the student's own. An output that
-// is the same file as its reference (the same device and inode, through
-// any links) is an error `same_file_as_reference`; with `submission` set
-// (a class, or a folder checked against --ans), an output whose resolved
-// path lies outside the resolved `submission` is an error
-// `link_outside_submission`. Cases already in error, and outputs that
-// cannot be reached, are left as they are: opening them says why.
-void MarkForeignOutputs(const std::optional<std::string>& submission, std::vector<Case>* cases);
+// Why an output is not the student's own, when it is not.
+struct ForeignOutput {
+  CaseProblem code = CaseProblem::kNone;
+  std::string words;
+};
 
-// For one pair: when the output is the reference itself, the case's note
-// says so (comparing a file with itself is a fair question).
-void MarkPairItself(Case* c);
+// Whether case c's output is the student's own. An output that is the same
+// file as its reference (the same device and inode, through any links) is
+// `same_file_as_reference`; with `root` (the resolved path of the
+// submission, for a class or a folder checked against --ans; "" for none),
+// an output whose resolved path lies outside it is
+// `link_outside_submission`. Cases already in error, and outputs that
+// cannot be reached, are kNone: opening them says why.
+ForeignOutput ForeignProblem(const std::string& root, const Case& c);
+
+// For one pair: the output is the reference itself (comparing a file with
+// itself is a fair question, which the case's note answers).
+bool IsItsReference(const Case& c);
 
 }  // namespace mae::check
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "own_files.h"
+#include "submission_cases.h"
 
 namespace mae::check {
 
@@ -51,8 +52,9 @@ Setup PlanCases(const CheckOptions& o) {
     return setup;
   }
   if (o.operands.size() == 2) {
-    setup.cases.push_back(OnePair(o.operands[0], o.operands[1]));
-    MarkPairItself(&setup.cases[0]);
+    Case pair = OnePair(o.operands[0], o.operands[1]);
+    pair.is_reference = IsItsReference(pair);
+    setup.cases.push_back(std::move(pair));
     return setup;
   }
   const std::string dir = o.operands.empty() ? "." : o.operands[0];
@@ -78,11 +80,10 @@ Setup PlanCases(const CheckOptions& o) {
       return setup;
     }
   }
-  setup.cases = TenCases(dir, o.ans_folder);
-  FindMisplacedOutputs(dir, SkippedFolders(o), &setup.cases);
   // With --ans the folder is a submission, checked against references
   // kept elsewhere: its outputs must be its own files.
-  MarkForeignOutputs(o.ans_folder ? std::optional<std::string>(dir) : std::nullopt, &setup.cases);
+  setup.cases = SubmissionCases(dir, o.ans_folder, SkippedFolders(o),
+                                o.ans_folder ? std::optional<std::string>(dir) : std::nullopt);
   return setup;
 }
 
