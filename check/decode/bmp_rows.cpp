@@ -1,0 +1,241 @@
+// Uncompressed BMP rows to 24-bit pixels (declared in bmp_rows.h). Nothing
+// here works a pixel's value out bit by bit: 24-bit rows and 32-bit pixels
+// with the usual masks are copied, other 16- and 32-bit pixels are looked
+// up byte by byte in tables built once a file, and palettes are expanded
+// once, so that decoding runs at about the speed of copying the bytes.
+#include "bmp_rows.h"
+
+#include <cstring>
+
+#include "le_bytes.h"
+
+namespace mae::check {
+
+namespace {
+
+// Where a mask's field lies: its lowest set bit, and how many set bits run
+// on from there (a mask with gaps keeps its higher bits above the field).
+struct Field {
+  std::uint32_t mask = 0;
+  int shift = 0;
+  int bits = 0;
+};
+
+Field FieldOf(std::uint32_t mask) {
+  Field f{mask, 0, 0};
+  if (mask == 0) {
+    return f;
+  }
+  while (((mask >> f.shift) & 1u) == 0) {
+    ++f.shift;
+  }
+  while (f.shift + f.bits < 32 && ((mask >> (f.shift + f.bits)) & 1u) != 0) {
+    ++f.bits;
+  }
+  return f;
+}
+
+// The 0-255 value of the bits `field` picks out of `pixel`: a field of n
+// bits widened by repeating its high bits (5 bits: v << 3 | v >> 2; 6 bits:
+// v << 2 | v >> 4), as ImageMagick widens them; a wider field keeps its
+// top 8 bits.
+std::uint32_t Channel(std::uint32_t pixel, const Field& field) {
+  if (field.mask == 0) {
+    return 0;
+  }
+  const std::uint32_t v = (pixel & field.mask) >> field.shift;
+  if (field.bits >= 8) {
+    return (v >> (field.bits - 8)) & 0xFFu;
+  }
+  std::uint32_t wide = 0;
+  for (int filled = 0; filled < 8; filled += field.bits) {
+    wide = wide << field.bits | v;
+  }
+  const int total = (8 + field.bits - 1) / field.bits * field.bits;
+  return (wide >> (total - 8)) & 0xFFu;
+}
+
+// What each byte of a 16- or 32-bit pixel gives the three channels, packed
+// blue | green << 8 | red << 16. Every step of Channel (and, shifts, or,
+// keeping 8 bits) keeps a bitwise or: Channel(a | b) is Channel(a) |
+// Channel(b). So a pixel's channels are the or of what its bytes give
+// apart, whatever the masks, exactly as Channel gives them for the whole
+// pixel.
+struct PixelTables {
+  std::uint32_t byte[4][256];
+};
+
+void BuildTables(const BmpInfo& info, int bytes, PixelTables* tables) {
+  const Field red = FieldOf(info.masks[0]);
+  const Field green = FieldOf(info.masks[1]);
+  const Field blue = FieldOf(info.masks[2]);
+  for (int i = 0; i < bytes; ++i) {
+    for (std::uint32_t x = 0; x < 256; ++x) {
+      const std::uint32_t pixel = x << (8 * i);
+      tables->byte[i][x] =
+          Channel(pixel, blue) | Channel(pixel, green) << 8 | Channel(pixel, red) << 16;
+    }
+  }
+}
+
+inline void Put(std::uint32_t bgr, unsigned char* o) {
+  o[0] = static_cast<unsigned char>(bgr);
+  o[1] = static_cast<unsigned char>(bgr >> 8);
+  o[2] = static_cast<unsigned char>(bgr >> 16);
+}
+
+// Eight and four bytes, least significant first: one load or store each
+// where the machine's byte order is that.
+inline std::uint64_t Le64(const unsigned char* p) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  std::uint64_t v = 0;
+  std::memcpy(&v, p, 8);
+  return v;
+#else
+  return std::uint64_t{Le32(p)} | std::uint64_t{Le32(p + 4)} << 32;
+#endif
+}
+
+template <int kBytes>
+inline void PutLe(std::uint64_t v, unsigned char* o) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  std::memcpy(o, &v, kBytes);
+#else
+  for (int i = 0; i < kBytes; ++i) {
+    o[i] = static_cast<unsigned char>(v >> (8 * i));
+  }
+#endif
+}
+
+// Four bytes, the last of which the next pixel overwrites: one store
+// instead of three.
+inline void Put4(std::uint32_t bgr, unsigned char* o) {
+  PutLe<4>(bgr, o);
+}
+
+// Red, green and blue each a whole byte, in the order 24-bit pixels have
+// them: the first three bytes of each pixel, four pixels (16 bytes in, 12
+// out) at a time.
+void Row32Plain(const unsigned char* in, unsigned char* o, std::uint32_t width) {
+  std::uint32_t x = 0;
+  for (; x + 4 <= width; x += 4, in += 16, o += 12) {
+    const std::uint64_t a = Le64(in);
+    const std::uint64_t b = Le64(in + 8);
+    PutLe<8>((a & 0xFFFFFFu) | (a >> 32 & 0xFFFFFFu) << 24 | (b & 0xFFFFu) << 48, o);
+    PutLe<4>((b >> 16 & 0xFFu) | (b >> 32 & 0xFFFFFFu) << 8, o + 8);
+  }
+  for (; x < width; ++x, in += 4, o += 3) {
+    o[0] = in[0];
+    o[1] = in[1];
+    o[2] = in[2];
+  }
+}
+
+void Row32(const PixelTables& t, const unsigned char* in, unsigned char* o, std::uint32_t width) {
+  for (std::uint32_t x = 0; x + 1 < width; ++x, in += 4, o += 3) {
+    Put4(t.byte[0][in[0]] | t.byte[1][in[1]] | t.byte[2][in[2]] | t.byte[3][in[3]], o);
+  }
+  Put(t.byte[0][in[0]] | t.byte[1][in[1]] | t.byte[2][in[2]] | t.byte[3][in[3]], o);
+}
+
+void Row16(const PixelTables& t, const unsigned char* in, unsigned char* o, std::uint32_t width) {
+  for (std::uint32_t x = 0; x + 1 < width; ++x, in += 2, o += 3) {
+    Put4(t.byte[0][in[0]] | t.byte[1][in[1]], o);
+  }
+  Put(t.byte[0][in[0]] | t.byte[1][in[1]], o);
+}
+
+// The palette, blue | green << 8 | red << 16 an entry, read once.
+struct Palette {
+  std::uint32_t bgr[256];
+  std::uint32_t size = 0;
+};
+
+void ExpandPalette(const BmpInfo& info, const unsigned char* file, Palette* palette) {
+  palette->size = info.palette_size < 256 ? info.palette_size : 256;
+  for (std::uint32_t i = 0; i < palette->size; ++i) {
+    const unsigned char* entry = file + info.palette_at + std::size_t{i} * info.palette_entry;
+    palette->bgr[i] =
+        std::uint32_t{entry[0]} | std::uint32_t{entry[1]} << 8 | std::uint32_t{entry[2]} << 16;
+  }
+}
+
+// A row of palette indices, `bits` each, the first in a byte's high bits;
+// stops at the first index the palette does not hold.
+DecodeFailure PaletteRow(const Palette& palette, unsigned bits, const unsigned char* in,
+                         unsigned char* o, std::uint32_t width) {
+  if (bits == 8) {
+    for (std::uint32_t x = 0; x < width; ++x, o += 3) {
+      if (in[x] >= palette.size) {
+        return {DecodeFailure::kPaletteIndex, in[x], palette.size};
+      }
+      if (x + 1 < width) {
+        Put4(palette.bgr[in[x]], o);
+      } else {
+        Put(palette.bgr[in[x]], o);
+      }
+    }
+    return {};
+  }
+  const unsigned per_byte = 8 / bits;
+  const unsigned low = (1u << bits) - 1;
+  for (std::uint32_t x = 0; x < width; ++in) {
+    const unsigned byte = *in;
+    for (unsigned k = 1; k <= per_byte && x < width; ++k, ++x, o += 3) {
+      const unsigned index = (byte >> (8 - bits * k)) & low;
+      if (index >= palette.size) {
+        return {DecodeFailure::kPaletteIndex, index, palette.size};
+      }
+      Put(palette.bgr[index], o);
+    }
+  }
+  return {};
+}
+
+bool PlainMasks(const BmpInfo& info) {
+  return info.bits == 32 && info.masks[0] == 0x00FF0000u && info.masks[1] == 0x0000FF00u &&
+         info.masks[2] == 0x000000FFu;
+}
+
+}  // namespace
+
+DecodeFailure DecodeBmpRows(const BmpInfo& info, const unsigned char* file, std::uint64_t file_size,
+                            unsigned char* out) {
+  if (!RowsFit(info, file_size)) {
+    return {DecodeFailure::kPixelsMissing};
+  }
+  if (out == nullptr || info.width == 0) {
+    return {};
+  }
+  const std::uint64_t stride = (std::uint64_t{info.width} * info.bits + 31) / 32 * 4;
+  const bool fields = info.bits == 32 || info.bits == 16;
+  const bool plain = PlainMasks(info);
+  PixelTables tables;
+  Palette palette;
+  if (fields && !plain) {
+    BuildTables(info, info.bits / 8, &tables);
+  } else if (info.bits != 24 && !fields) {
+    ExpandPalette(info, file, &palette);
+  }
+  for (std::uint32_t row = 0; row < info.height; ++row) {
+    const unsigned char* in = file + info.offset + stride * row;
+    unsigned char* o = out + OutRow(info, row);
+    if (info.bits == 24) {
+      std::memcpy(o, in, std::size_t{info.width} * 3);
+    } else if (plain) {
+      Row32Plain(in, o, info.width);
+    } else if (info.bits == 32) {
+      Row32(tables, in, o, info.width);
+    } else if (info.bits == 16) {
+      Row16(tables, in, o, info.width);
+    } else if (info.bits == 8 || info.bits == 4 || info.bits == 1) {
+      const DecodeFailure f = PaletteRow(palette, info.bits, in, o, info.width);
+      if (f.kind != DecodeFailure::kNone) {
+        return f;
+      }
+    }
+  }
+  return {};
+}
+
+}  // namespace mae::check
