@@ -1,8 +1,8 @@
 // Uncompressed BMP rows to 24-bit pixels (declared in bmp_rows.h). Nothing
 // here works a pixel's value out bit by bit: 24-bit rows and 32-bit pixels
 // with the usual masks are copied, other 16- and 32-bit pixels are looked
-// up byte by byte in tables built once a file, and palettes are expanded
-// once, so that decoding runs at about the speed of copying the bytes.
+// up byte by byte in tables built once a file, so that decoding runs at
+// about the speed of copying the bytes. Palettes: bmp_palette_rows.cpp.
 #include "bmp_rows.h"
 
 #include <cstring>
@@ -145,53 +145,6 @@ void Row16(const PixelTables& t, const unsigned char* in, unsigned char* o, std:
   Put(t.byte[0][in[0]] | t.byte[1][in[1]], o);
 }
 
-// The palette, blue | green << 8 | red << 16 an entry, read once.
-struct Palette {
-  std::uint32_t bgr[256];
-  std::uint32_t size = 0;
-};
-
-void ExpandPalette(const BmpInfo& info, const unsigned char* file, Palette* palette) {
-  palette->size = info.palette_size < 256 ? info.palette_size : 256;
-  for (std::uint32_t i = 0; i < palette->size; ++i) {
-    const unsigned char* entry = file + info.palette_at + std::size_t{i} * info.palette_entry;
-    palette->bgr[i] =
-        std::uint32_t{entry[0]} | std::uint32_t{entry[1]} << 8 | std::uint32_t{entry[2]} << 16;
-  }
-}
-
-// A row of palette indices, `bits` each, the first in a byte's high bits;
-// stops at the first index the palette does not hold.
-DecodeFailure PaletteRow(const Palette& palette, unsigned bits, const unsigned char* in,
-                         unsigned char* o, std::uint32_t width) {
-  if (bits == 8) {
-    for (std::uint32_t x = 0; x < width; ++x, o += 3) {
-      if (in[x] >= palette.size) {
-        return {DecodeFailure::kPaletteIndex, in[x], palette.size};
-      }
-      if (x + 1 < width) {
-        Put4(palette.bgr[in[x]], o);
-      } else {
-        Put(palette.bgr[in[x]], o);
-      }
-    }
-    return {};
-  }
-  const unsigned per_byte = 8 / bits;
-  const unsigned low = (1u << bits) - 1;
-  for (std::uint32_t x = 0; x < width; ++in) {
-    const unsigned byte = *in;
-    for (unsigned k = 1; k <= per_byte && x < width; ++k, ++x, o += 3) {
-      const unsigned index = (byte >> (8 - bits * k)) & low;
-      if (index >= palette.size) {
-        return {DecodeFailure::kPaletteIndex, index, palette.size};
-      }
-      Put(palette.bgr[index], o);
-    }
-  }
-  return {};
-}
-
 bool PlainMasks(const BmpInfo& info) {
   return info.bits == 32 && info.masks[0] == 0x00FF0000u && info.masks[1] == 0x0000FF00u &&
          info.masks[2] == 0x000000FFu;
@@ -207,15 +160,14 @@ DecodeFailure DecodeBmpRows(const BmpInfo& info, const unsigned char* file, std:
   if (out == nullptr || info.width == 0) {
     return {};
   }
-  const std::uint64_t stride = (std::uint64_t{info.width} * info.bits + 31) / 32 * 4;
-  const bool fields = info.bits == 32 || info.bits == 16;
+  if (info.bits <= 8) {
+    return DecodePaletteRows(info, file, out);
+  }
+  const std::uint64_t stride = RowStride(info);
   const bool plain = PlainMasks(info);
   PixelTables tables;
-  Palette palette;
-  if (fields && !plain) {
+  if (!plain && (info.bits == 32 || info.bits == 16)) {
     BuildTables(info, info.bits / 8, &tables);
-  } else if (info.bits != 24 && !fields) {
-    ExpandPalette(info, file, &palette);
   }
   for (std::uint32_t row = 0; row < info.height; ++row) {
     const unsigned char* in = file + info.offset + stride * row;
@@ -228,11 +180,6 @@ DecodeFailure DecodeBmpRows(const BmpInfo& info, const unsigned char* file, std:
       Row32(tables, in, o, info.width);
     } else if (info.bits == 16) {
       Row16(tables, in, o, info.width);
-    } else if (info.bits == 8 || info.bits == 4 || info.bits == 1) {
-      const DecodeFailure f = PaletteRow(palette, info.bits, in, o, info.width);
-      if (f.kind != DecodeFailure::kNone) {
-        return f;
-      }
     }
   }
   return {};

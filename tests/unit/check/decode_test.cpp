@@ -31,13 +31,14 @@ DecodeFailure Decode(const Bytes& f, std::vector<unsigned char>* out) {
   return DecodeBmpPixels(info, f.data(), f.size(), out->data());
 }
 
-// 5 x 3 (rows padded) of `colours` colours (at most 16), each channel a
-// value that 5 or 6 bits widen to, so that every format holds it.
-bmptest::Picture24 Colours(unsigned colours) {
+// `width` x 3 of `colours` colours (at most 16), each channel a value that
+// 5 or 6 bits widen to, so that every format holds it. 5 wide: rows are
+// padded, and no byte of 1-bit indices is whole.
+bmptest::Picture24 Colours(unsigned colours, std::uint32_t width = 5) {
   const unsigned char five[] = {0x00, 0xFF, 0x84, 0x42}, six[] = {0x00, 0xFF, 0x82, 0x41};
-  bmptest::Picture24 p{5, 3, {}};
-  for (unsigned i = 0; i < 15; ++i) {
-    const unsigned c = (i + i / 5) % colours;
+  bmptest::Picture24 p{width, 3, {}};
+  for (unsigned i = 0; i < width * 3; ++i) {
+    const unsigned c = (i + i / width) % colours;
     p.bgr.insert(p.bgr.end(), {five[c & 3], six[c >> 2 & 3], five[(c + c / 4) & 3]});
   }
   return p;
@@ -156,7 +157,8 @@ TEST(Decode, IdentifyFileKnowsPngAndOs2) {
 }
 
 TEST(Decode, EachFormatGivesTheSamePicture) {
-  const bmptest::Picture24 p16 = Colours(16), p2 = Colours(2);
+  const bmptest::Picture24 p16 = Colours(16), p2 = Colours(2), p16w = Colours(16, 19),
+                           p2w = Colours(2, 19);
   const struct {
     const char* name;
     Bytes file;
@@ -168,6 +170,8 @@ TEST(Decode, EachFormatGivesTheSamePicture) {
       {"8", bmptest::Palette(p16, 8), p16},
       {"4", bmptest::Palette(p16, 4), p16},
       {"1", bmptest::Palette(p2, 1), p2},
+      {"4, 19 wide", bmptest::Palette(p16w, 4), p16w},
+      {"1, 19 wide", bmptest::Palette(p2w, 1), p2w},
       {"rle8", bmptest::Rle(p16, false), p16},
       {"rle4", bmptest::Rle(p16, true), p16},
       {"rle8 absolute", bmptest::RleAbsolute(p16), p16},
@@ -251,8 +255,9 @@ TEST(Decode, BrokenPixelsAreRefusedForTheirReason) {
     f[Info(f).offset + from_pixels] = v;
     return f;
   };
-  Bytes one_colour = bmptest::Palette(p2, 1);
+  Bytes one_colour = bmptest::Palette(p2, 1), one_colour_w = bmptest::Palette(Colours(2, 16), 1);
   PutLe(one_colour, 46, 1, 4);
+  PutLe(one_colour_w, 46, 1, 4);
   Bytes short32 = bmptest::Bmp32(p2), short24 = bmptest::TopDown24(p2);
   short32.pop_back();
   short24.pop_back();  // the last row's padding: not needed
@@ -263,9 +268,10 @@ TEST(Decode, BrokenPixelsAreRefusedForTheirReason) {
     F::Kind kind;
     std::uint32_t index, size;
   } rows[] = {
-      {"8: index past the palette", with(bmptest::Palette(p2, 8), 3, 9), F::kPaletteIndex, 9, 2},
-      {"4: in a byte's low half", with(bmptest::Palette(p2, 4), 0, 0x03), F::kPaletteIndex, 3, 2},
+      {"8: index past the palette", with(bmptest::Palette(p2, 8), 3, 2), F::kPaletteIndex, 2, 2},
+      {"4: in a byte's low half", with(bmptest::Palette(p2, 4), 0, 0x02), F::kPaletteIndex, 2, 2},
       {"1: a palette of one", one_colour, F::kPaletteIndex, 1, 1},
+      {"1, 16 wide: a palette of one", one_colour_w, F::kPaletteIndex, 1, 1},
       {"32: a byte short", short32, F::kPixelsMissing, 0, 0},
       {"24 top down: padding short", short24, F::kNone, 0, 0},
       {"rle: a run past the last row", Rle8(2, 1, 2, {2, 0, 0, 0, 1, 0}), F::kRunsPast, 0, 0},
