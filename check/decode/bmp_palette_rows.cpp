@@ -73,18 +73,17 @@ DecodeFailure Rows(const BmpInfo& info, const unsigned char* file, unsigned char
     const unsigned char* in = file + info.offset + stride * row;
     unsigned char* const start = out + OutRow(info, row);
     unsigned char* o = start;
-    for (std::uint32_t i = 0; i < whole; ++i, o += Table::kOut) {
-      const unsigned byte = in[i];
-      if (t.bad[byte]) {
-        return PixelsFrom(info, file, in, start, i * Table::kPixels);
-      }
-      if (i < wide) {
-        std::memcpy(o, t.pixels[byte], Table::kWide);
-      } else {
-        std::memcpy(o, t.pixels[byte], Table::kOut);
-      }
+    std::uint32_t i = 0;
+    for (; i < wide && !t.bad[in[i]]; ++i, o += Table::kOut) {
+      std::memcpy(o, t.pixels[in[i]], Table::kWide);
     }
-    const DecodeFailure f = PixelsFrom(info, file, in, start, whole * Table::kPixels);
+    if (i == wide && i < whole && !t.bad[in[i]]) {
+      std::memcpy(o, t.pixels[in[i]], Table::kOut);
+      ++i;
+    }
+    // The pixels of a byte the row's end cuts, or from the first byte with
+    // an index past the palette on, which then says which.
+    const DecodeFailure f = PixelsFrom(info, file, in, start, i * Table::kPixels);
     if (f.kind != DecodeFailure::kNone) {
       return f;
     }
