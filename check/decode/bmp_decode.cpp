@@ -17,6 +17,13 @@ void PaletteEntry(const BmpInfo& info, const unsigned char* file, std::uint32_t 
   out[2] = entry[2];
 }
 
+// The byte offset of output row `row` (counted in file order) in `out`,
+// bottom row first.
+std::size_t OutRow(const BmpInfo& info, std::uint32_t row) {
+  const std::uint32_t bottom_up = info.top_down ? info.height - 1 - row : row;
+  return std::size_t{bottom_up} * info.width * 3;
+}
+
 // RLE8 and RLE4: runs of one index (RLE4: two alternating) and absolute
 // runs, row by row from the bottom, with escapes for the end of a row, the
 // end of the picture and a jump. Pixels no run reaches keep index 0; runs
@@ -107,7 +114,27 @@ DecodeFailure DecodeBmpPixels(const BmpInfo& info, const unsigned char* file,
   if (info.format == ImageFormat::kRle8 || info.format == ImageFormat::kRle4) {
     return DecodeRle(info, file, file_size, out);
   }
-  return DecodeBmpRows(info, file, file_size, out);
+  if (!RowsFit(info, file_size)) {
+    return {DecodeFailure::kPixelsMissing};
+  }
+  if (out == nullptr) {
+    return {};
+  }
+  RowsInfo rows;
+  rows.width = info.width;
+  rows.height = info.height;
+  rows.top_down = info.top_down;
+  rows.bits = info.bits;
+  rows.offset = info.offset;
+  std::copy_n(info.masks, 3, rows.masks);
+  rows.palette_at = info.palette_at;
+  rows.palette_size = info.palette_size;
+  rows.palette_entry = info.palette_entry;
+  const PaletteMiss miss = DecodeRows(rows, file, out);
+  if (miss.found) {
+    return {DecodeFailure::kPaletteIndex, miss.index, info.palette_size};
+  }
+  return {};
 }
 
 std::string DecodeFailureWords(const BmpInfo& info, const DecodeFailure& failure) {

@@ -24,7 +24,7 @@ struct ByteTable {
 };
 
 template <unsigned kBits>
-void BuildTable(const BmpInfo& info, const unsigned char* file, std::uint32_t palette_size,
+void BuildTable(const RowsInfo& info, const unsigned char* file, std::uint32_t palette_size,
                 ByteTable<kBits>* t) {
   using Table = ByteTable<kBits>;
   for (unsigned byte = 0; byte < 256; ++byte) {
@@ -44,15 +44,15 @@ void BuildTable(const BmpInfo& info, const unsigned char* file, std::uint32_t pa
 
 // The pixels of a row from pixel `x` on, index by index; stops at the
 // first index past the palette.
-DecodeFailure PixelsFrom(const BmpInfo& info, const unsigned char* file, const unsigned char* in,
-                         unsigned char* o, std::uint32_t x) {
+PaletteMiss PixelsFrom(const RowsInfo& info, const unsigned char* file, const unsigned char* in,
+                       unsigned char* o, std::uint32_t x) {
   const unsigned per_byte = 8u / info.bits;
   const unsigned low = (1u << info.bits) - 1;
   for (o += std::size_t{x} * 3; x < info.width; ++x, o += 3) {
     const unsigned shift = 8 - info.bits * (x % per_byte + 1);
     const std::uint32_t index = (in[x / per_byte] >> shift) & low;
     if (index >= info.palette_size) {
-      return {DecodeFailure::kPaletteIndex, index, info.palette_size};
+      return {true, index};
     }
     std::memcpy(o, file + info.palette_at + std::size_t{index} * info.palette_entry, 3);
   }
@@ -60,7 +60,7 @@ DecodeFailure PixelsFrom(const BmpInfo& info, const unsigned char* file, const u
 }
 
 template <unsigned kBits>
-DecodeFailure Rows(const BmpInfo& info, const unsigned char* file, unsigned char* out) {
+PaletteMiss Rows(const RowsInfo& info, const unsigned char* file, unsigned char* out) {
   using Table = ByteTable<kBits>;
   Table t;
   BuildTable<kBits>(info, file, info.palette_size, &t);
@@ -83,9 +83,9 @@ DecodeFailure Rows(const BmpInfo& info, const unsigned char* file, unsigned char
     }
     // The pixels of a byte the row's end cuts, or from the first byte with
     // an index past the palette on, which then says which.
-    const DecodeFailure f = PixelsFrom(info, file, in, start, i * Table::kPixels);
-    if (f.kind != DecodeFailure::kNone) {
-      return f;
+    const PaletteMiss miss = PixelsFrom(info, file, in, start, i * Table::kPixels);
+    if (miss.found) {
+      return miss;
     }
   }
   return {};
@@ -93,8 +93,7 @@ DecodeFailure Rows(const BmpInfo& info, const unsigned char* file, unsigned char
 
 }  // namespace
 
-DecodeFailure DecodePaletteRows(const BmpInfo& info, const unsigned char* file,
-                                unsigned char* out) {
+PaletteMiss DecodePaletteRows(const RowsInfo& info, const unsigned char* file, unsigned char* out) {
   switch (info.bits) {
     case 8:
       return Rows<8>(info, file, out);

@@ -65,7 +65,7 @@ struct PixelTables {
   std::uint32_t byte[4][256];
 };
 
-void BuildTables(const BmpInfo& info, int bytes, PixelTables* tables) {
+void BuildTables(const RowsInfo& info, int bytes, PixelTables* tables) {
   const Field red = FieldOf(info.masks[0]);
   const Field green = FieldOf(info.masks[1]);
   const Field blue = FieldOf(info.masks[2]);
@@ -145,19 +145,15 @@ void Row16(const PixelTables& t, const unsigned char* in, unsigned char* o, std:
   Put(t.byte[0][in[0]] | t.byte[1][in[1]], o);
 }
 
-bool PlainMasks(const BmpInfo& info) {
+bool PlainMasks(const RowsInfo& info) {
   return info.bits == 32 && info.masks[0] == 0x00FF0000u && info.masks[1] == 0x0000FF00u &&
          info.masks[2] == 0x000000FFu;
 }
 
 }  // namespace
 
-DecodeFailure DecodeBmpRows(const BmpInfo& info, const unsigned char* file, std::uint64_t file_size,
-                            unsigned char* out) {
-  if (!RowsFit(info, file_size)) {
-    return {DecodeFailure::kPixelsMissing};
-  }
-  if (out == nullptr || info.width == 0) {
+PaletteMiss DecodeRows(const RowsInfo& info, const unsigned char* file, unsigned char* out) {
+  if (info.width == 0) {
     return {};
   }
   if (info.bits <= 8) {
