@@ -118,7 +118,7 @@ DecodeFailure DecodeBmpPixels(const BmpInfo& info, const unsigned char* file,
     return {DecodeFailure::kPixelsMissing};
   }
   if (out == nullptr) {
-    return {};
+    return {};  // rows in place need no pass of their own before drawing
   }
   RowsInfo rows;
   rows.width = info.width;
