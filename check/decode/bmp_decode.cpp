@@ -2,38 +2,11 @@
 
 #include <algorithm>
 
-#include "le_bytes.h"
+#include "bmp_rows.h"
 
 namespace mae::check {
 
 namespace {
-
-// The 0-255 value of the bits `mask` picks out of `pixel`: a field of n
-// bits widened by repeating its high bits (5 bits: v << 3 | v >> 2; 6 bits:
-// v << 2 | v >> 4), as ImageMagick widens them.
-unsigned char Channel(std::uint32_t pixel, std::uint32_t mask) {
-  if (mask == 0) {
-    return 0;
-  }
-  int shift = 0;
-  while (((mask >> shift) & 1u) == 0) {
-    ++shift;
-  }
-  int bits = 0;
-  while (shift + bits < 32 && ((mask >> (shift + bits)) & 1u) != 0) {
-    ++bits;
-  }
-  const std::uint32_t v = (pixel & mask) >> shift;
-  if (bits >= 8) {
-    return static_cast<unsigned char>(v >> (bits - 8));
-  }
-  std::uint32_t wide = 0;
-  for (int filled = 0; filled < 8; filled += bits) {
-    wide = wide << bits | v;
-  }
-  const int total = (8 + bits - 1) / bits * bits;
-  return static_cast<unsigned char>(wide >> (total - 8));
-}
 
 // A palette entry into out: blue, green, red.
 void PaletteEntry(const BmpInfo& info, const unsigned char* file, std::uint32_t index,
@@ -49,40 +22,6 @@ void PaletteEntry(const BmpInfo& info, const unsigned char* file, std::uint32_t 
 std::size_t OutRow(const BmpInfo& info, std::uint32_t row) {
   const std::uint32_t bottom_up = info.top_down ? info.height - 1 - row : row;
   return std::size_t{bottom_up} * info.width * 3;
-}
-
-DecodeFailure DecodeRows(const BmpInfo& info, const unsigned char* file, std::uint64_t file_size,
-                         unsigned char* out) {
-  const std::uint64_t row_bits = std::uint64_t{info.width} * info.bits;
-  const std::uint64_t stride = (row_bits + 31) / 32 * 4;
-  if (!RowsFit(info, file_size)) {
-    return {DecodeFailure::kPixelsMissing};
-  }
-  for (std::uint32_t row = 0; row < info.height; ++row) {
-    const unsigned char* in = file + info.offset + stride * row;
-    unsigned char* o = out + OutRow(info, row);
-    for (std::uint32_t x = 0; x < info.width; ++x, o += 3) {
-      if (info.bits == 24) {
-        std::copy_n(in + std::size_t{x} * 3, 3, o);
-      } else if (info.bits == 32 || info.bits == 16) {
-        const std::uint32_t pixel =
-            info.bits == 32 ? Le32(in + std::size_t{x} * 4) : Le16(in + std::size_t{x} * 2);
-        o[0] = Channel(pixel, info.masks[2]);
-        o[1] = Channel(pixel, info.masks[1]);
-        o[2] = Channel(pixel, info.masks[0]);
-      } else {
-        const std::uint32_t per_byte = 8 / info.bits;
-        const unsigned byte = in[x / per_byte];
-        const unsigned shift = 8 - info.bits * (x % per_byte + 1);
-        const std::uint32_t index = (byte >> shift) & ((1u << info.bits) - 1);
-        if (index >= info.palette_size) {
-          return {DecodeFailure::kPaletteIndex, index, info.palette_size};
-        }
-        PaletteEntry(info, file, index, o);
-      }
-    }
-  }
-  return {};
 }
 
 // RLE8 and RLE4: runs of one index (RLE4: two alternating) and absolute
@@ -175,7 +114,27 @@ DecodeFailure DecodeBmpPixels(const BmpInfo& info, const unsigned char* file,
   if (info.format == ImageFormat::kRle8 || info.format == ImageFormat::kRle4) {
     return DecodeRle(info, file, file_size, out);
   }
-  return DecodeRows(info, file, file_size, out);
+  if (!RowsFit(info, file_size)) {
+    return {DecodeFailure::kPixelsMissing};
+  }
+  if (out == nullptr) {
+    return {};  // rows in place need no pass of their own before drawing
+  }
+  RowsInfo rows;
+  rows.width = info.width;
+  rows.height = info.height;
+  rows.top_down = info.top_down;
+  rows.bits = info.bits;
+  rows.offset = info.offset;
+  std::copy_n(info.masks, 3, rows.masks);
+  rows.palette_at = info.palette_at;
+  rows.palette_size = info.palette_size;
+  rows.palette_entry = info.palette_entry;
+  const PaletteMiss miss = DecodeRows(rows, file, out);
+  if (miss.found) {
+    return {DecodeFailure::kPaletteIndex, miss.index, info.palette_size};
+  }
+  return {};
 }
 
 std::string DecodeFailureWords(const BmpInfo& info, const DecodeFailure& failure) {
