@@ -8,7 +8,10 @@
 #include <vector>
 
 #include "bmp_decode.h"
+#include "compare.h"
 #include "decoded_file.h"
+#include "file_kind.h"
+#include "opened_picture.h"
 #include "png.h"
 #include "png_decode.h"
 #include "testkit/bmp_formats.h"
@@ -146,14 +149,42 @@ TEST(Decode, ReadBmpInfoTellsTheFormat) {
   EXPECT_EQ(Info(rows[13].file).palette_entry, 3u);
 }
 
-TEST(Decode, IdentifyFileKnowsPngAndOs2) {
+TEST(Decode, IdentifyBytesKnowsPngAndOs2) {
+  const Bytes png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0};
+  const Bytes os2 = bmptest::Os2(Colours(2), 1, 12);
+  const Bytes too_short = {'B', 'M', 0};
+  EXPECT_EQ(IdentifyBytes(png.data(), png.size(), png.size()).format, ImageFormat::kPng);
+  EXPECT_EQ(IdentifyBytes(os2.data(), os2.size(), os2.size()).format, ImageFormat::kBmpOs2);
+  EXPECT_EQ(IdentifyBytes(too_short.data(), too_short.size(), 3).format, ImageFormat::kUnknown);
+}
+
+// One opening serves every reader: a file in another format is read
+// through its decoded copy, and what cannot be used keeps the original's
+// outcome.
+TEST(Decode, AnOpenedPictureIsReadThroughOneRecord) {
   const bmptest::TempDir dir;
-  bmptest::WriteFile(dir / "p.png", {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0});
-  bmptest::WriteFile(dir / "o.bmp", bmptest::Os2(Colours(2), 1, 12));
-  bmptest::WriteFile(dir / "short", {'B', 'M', 0});
-  EXPECT_EQ(IdentifyFile(dir / "p.png").format, ImageFormat::kPng);
-  EXPECT_EQ(IdentifyFile(dir / "o.bmp").format, ImageFormat::kBmpOs2);
-  EXPECT_EQ(IdentifyFile(dir / "short").format, ImageFormat::kUnknown);
+  const bmptest::Picture24 p = Colours(16, 19);
+  bmptest::WriteFile(dir / "24.bmp", bmptest::MakeBmp(p.width, p.height, p.bgr));
+  bmptest::WriteFile(dir / "32.bmp", bmptest::Bmp32(p));
+  OpenedPicture plain(dir / "24.bmp", kDefaultMaxPixels);
+  OpenedPicture wide(dir / "32.bmp", kDefaultMaxPixels);
+  EXPECT_FALSE(plain.decoded());
+  EXPECT_TRUE(wide.decoded());
+  EXPECT_EQ(wide.kind().format, ImageFormat::kBmp32);
+  EXPECT_EQ(wide.layout(), mae::RowLayout::kEither);
+  const mae::Comparison same = mae::CompareOpenFiles(wide.file(), plain.file());
+  EXPECT_EQ(same.state, mae::CompareState::kCompared);
+  EXPECT_EQ(same.sum, 0u);
+  ASSERT_TRUE(wide.file().Map());
+  EXPECT_EQ(wide.View().width, p.width);
+
+  const OpenedPicture refused(dir / "32.bmp", 10);
+  EXPECT_FALSE(refused.decoded());
+  EXPECT_NE(refused.decode_error().find("too large to decode"), std::string::npos);
+  EXPECT_EQ(refused.file().header().bit_count, 32);
+  const OpenedPicture missing(dir / "none.bmp", kDefaultMaxPixels);
+  EXPECT_EQ(missing.file().outcome().status, mae::BmpStatus::kCannotOpen);
+  EXPECT_EQ(missing.kind().format, ImageFormat::kUnknown);
 }
 
 TEST(Decode, EachFormatGivesTheSamePicture) {
@@ -298,9 +329,12 @@ TEST(Decode, PngStreamBecomesABottomUpBmp) {
   }
   std::string error;
   const std::string png = EncodePng(picture, &error);
-  const Decoding d = DecodePngStream(Bytes(png.begin(), png.end()), "a PNG file", 8);
+  Decoding d = DecodePngStream(Bytes(png.begin(), png.end()), "a PNG file", 8);
   ASSERT_EQ(d.error, "");
-  const Bytes file = bmptest::ReadFile(d.file.path());
+  mae::BmpFile copy;
+  copy.Adopt(d.file.release());
+  Bytes file(static_cast<std::size_t>(copy.size()));
+  ASSERT_TRUE(copy.ReadAt(0, file.data(), file.size()));
   const BmpInfo info = Info(file);
   ASSERT_EQ(info.format, ImageFormat::kBmp24);
   ASSERT_FALSE(info.top_down);
