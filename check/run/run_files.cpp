@@ -139,7 +139,7 @@ void MatchOtherPictures(const CaseRules& rules, const std::vector<Case>& cases, 
   }
   const std::size_t k = FirstMatch(output, others, r->comparison.mae() / 10);
   if (k < others.size()) {
-    AddDiagnosis({"matches_other_case", "matches the reference of " + cases[which[k]].name},
+    AddDiagnosis(Said(DiagnosisCode::kMatchesOtherCase, {{"CASE", cases[which[k]].name}}),
                  &r->diagnosis);
   }
   // An output left as the input picture given for its case.
@@ -147,7 +147,7 @@ void MatchOtherPictures(const CaseRules& rules, const std::vector<Case>& cases, 
   if (!input.empty()) {
     const BmpFile* picture = shared->InputMap(input);
     if (picture != nullptr && FirstMatch(output, {picture}, r->comparison.mae() / 10) == 0) {
-      AddDiagnosis({"not_filtered", DiagnosisFor("not_filtered")->words}, &r->diagnosis);
+      AddDiagnosis(Said(DiagnosisCode::kNotFiltered), &r->diagnosis);
     }
   }
 }
