@@ -37,9 +37,6 @@ void FindMistakes(const ImageView& output, const ImageView& reference, double ma
 // table's order.
 std::vector<Diagnosis> Describe(const Findings& findings);
 
-// Adds `d` to `list` in the table's order.
-void AddDiagnosis(Diagnosis d, std::vector<Diagnosis>* list);
-
 // Which of `count` pictures others[k], each of a's size, differ from `a` by
 // a mean of at most `limit` a byte: within[k] says. Reads a's rows once for
 // all of them, and stops with each as soon as the rows read prove it

@@ -1,9 +1,6 @@
 #include "diagnosis_table.h"
 
 #include <utility>
-#include <vector>
-
-#include "diagnosis.h"
 
 namespace mae::check {
 
@@ -30,7 +27,6 @@ Diagnosis Said(DiagnosisCode id, std::initializer_list<Filled> fills) {
 }
 
 void AddDiagnosis(Diagnosis d, std::vector<Diagnosis>* list) {
-  // Codes the table does not hold go last.
   const auto rank = [](const std::string& code) {
     const DiagnosisWords* row = DiagnosisFor(code);
     return row != nullptr ? static_cast<std::size_t>(row->id) : kDiagnosisCount;

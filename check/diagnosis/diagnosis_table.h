@@ -10,6 +10,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "case_result.h"
 #include "enum_table.h"
@@ -128,6 +129,9 @@ struct Filled {
 // The diagnosis `id` with its table words, each piece in `fills` replaced
 // by what is said there.
 Diagnosis Said(DiagnosisCode id, std::initializer_list<Filled> fills = {});
+
+// Adds `d` to `list` in the table's order, a code it does not hold last.
+void AddDiagnosis(Diagnosis d, std::vector<Diagnosis>* list);
 
 }  // namespace mae::check
 
