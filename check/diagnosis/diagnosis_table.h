@@ -86,6 +86,7 @@ inline constexpr DiagnosisWords kDiagnoses[] = {
 
 namespace diagnosis_table {
 
+// Whether two texts are the same, when the tool is built.
 constexpr bool SameText(const char* a, const char* b) {
   while (*a != '\0' && *a == *b) {
     ++a;
@@ -112,6 +113,7 @@ static_assert(InEnumOrder(kDiagnoses, &DiagnosisWords::id) &&
               "one row per diagnosis, in the enum's order");
 static_assert(diagnosis_table::CodesDistinct(), "no two diagnoses share a code");
 
+// The row of a diagnosis.
 constexpr const DiagnosisWords& DiagnosisRow(DiagnosisCode id) {
   return RowFor(kDiagnoses, id);
 }
@@ -126,8 +128,10 @@ struct Filled {
   std::string said;
 };
 
-// The diagnosis `id` with its table words, each piece in `fills` replaced
-// by what is said there.
+// The diagnosis `id` with its table words, the first place each piece in
+// `fills` stands replaced by what is said there. A piece the words do not
+// hold changes nothing (the tests check that no N or CASE is left in what
+// Describe says).
 Diagnosis Said(DiagnosisCode id, std::initializer_list<Filled> fills = {});
 
 // Adds `d` to `list` in the table's order, a code it does not hold last.
