@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <map>
 
+#include "diagnosis_table.h"
+
 namespace mae::check {
 
 std::vector<StudentResult> GradeClass(const std::vector<Student>& students, const std::string& ans,
@@ -180,11 +182,9 @@ std::vector<IdenticalGroup> IdenticalGroups(const std::vector<StudentResult>& st
 }
 
 // Mistakes a program makes the same way for every student who makes them.
-bool Deterministic(const std::string& code) {
-  return code == "channels_swapped" || code == "flipped_vertically" ||
-         code == "flipped_horizontally" || code == "rotated_180" || code == "shifted" ||
-         code == "transposed" || code == "no_clamping" || code == "matches_other_case" ||
-         code == "not_filtered";
+bool Deterministic(const Diagnosis& d) {
+  const DiagnosisWords* row = DiagnosisFor(d.code);
+  return row != nullptr && row->deterministic;
 }
 
 std::vector<HandInGroup> HandInGroups(const std::vector<StudentResult>& students,
@@ -199,8 +199,7 @@ std::vector<HandInGroup> HandInGroups(const std::vector<StudentResult>& students
       }
       for (const CaseResult& c : s.cases) {
         if (c.test_case.name == g.case_name) {
-          known = std::any_of(c.diagnosis.begin(), c.diagnosis.end(),
-                              [](const Diagnosis& d) { return Deterministic(d.code); });
+          known = std::any_of(c.diagnosis.begin(), c.diagnosis.end(), Deterministic);
         }
       }
     }

@@ -1,8 +1,6 @@
 #include "diagnosis.h"
 
 #include <algorithm>
-#include <iterator>
-#include <utility>
 
 #include "bounded_sum.h"
 #include "geometry.h"
@@ -69,22 +67,6 @@ void FindMistakes(const ImageView& o, const ImageView& r, double mae, unsigned l
   const bool grey_reference = largest > 1 && AllGrey(r);
   f->grey_output = grey_output && !grey_reference && GreyingExplains(o, r, limit);
   f->grey_reference = grey_reference && !grey_output && GreyingExplains(r, o, limit);
-}
-
-void AddDiagnosis(Diagnosis d, std::vector<Diagnosis>* list) {
-  const auto rank = [](const std::string& code) {
-    std::size_t i = 0;
-    while (i < std::size(kDiagnoses) && code != kDiagnoses[i].code) {
-      ++i;
-    }
-    return i;
-  };
-  const std::size_t at = rank(d.code);
-  auto place = list->begin();
-  while (place != list->end() && rank(place->code) <= at) {
-    ++place;
-  }
-  list->insert(place, std::move(d));
 }
 
 }  // namespace mae::check

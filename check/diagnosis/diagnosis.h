@@ -10,6 +10,7 @@
 
 #include "bmp_header.h"
 #include "case_result.h"
+#include "diagnosis_table.h"
 #include "findings.h"
 #include "image_view.h"
 
@@ -31,44 +32,10 @@ namespace mae::check {
 // guess costs a few rows.
 void FindMistakes(const ImageView& output, const ImageView& reference, double mae, unsigned largest,
                   Findings* findings);
-// Every explanation, in the order they are said: its code and its words,
-// N standing for the numbers found (shifted: left or right, up or down;
-// offset: too high or too low) and CASE for a case's name. All but
-// matches_other_case and not_filtered, which look at other pictures than
-// the case's two (run_cases.cpp), come from Describe.
-// `brief` is the words a class table's column has room for.
-struct DiagnosisWords {
-  const char* code;
-  const char* words;
-  const char* brief;
-};
-inline constexpr DiagnosisWords kDiagnoses[] = {
-    {"channels_swapped", "red and blue are swapped", "red and blue swapped"},
-    {"flipped_vertically", "the rows are upside down", "rows upside down"},
-    {"flipped_horizontally", "the picture is mirrored left to right", "mirrored"},
-    {"rotated_180", "the picture is turned 180 degrees (upside down and mirrored)", "turned 180"},
-    {"shifted", "shifted right by N pixels and down by N", "shifted"},
-    {"transposed", "width and height are swapped (rows and columns exchanged)", "transposed"},
-    {"border_only", "differs only within N pixels of the edge", "border only"},
-    {"border_left_out", "leaves out a border of N pixels, the reference's inside otherwise",
-     "border left out"},
-    {"rounding", "every difference is 1 (rounding)", "rounding"},
-    {"no_clamping", "values wrap round past 0 and 255 instead of stopping there", "no clamping"},
-    {"offset", "every value is N too high, as far as 0\u2013255 allows", "values offset"},
-    {"matches_other_case", "matches the reference of CASE", "another case's answer"},
-    {"not_filtered", "is the input picture itself, not filtered", "not filtered"},
-    {"grey_output", "the output is grey, the reference in colour", "grey output"},
-    {"grey_reference", "the reference is grey, the output in colour", "grey reference"},
-};
 
-// The entry of a diagnosis code; null for a code that is none of them.
-const DiagnosisWords* DiagnosisFor(const std::string& code);
-
-// The findings in words, in the order of kDiagnoses.
+// The findings in words (the table's, the numbers found put in), in the
+// table's order.
 std::vector<Diagnosis> Describe(const Findings& findings);
-
-// Adds `d` to `list` in the order of kDiagnoses.
-void AddDiagnosis(Diagnosis d, std::vector<Diagnosis>* list);
 
 // Which of `count` pictures others[k], each of a's size, differ from `a` by
 // a mean of at most `limit` a byte: within[k] says. Reads a's rows once for

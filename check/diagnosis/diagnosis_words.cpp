@@ -1,6 +1,6 @@
-#include <cstddef>
+#include <cstdint>
 #include <cstdlib>
-#include <iterator>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -10,64 +10,47 @@ namespace mae::check {
 
 namespace {
 
-std::string Shift(int dx, int dy) {
-  const auto part = [](int d, const char* plus, const char* minus, bool unit) {
-    const int n = std::abs(d);
-    return std::string(d < 0 ? minus : plus) + " by " + std::to_string(n) +
-           (unit ? (n == 1 ? " pixel" : " pixels") : "");
-  };
-  return "shifted " + part(dx, "right", "left", true) + " and " + part(dy, "down", "up", false);
+// "N pixels" said of n.
+std::string Pixels(std::uint32_t n) {
+  return std::to_string(n) + (n == 1 ? " pixel" : " pixels");
+}
+
+// A shift of d each way: "right by N" or "left by N", and so on.
+std::string Moved(int d, const char* plus, const char* minus, bool unit) {
+  const auto n = static_cast<std::uint32_t>(std::abs(d));
+  return std::string(d < 0 ? minus : plus) + " by " + (unit ? Pixels(n) : std::to_string(n));
 }
 
 }  // namespace
 
 std::vector<Diagnosis> Describe(const Findings& f) {
-  const std::string border = std::to_string(f.border) + (f.border == 1 ? " pixel" : " pixels");
-  const std::string offset = std::to_string(std::abs(f.offset)) +
-                             (f.offset > 0 ? " too high" : " too low") +
-                             ", as far as 0\u2013255 allows";
-  // What each explanation says when it holds, in the order of kDiagnoses:
-  // its words as they stand, or with the numbers found.
-  const struct {
-    bool holds;
-    std::string words;
-  } said[] = {
-      {f.channels_swapped, ""},
-      {f.flipped_vertically, ""},
-      {f.flipped_horizontally, ""},
-      {f.rotated_180, ""},
-      {f.shifted, Shift(f.dx, f.dy)},
-      {f.transposed, ""},
-      {f.border != 0, "differs only within " + border + " of the edge"},
-      {f.left_out != 0, "leaves out a border of " + std::to_string(f.left_out) +
-                            (f.left_out == 1 ? " pixel" : " pixels") +
-                            ", the reference's inside otherwise"},
-      {f.rounding, ""},
-      {f.no_clamping, ""},
-      {f.offset != 0, "every value is " + offset},
-      {false, ""},  // matches_other_case: told by the run, which sees every case
-      {false, ""},  // not_filtered: told by the run, which reads the input picture
-      {f.grey_output, ""},
-      {f.grey_reference && !f.grey_output, ""},
-  };
-  static_assert(std::size(said) == std::size(kDiagnoses), "one entry per explanation");
+  using Code = DiagnosisCode;
   std::vector<Diagnosis> found;
-  for (std::size_t i = 0; i < std::size(said); ++i) {
-    if (said[i].holds) {
-      found.push_back(
-          {kDiagnoses[i].code, said[i].words.empty() ? kDiagnoses[i].words : said[i].words});
+  const auto say = [&found](bool holds, Code id, std::initializer_list<Filled> fills = {}) {
+    if (holds) {
+      AddDiagnosis(Said(id, fills), &found);
     }
-  }
+  };
+  say(f.channels_swapped, Code::kChannelsSwapped);
+  say(f.flipped_vertically, Code::kFlippedVertically);
+  say(f.flipped_horizontally, Code::kFlippedHorizontally);
+  say(f.rotated_180, Code::kRotated180);
+  say(f.shifted, Code::kShifted,
+      {{"right by N pixels", Moved(f.dx, "right", "left", true)},
+       {"down by N", Moved(f.dy, "down", "up", false)}});
+  say(f.transposed, Code::kTransposed);
+  say(f.border != 0, Code::kBorderOnly, {{"N pixels", Pixels(f.border)}});
+  say(f.left_out != 0, Code::kBorderLeftOut, {{"N pixels", Pixels(f.left_out)}});
+  say(f.rounding, Code::kRounding);
+  say(f.no_clamping, Code::kNoClamping);
+  say(f.offset != 0, Code::kOffset,
+      {{"N too high",
+        std::to_string(std::abs(f.offset)) + (f.offset > 0 ? " too high" : " too low")}});
+  // matches_other_case and not_filtered are told by the run, which sees
+  // every case and reads the input picture.
+  say(f.grey_output, Code::kGreyOutput);
+  say(f.grey_reference && !f.grey_output, Code::kGreyReference);
   return found;
-}
-
-const DiagnosisWords* DiagnosisFor(const std::string& code) {
-  for (const DiagnosisWords& d : kDiagnoses) {
-    if (code == d.code) {
-      return &d;
-    }
-  }
-  return nullptr;
 }
 
 }  // namespace mae::check

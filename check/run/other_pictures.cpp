@@ -5,6 +5,7 @@
 #include <string>
 
 #include "diagnosis.h"
+#include "diagnosis_table.h"
 #include "sigbus_guard.h"
 
 namespace mae::check {
@@ -78,14 +79,14 @@ std::vector<Diagnosis> MatchOtherPictures(const CaseRules& rules, const std::vec
   }
   const std::size_t k = FirstMatch(output, others, r.comparison.mae() / 10);
   if (k < others.size()) {
-    found.push_back({"matches_other_case", "matches the reference of " + cases[which[k]].name});
+    found.push_back(Said(DiagnosisCode::kMatchesOtherCase, {{"CASE", cases[which[k]].name}}));
   }
   // An output left as the input picture given for its case.
   const std::string input = rules.InputFor(cases[i].name);
   if (!input.empty()) {
     const ImageView picture = shared->Get(input).View();
     if (picture.pixels != nullptr && FirstMatch(output, {picture}, r.comparison.mae() / 10) == 0) {
-      found.push_back({"not_filtered", DiagnosisFor("not_filtered")->words});
+      found.push_back(Said(DiagnosisCode::kNotFiltered));
     }
   }
   return found;

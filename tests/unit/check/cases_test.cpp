@@ -128,6 +128,7 @@ TEST(Cases, SummaryLineSaysTheRulesWithTheDigitsThatTellThemApart) {
     const Judgement j = Judge(rules, r);
     r.verdict = j.verdict;
     r.reason = j.reason;
+    r.max_mae = j.max_mae;
   }
   // 370371 / 3000000 = 0.123457, which six digits would print as the
   // threshold: seven tell them apart.
