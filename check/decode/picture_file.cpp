@@ -67,8 +67,10 @@ DecodedFile MakePictureFile(std::uint32_t width, std::uint32_t height,
     *error = "cannot be decoded: " + SystemWords(errno);
     return {};
   }
+  // Every page is written at once: mapped in one go rather than a fault a
+  // page.
   *mapping = std::make_unique<Mapping>(
-      ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED, fd.get(), 0), size);
+      ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_SHARED | MAP_POPULATE, fd.get(), 0), size);
   unsigned char* file = (*mapping)->bytes();
   if (file == nullptr) {
     *error = "cannot be decoded: " + SystemWords(errno);
