@@ -11,7 +11,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" imagemagick time python3
+need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" "${MAE_BENCH_PACKAGES[@]}"
 cmake -S . -B out/bench -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_TESTS=OFF >/dev/null
 cmake --build out/bench --target mae-check -j"$(jobs)" >/dev/null
 check=$PWD/out/bench/check/mae-check

@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" "${MAE_TEST_PACKAGES[@]}" clang libclang-rt-14-dev
+need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" "${MAE_TEST_PACKAGES[@]}" "${MAE_FUZZ_PACKAGES[@]}"
 seconds=${FUZZ_SECONDS:-60}
 cmake -S . -B out/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DMAE_BUILD_FUZZ=ON -DMAE_BUILD_TESTS=OFF >/dev/null

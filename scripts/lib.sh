@@ -9,6 +9,16 @@ MAE_BUILD_PACKAGES=(cmake make g++ pkg-config)
 MAE_CHECK_PACKAGES=(libcli11-dev nlohmann-json3-dev libspng-dev libssl-dev libpugixml-dev
   libdeflate-dev libutf8proc-dev libtomlplusplus-dev)
 MAE_TEST_PACKAGES=(libgtest-dev libsodium-dev)
+# What the scripts run besides: the test suite's tools (the clang build and
+# fuzzers, the format check, valgrind, man pages, the Debian package and
+# lintian, ImageMagick and Pillow cross-checks, headless Chromium, node's
+# syntax check, bash completion, strace's open counts), the benchmarks' and
+# the screenshots'. Every script names its packages from these lists only.
+MAE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
+MAE_TEST_TOOLS=("${MAE_FUZZ_PACKAGES[@]}" libbenchmark-dev clang-format valgrind groff-base dpkg-dev
+  lintian imagemagick chromium python3 python3-pil nodejs bash-completion strace)
+MAE_BENCH_PACKAGES=(libbenchmark-dev diffutils coreutils imagemagick time python3)
+MAE_SCREENSHOT_PACKAGES=(chromium)
 
 need_packages() {
   local missing=() p

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages cmake make g++
+need_packages "${MAE_BUILD_PACKAGES[@]}"
 cmake -S . -B out/corpus -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_CHECK=OFF >/dev/null
 cmake --build out/corpus --target make_corpus -j"$(jobs)" >/dev/null
 rm -rf tests/data/hostile

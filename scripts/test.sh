@@ -8,8 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
-need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" "${MAE_TEST_PACKAGES[@]}" libbenchmark-dev clang libclang-rt-14-dev \
-  clang-format valgrind groff-base dpkg-dev lintian imagemagick chromium python3 python3-pil nodejs bash-completion strace
+need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" "${MAE_TEST_PACKAGES[@]}" "${MAE_TEST_TOOLS[@]}"
 
 echo "== format check (.clang-format)"
 mapfile -t sources < <(find src check testkit tests examples bench fuzz -name '*.cpp' -o -name '*.h' 2>/dev/null | sort)
