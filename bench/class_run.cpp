@@ -3,9 +3,11 @@
 // student in thirty hands in 32-bit, top-down, palette or PNG files, in
 // turn) against reading every file once (cat to /dev/null, page cache
 // warm) and against a shell loop of single-folder `mae-check --json --ans`
-// runs, one a student.
+// runs, one a student. With OTHER_MAE_CHECK (another build, say the one
+// before a change), its --class runs are timed on the same class too.
 //
-//   class_run MAE_CHECK_PATH [STUDENTS] [SIZE]   (defaults: 60, 512)
+//   class_run MAE_CHECK_PATH [STUDENTS] [SIZE] [OTHER_MAE_CHECK]
+//   (defaults: 60 students, 512 pixels)
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -79,6 +81,10 @@ int main(int argc, char** argv) {
   const std::string check = std::filesystem::absolute(argv[1]).string();
   const int students = argc > 2 ? std::atoi(argv[2]) : 60;
   const auto n = static_cast<std::uint32_t>(argc > 3 ? std::strtoul(argv[3], nullptr, 10) : 512);
+  std::vector<std::string> checks = {check};
+  if (argc > 4) {
+    checks.push_back(std::filesystem::absolute(argv[4]).string());
+  }
   bmptest::TempDir dir;
   std::vector<std::string> cat = {"/bin/cat"};
   for (std::uint32_t c = 0; c < 10; ++c) {
@@ -111,21 +117,28 @@ int main(int argc, char** argv) {
   const double floor = bench::Time(cat, runs).median_ms;
   std::printf("| cat of every file to /dev/null | %.1f | 1.00 |\n", floor);
   struct Row {
-    const char* label;
+    std::string label;
     std::vector<std::string> args;
   };
   const std::string loop = "for s in '" + (dir / "class") + "'/*/; do '" + check +
                            "' --json --ans '" + (dir / "ref") + "' \"$s\" >/dev/null; done; true";
-  const Row rows[] = {
-      {"mae-check --class ROOT --ans REF --json",
-       {check, "--class", dir / "class", "--ans", dir / "ref", "--json"}},
-      {"mae-check --class ROOT --ans REF --csv F",
-       {check, "--class", dir / "class", "--ans", dir / "ref", "--csv", dir / "grades.csv"}},
-      {"a shell loop of mae-check --json --ans REF STUDENT", {"/bin/sh", "-c", loop}},
-  };
+  std::vector<Row> rows;
+  for (std::size_t k = 0; k < checks.size(); ++k) {
+    const std::string& c = checks[k];
+    const std::string who = k == 0 ? "mae-check" : "other build";
+    rows.push_back({who + " --class ROOT --ans REF --json",
+                    {c, "--class", dir / "class", "--ans", dir / "ref", "--json"}});
+    rows.push_back(
+        {who + " --class ROOT --ans REF --csv F",
+         {c, "--class", dir / "class", "--ans", dir / "ref", "--csv", dir / "grades.csv"}});
+    rows.push_back({who + " --class ROOT --ans REF --reports DIR",
+                    {c, "--class", dir / "class", "--ans", dir / "ref", "--reports",
+                     dir / ("reports" + std::to_string(k))}});
+  }
+  rows.push_back({"a shell loop of mae-check --json --ans REF STUDENT", {"/bin/sh", "-c", loop}});
   for (const Row& row : rows) {
     const bench::Timing t = bench::Time(row.args, runs);
-    std::printf("| %s | %.1f | %.2f |\n", row.label, t.median_ms, t.median_ms / floor);
+    std::printf("| %s | %.1f | %.2f |\n", row.label.c_str(), t.median_ms, t.median_ms / floor);
     std::fflush(stdout);
   }
   return 0;
