@@ -11,6 +11,7 @@
 #include "base64.h"
 #include "file_names.h"
 #include "html_text.h"
+#include "problem.h"
 #include "student_names.h"
 #include "testkit/bmp_bytes.h"
 #include "testkit/temp_dir.h"
@@ -55,6 +56,24 @@ TEST(Text, FileNamesAreOnePathComponentAndUniqueInARun) {
             (std::vector<std::string>{shortened + "~2", shortened}));
   EXPECT_EQ(CodePointsEscaped("Jose\xcc\x81 Jos\xc3\xa9 \xf0\x9f\x98\x80"),
             "Jose\\u0301 Jos\\u00e9 \\U0001f600");
+}
+
+TEST(Text, AProblemTestsTrueAndKeepsItsKindThroughItsPlace) {
+  EXPECT_FALSE(Problem::None());
+  EXPECT_FALSE(Problem::None().After("a.png: "));
+  const Problem problem = Problem::Write("No space left on device").After("cannot write a.png: ");
+  ASSERT_TRUE(problem);
+  EXPECT_EQ(problem.kind(), ProblemKind::kWrite);
+  EXPECT_EQ(problem.words(), "cannot write a.png: No space left on device");
+  Problems problems;
+  problems.Add(Problem::None());
+  EXPECT_FALSE(problems);
+  problems.Add(Problem::Usage("first"));
+  Problems more;
+  more.Add(Problem::Setup("second"));
+  problems.Add(std::move(more));
+  ASSERT_EQ(problems.list().size(), 2u);
+  EXPECT_EQ(problems.list()[1].words(), "second");
 }
 
 // The list of files written: an entry is on it before its file is written,
