@@ -30,11 +30,11 @@ TEST(Files, TheWrittenListNeverLeadsOutOfItsFolder) {
   const std::string old = "# list\n../victim.txt\nsub/../../victim.txt\nlink.png\nstale.png\n";
   bmptest::WriteFile(folder + "/.mae-check-files", bmptest::Bytes(old.begin(), old.end()));
   WrittenFiles list(folder);
-  EXPECT_NE(list.Add(folder + "/../victim.txt"), "");
-  EXPECT_EQ(list.Add(folder + "/#x.json"), "");
+  EXPECT_TRUE(list.Add(folder + "/../victim.txt"));
+  EXPECT_FALSE(list.Add(folder + "/#x.json"));
   const std::vector<std::string> listed = ListedPaths(folder);  // before Finish
   EXPECT_NE(std::find(listed.begin(), listed.end(), "#x.json"), listed.end());
-  EXPECT_EQ(list.Finish(true), "");
+  EXPECT_FALSE(list.Finish(true));
   EXPECT_TRUE(std::filesystem::exists(d / "victim.txt"));
   EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.png"));
   EXPECT_FALSE(std::filesystem::exists(folder + "/stale.png"));
