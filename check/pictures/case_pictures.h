@@ -10,6 +10,7 @@
 #include "case_result.h"
 #include "picture.h"
 #include "png.h"
+#include "problem.h"
 
 namespace mae::check {
 
@@ -28,7 +29,7 @@ struct CasePictures {
   std::string output_png;
   std::string reference_png;
   std::string report_diff_png;  // as the report draws it
-  std::string error;            // why a picture asked for could not be made
+  std::string error;            // why a picture asked for could not be made: the first problem
   Picture diff_picture;         // the difference picture itself, when kept
   DiffMarks diff_marks;         // where it differs, with the pictures
   // 1, or the step the pictures were scaled down by to fit
@@ -40,12 +41,14 @@ struct CasePictures {
   std::string crop_reference_png;
   std::uint32_t crop_x = 0;
   std::uint32_t crop_y = 0;
+
+  // Keeps the words of `problem` in `error`, when it is the first.
+  void Note(const Problem& problem);
 };
 
-// The picture as PNG bytes (a difference picture with its palette);
-// empty when it cannot be made, with the first such reason kept in
-// pictures->error.
-std::string CasePng(const Picture& picture, CasePictures* pictures, bool difference = false);
+// The picture as PNG bytes in *png (a difference picture with its
+// palette), or "cannot make a PNG picture: WHY" (*png untouched).
+[[nodiscard]] Problem CasePng(const Picture& picture, std::string* png, bool difference = false);
 
 // A part of the 24-bit picture at `path`, top-left origin, read row by row
 // (the file is never held whole): every `step`th pixel of every `step`th
@@ -59,15 +62,15 @@ Picture ReadPicture(const std::string& path, std::uint32_t x, std::uint32_t y, s
 std::uint32_t ReportStep(const CaseResult& r);
 
 // The report's pictures of a compared case, each kept as the base64 text
-// the page embeds; why one could not be made goes to *error. The three
-// write fields of their own, so that they may be made at once: the whole
-// output and the whole reference (drawn with p->step), and the difference
-// picture as drawn with, for a scaled case with a difference, crops around
-// the largest.
-using ReportPictureMaker = void (*)(const CaseResult& r, CasePictures* p, std::string* error);
-void MakeWholeOutput(const CaseResult& r, CasePictures* p, std::string* error);
-void MakeWholeReference(const CaseResult& r, CasePictures* p, std::string* error);
-void MakeDrawnDifference(const CaseResult& r, CasePictures* p, std::string* error);
+// the page embeds; each returns why one could not be made ("cannot make a
+// PNG picture: WHY"). The three write fields of their own, so that they may
+// be made at once: the whole output and the whole reference (drawn with
+// p->step), and the difference picture as drawn with, for a scaled case
+// with a difference, crops around the largest.
+using ReportPictureMaker = Problem (*)(const CaseResult& r, CasePictures* p);
+[[nodiscard]] Problem MakeWholeOutput(const CaseResult& r, CasePictures* p);
+[[nodiscard]] Problem MakeWholeReference(const CaseResult& r, CasePictures* p);
+[[nodiscard]] Problem MakeDrawnDifference(const CaseResult& r, CasePictures* p);
 inline constexpr ReportPictureMaker kReportPictureMakers[] = {MakeWholeOutput, MakeWholeReference,
                                                               MakeDrawnDifference};
 

@@ -93,11 +93,7 @@ void LookCloser(const RunOptions& options, CaseResult* r, CaseFiles* files,
 void MakeReportPictures(const RunOptions& options, const CaseResult& r, CasePictures* p) {
   if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
     for (const ReportPictureMaker make : kReportPictureMakers) {
-      std::string error;
-      make(r, p, &error);
-      if (!error.empty() && p->error.empty()) {
-        p->error = "cannot make a PNG picture: " + error;
-      }
+      p->Note(make(r, p));
     }
   }
   if (!options.keep_diff_picture) {
@@ -165,7 +161,7 @@ CaseResult RunCase(const std::vector<Case>& cases, std::size_t i, const RunOptio
   }
   if (painter && r.comparison.state == CompareState::kCompared) {
     if (options.diff_pictures) {
-      pictures->diff_png = CasePng(painter->picture(), pictures, true);
+      pictures->Note(CasePng(painter->picture(), &pictures->diff_png, true));
     }
     pictures->diff_marks = painter->marks();
     if (options.keep_diff_picture || options.whole_pictures) {
