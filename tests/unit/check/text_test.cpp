@@ -8,6 +8,7 @@
 #include "base64.h"
 #include "file_names.h"
 #include "html_text.h"
+#include "number_text.h"
 #include "problem.h"
 #include "student_names.h"
 
@@ -50,6 +51,16 @@ TEST(Text, FileNamesAreOnePathComponentAndUniqueInARun) {
             (std::vector<std::string>{shortened + "~2", shortened}));
   EXPECT_EQ(CodePointsEscaped("Jose\xcc\x81 Jos\xc3\xa9 \xf0\x9f\x98\x80"),
             "Jose\\u0301 Jos\\u00e9 \\U0001f600");
+}
+
+// The shortest text that reads back as the same double: whole numbers
+// without an exponent below 10^15, the rest with the fewest digits.
+TEST(Text, ShortestTextReadsBackAsTheSameNumber) {
+  const std::pair<double, const char*> rows[] = {
+      {10, "10"}, {-2.5, "-2.5"}, {0.1, "0.1"}, {1.0 / 3, "0.3333333333333333"}, {1e20, "1e+20"}};
+  for (const auto& [value, text] : rows) {
+    EXPECT_EQ(ShortestText(value), text) << value;
+  }
 }
 
 TEST(Text, AProblemTestsTrueAndKeepsItsKindThroughItsPlace) {
