@@ -85,43 +85,43 @@ std::string CaseRules::InputFor(const std::string& name) const {
   return path;
 }
 
-std::string AddInput(const std::string& text, CaseRules* rules) {
+Problem AddInput(const std::string& text, CaseRules* rules) {
   const std::size_t split = text.find('=');
   if (split == std::string::npos || text.find('/') < split) {
     rules->default_input = text;
-    return {};
+    return Problem::None();
   }
   if (split == 0 || split + 1 == text.size()) {
-    return "--input needs FILE or PATTERN=FILE, not '" + text + "'";
+    return Problem::Usage("--input needs FILE or PATTERN=FILE, not '" + text + "'");
   }
   rules->input_patterns.push_back({text.substr(0, split), text.substr(split + 1)});
-  return {};
+  return Problem::None();
 }
 
-std::string AddRule(const std::string& option, const std::string& text, double* default_value,
-                    std::vector<CaseRules::Pattern>* patterns, double most) {
+Problem AddRule(const std::string& option, const std::string& text, double* default_value,
+                std::vector<CaseRules::Pattern>* patterns, double most) {
   const std::size_t split = text.rfind('=');
   const std::string number = split == std::string::npos ? text : text.substr(split + 1);
   const std::optional<double> value = ParseThreshold(number);
   if (value && *value > most) {
     char bound[32];
     std::snprintf(bound, sizeof bound, "%g", most);
-    return option + " takes at most " + bound + ", not '" + text + "'";
+    return Problem::Usage(option + " takes at most " + bound + ", not '" + text + "'");
   }
   if (!value) {
-    return option +
-           " needs a plain number of at least 0 (such as 0.5 or 1e-3), or "
-           "PATTERN=NUMBER, not '" +
-           text + "'";
+    return Problem::Usage(option +
+                          " needs a plain number of at least 0 (such as 0.5 or 1e-3), or "
+                          "PATTERN=NUMBER, not '" +
+                          text + "'");
   }
   if (split == std::string::npos) {
     *default_value = *value;
   } else if (split == 0) {
-    return option + " needs a case pattern before '=', not '" + text + "'";
+    return Problem::Usage(option + " needs a case pattern before '=', not '" + text + "'");
   } else {
     patterns->push_back({text.substr(0, split), *value});
   }
-  return {};
+  return Problem::None();
 }
 
 std::optional<std::uint64_t> ParseCount(const std::string& text, std::uint64_t most) {

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "problem.h"
+
 namespace mae::check {
 
 struct CaseRules {
@@ -40,15 +42,15 @@ struct CaseRules {
 
 // Adds one --input value: "FILE" for every case, or "PATTERN=FILE", split
 // at the first '=' when what comes before it holds no '/' (so that
-// "./a=b.bmp" is a file). Returns "" or what is wrong with it.
-std::string AddInput(const std::string& text, CaseRules* rules);
+// "./a=b.bmp" is a file). Returns no problem, or what is wrong with it.
+[[nodiscard]] Problem AddInput(const std::string& text, CaseRules* rules);
 
 // Adds one --max or --points value: "X" sets the default, "PATTERN=X" (split
-// at the last '=') adds a pattern. Returns "" or what is wrong with it: a
-// value above `most` among others.
-std::string AddRule(const std::string& option, const std::string& text, double* default_value,
-                    std::vector<CaseRules::Pattern>* patterns,
-                    double most = std::numeric_limits<double>::max());
+// at the last '=') adds a pattern. Returns no problem, or what is wrong
+// with it: a value above `most` among others.
+[[nodiscard]] Problem AddRule(const std::string& option, const std::string& text,
+                              double* default_value, std::vector<CaseRules::Pattern>* patterns,
+                              double most = std::numeric_limits<double>::max());
 
 // The most a case may be worth: beyond it, points stop reading back as the
 // numbers given in every document (Gradescope's score would be null).

@@ -114,8 +114,8 @@ const char* ConfigKindWords(ConfigValue::Kind kind) {
   return "a date or time";
 }
 
-std::string ParseConfig(const std::string& text, const std::string& name, bool json,
-                        ConfigValue* root) {
+Problem ParseConfig(const std::string& text, const std::string& name, bool json,
+                    ConfigValue* root) {
   if (json) {
     // A key given twice in one object would hide the first: refused, as
     // TOML refuses it.
@@ -142,25 +142,25 @@ std::string ParseConfig(const std::string& text, const std::string& name, bool j
     try {
       doc = nlohmann::json::parse(text, note);
     } catch (const nlohmann::json::exception& e) {
-      return name + ": not valid JSON: " + e.what();
+      return Problem::Setup(name + ": not valid JSON: " + e.what());
     }
     if (!twice.empty()) {
-      return name + ": the key \"" + twice + "\" is given twice in one object";
+      return Problem::Setup(name + ": the key \"" + twice + "\" is given twice in one object");
     }
     if (!doc.is_object()) {
-      return name + ": /: expected an object";
+      return Problem::Setup(name + ": /: expected an object");
     }
     *root = FromJson(doc, name, "");
-    return {};
+    return Problem::None();
   }
   try {
     const toml::table table = toml::parse(text, name);
     *root = FromToml(table, name, "");
   } catch (const toml::parse_error& e) {
-    return name + ":" + std::to_string(e.source().begin.line) +
-           ": not valid TOML: " + std::string(e.description());
+    return Problem::Setup(name + ":" + std::to_string(e.source().begin.line) +
+                          ": not valid TOML: " + std::string(e.description()));
   }
-  return {};
+  return Problem::None();
 }
 
 }  // namespace mae::check

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "problem.h"
+
 namespace mae::check {
 
 struct ConfigValue {
@@ -30,9 +32,10 @@ struct ConfigValue {
 const char* ConfigKindWords(ConfigValue::Kind kind);
 
 // Parses `text` as TOML or JSON into *root (a table); `name` is the file's
-// name in messages. Returns "" or the parser's words with the place.
-std::string ParseConfig(const std::string& text, const std::string& name, bool json,
-                        ConfigValue* root);
+// name in messages. Returns no problem, or the parser's words with the
+// place.
+[[nodiscard]] Problem ParseConfig(const std::string& text, const std::string& name, bool json,
+                                  ConfigValue* root);
 
 }  // namespace mae::check
 

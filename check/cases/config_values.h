@@ -19,21 +19,22 @@ inline constexpr std::int64_t kMostSide = std::numeric_limits<std::int32_t>::max
 
 // A number, as "%g" writes it.
 std::string Shortest(double value);
-// "WHERE: expected WHAT, not a string".
-std::string Expected(const ConfigValue& v, const std::string& what);
+// The problem "WHERE: expected WHAT, not a string".
+[[nodiscard]] Problem Expected(const ConfigValue& v, const std::string& what);
 // A number (whole or not) from `low` to `high` (infinite: no bound).
-std::string Number(const ConfigValue& v, double low, double high, double* out);
+[[nodiscard]] Problem Number(const ConfigValue& v, double low, double high, double* out);
 // A whole number from `low` to `high`.
-std::string Whole(const ConfigValue& v, std::int64_t low, std::int64_t high, std::int64_t* out);
-std::string Text(const ConfigValue& v, std::string* out);
+[[nodiscard]] Problem Whole(const ConfigValue& v, std::int64_t low, std::int64_t high,
+                            std::int64_t* out);
+[[nodiscard]] Problem Text(const ConfigValue& v, std::string* out);
 // A relative path that stays below its folder: not absolute, no empty,
 // "." or ".." part, no NUL.
-std::string RelativePath(const ConfigValue& v, std::string* out);
+[[nodiscard]] Problem RelativePath(const ConfigValue& v, std::string* out);
 // A file name: RelativePath without '/'.
-std::string FileName(const ConfigValue& v, std::string* out);
-std::string Flag(const ConfigValue& v, bool* out);
+[[nodiscard]] Problem FileName(const ConfigValue& v, std::string* out);
+[[nodiscard]] Problem Flag(const ConfigValue& v, bool* out);
 // An array of [x, y, width, height] rectangles inside 2^31 - 1.
-std::string Rectangles(const ConfigValue& v, std::vector<PixelRect>* out);
+[[nodiscard]] Problem Rectangles(const ConfigValue& v, std::vector<PixelRect>* out);
 
 }  // namespace mae::check
 

@@ -38,11 +38,11 @@ std::string FromFile(const std::string& file, const std::string& folder) {
 
 }  // namespace
 
-std::string ParseExercise(const std::string& text, const std::string& name, bool json,
-                          Exercise* exercise) {
+Problem ParseExercise(const std::string& text, const std::string& name, bool json,
+                      Exercise* exercise) {
   ConfigValue root;
-  std::string problem = ParseConfig(text, name, json, &root);
-  if (!problem.empty()) {
+  Problem problem = ParseConfig(text, name, json, &root);
+  if (problem) {
     return problem;
   }
   *exercise = Exercise();
@@ -57,47 +57,48 @@ std::string ParseExercise(const std::string& text, const std::string& name, bool
       problem = ReadDefaults(value, &defaults);
     } else if (key == "case") {
       cases = &value;
-      problem = value.kind == Kind::kArray ? "" : Expected(value, "an array of cases ([[case]])");
+      problem = value.kind == Kind::kArray ? Problem::None()
+                                           : Expected(value, "an array of cases ([[case]])");
     } else {
-      problem = value.where + ": unknown key";
+      problem = Problem::Setup(value.where + ": unknown key");
     }
-    if (!problem.empty()) {
+    if (problem) {
       return problem;
     }
   }
   if (cases == nullptr || cases->array.empty()) {
-    return name + ": no case: give each as [[case]] with a name";
+    return Problem::Setup(name + ": no case: give each as [[case]] with a name");
   }
   for (const ConfigValue& v : cases->array) {
     ExerciseCase c;
     problem = ReadCase(v, defaults, &c);
-    if (!problem.empty()) {
+    if (problem) {
       return problem;
     }
     for (const ExerciseCase& before : exercise->cases) {
       if (Lower(before.name) == Lower(c.name)) {
-        return v.where + ": the case name '" + c.name + "' is already taken by '" + before.name +
-               "' (names are told apart ignoring case)";
+        return Problem::Setup(v.where + ": the case name '" + c.name + "' is already taken by '" +
+                              before.name + "' (names are told apart ignoring case)");
       }
     }
     exercise->cases.push_back(std::move(c));
   }
-  return {};
+  return Problem::None();
 }
 
-std::string ReadExercise(const std::string& path, Exercise* exercise) {
+Problem ReadExercise(const std::string& path, Exercise* exercise) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) {  // never wait on a FIFO
-    return path + ": " + (error ? error.message() : "not a file");
+    return Problem::Setup(path + ": " + (error ? error.message() : "not a file"));
   }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    return path + ": cannot be read";
+    return Problem::Setup(path + ": cannot be read");
   }
   const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   const bool json = path.size() >= 5 && Lower(path.substr(path.size() - 5)) == ".json";
-  std::string problem = ParseExercise(text, path, json, exercise);
-  if (problem.empty()) {
+  const Problem problem = ParseExercise(text, path, json, exercise);
+  if (!problem) {
     exercise->references = FromFile(path, exercise->references);
     exercise->inputs = FromFile(path, exercise->inputs);
   }

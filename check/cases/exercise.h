@@ -7,18 +7,20 @@
 #include <string>
 
 #include "exercise_model.h"
+#include "problem.h"
 
 namespace mae::check {
 
 // Reads the exercise file at `path`: JSON when its name ends in ".json",
 // else TOML. Folders are made relative to the folder the file is in.
-// Returns "" or what is wrong, naming the file and the line and key (TOML)
-// or the JSON pointer: "ex.toml:12: case.mae: 300 is out of range (0 to 255)".
-std::string ReadExercise(const std::string& path, Exercise* exercise);
+// Returns no problem, or what is wrong, naming the file and the line and key
+// (TOML) or the JSON pointer: "ex.toml:12: case.mae: 300 is out of range (0
+// to 255)".
+[[nodiscard]] Problem ReadExercise(const std::string& path, Exercise* exercise);
 
 // The same, from the file's text (`name` is the file's name in messages).
-std::string ParseExercise(const std::string& text, const std::string& name, bool json,
-                          Exercise* exercise);
+[[nodiscard]] Problem ParseExercise(const std::string& text, const std::string& name, bool json,
+                                    Exercise* exercise);
 
 }  // namespace mae::check
 

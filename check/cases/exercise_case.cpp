@@ -15,32 +15,32 @@ using Kind = ConfigValue::Kind;
 
 constexpr std::size_t kMostNameBytes = 100;
 
-std::string VisibilityOf(const ConfigValue& v, Visibility* out) {
+Problem VisibilityOf(const ConfigValue& v, Visibility* out) {
   std::string word;
-  std::string problem = Text(v, &word);
-  if (!problem.empty()) {
+  const Problem problem = Text(v, &word);
+  if (problem) {
     return problem;
   }
   for (const Visibility each : {Visibility::kVisible, Visibility::kHidden,
                                 Visibility::kAfterDueDate, Visibility::kAfterPublished}) {
     if (word == VisibilityWord(each)) {
       *out = each;
-      return {};
+      return Problem::None();
     }
   }
-  return v.where + ": '" + word +
-         "' is not one of visible, hidden, after_due_date, after_published";
+  return Problem::Setup(v.where + ": '" + word +
+                        "' is not one of visible, hidden, after_due_date, after_published");
 }
 
 // One key of a case (or of [defaults]) into *c; `known` false when the key
 // is none of the model's.
-std::string CaseKey(const std::string& key, const ConfigValue& v, ExerciseCase* c, bool* known) {
+Problem CaseKey(const std::string& key, const ConfigValue& v, ExerciseCase* c, bool* known) {
   *known = true;
   double number = 0;
   std::int64_t whole = 0;
-  std::string problem;
+  Problem problem;
   const auto set = [&](auto* field, auto value) {
-    if (problem.empty()) {
+    if (!problem) {
       *field = value;
     }
   };
@@ -84,9 +84,9 @@ std::string CaseKey(const std::string& key, const ConfigValue& v, ExerciseCase* 
   return problem;
 }
 
-std::string CaseName(const ConfigValue& v, std::string* name) {
-  std::string problem = Text(v, name);
-  if (!problem.empty()) {
+Problem CaseName(const ConfigValue& v, std::string* name) {
+  const Problem problem = Text(v, name);
+  if (problem) {
     return problem;
   }
   const auto allowed = [](char ch) {
@@ -94,29 +94,29 @@ std::string CaseName(const ConfigValue& v, std::string* name) {
   };
   if (name->empty() || std::isalnum(static_cast<unsigned char>((*name)[0])) == 0 ||
       !std::all_of(name->begin(), name->end(), allowed) || name->size() > kMostNameBytes) {
-    return v.where + ": '" + *name +
-           "' is not a case name: it starts with a letter or digit, then letters, digits, "
-           "'_', '-' and '.', at most " +
-           std::to_string(kMostNameBytes) + " of them";
+    return Problem::Setup(v.where + ": '" + *name +
+                          "' is not a case name: it starts with a letter or digit, then letters, "
+                          "digits, '_', '-' and '.', at most " +
+                          std::to_string(kMostNameBytes) + " of them");
   }
-  return {};
+  return Problem::None();
 }
 
-std::string Outputs(const ConfigValue& v, std::vector<std::string>* outputs) {
+Problem Outputs(const ConfigValue& v, std::vector<std::string>* outputs) {
   outputs->clear();
   if (v.kind == Kind::kArray) {
     if (v.array.empty()) {
-      return v.where + ": expected at least one file name";
+      return Problem::Setup(v.where + ": expected at least one file name");
     }
     for (const ConfigValue& each : v.array) {
       std::string name;
-      const std::string problem = FileName(each, &name);
-      if (!problem.empty()) {
+      const Problem problem = FileName(each, &name);
+      if (problem) {
         return problem;
       }
       outputs->push_back(name);
     }
-    return {};
+    return Problem::None();
   }
   if (v.kind != Kind::kString) {
     return Expected(v, "a file name or an array of them");
@@ -127,7 +127,7 @@ std::string Outputs(const ConfigValue& v, std::vector<std::string>* outputs) {
 
 }  // namespace
 
-std::string ReadCase(const ConfigValue& v, const ExerciseCase& defaults, ExerciseCase* c) {
+Problem ReadCase(const ConfigValue& v, const ExerciseCase& defaults, ExerciseCase* c) {
   if (v.kind != Kind::kTable) {
     return Expected(v, "a table ([[case]])");
   }
@@ -135,7 +135,7 @@ std::string ReadCase(const ConfigValue& v, const ExerciseCase& defaults, Exercis
   bool named = false;
   bool referenced = false;
   for (const auto& [key, value] : v.table) {
-    std::string problem;
+    Problem problem;
     bool known = true;
     if (key == "name") {
       problem = CaseName(value, &c->name);
@@ -149,14 +149,14 @@ std::string ReadCase(const ConfigValue& v, const ExerciseCase& defaults, Exercis
       problem = CaseKey(key, value, c, &known);
     }
     if (!known) {
-      problem = value.where + ": unknown key in a case";
+      problem = Problem::Setup(value.where + ": unknown key in a case");
     }
-    if (!problem.empty()) {
+    if (problem) {
       return problem;
     }
   }
   if (!named) {
-    return v.where + ": a case needs a name";
+    return Problem::Setup(v.where + ": a case needs a name");
   }
   if (c->outputs.empty()) {
     c->outputs.push_back(c->name + ".bmp");
@@ -164,26 +164,26 @@ std::string ReadCase(const ConfigValue& v, const ExerciseCase& defaults, Exercis
   if (!referenced) {
     c->reference = c->outputs[0];
   }
-  return {};
+  return Problem::None();
 }
 
-std::string ReadDefaults(const ConfigValue& v, ExerciseCase* defaults) {
+Problem ReadDefaults(const ConfigValue& v, ExerciseCase* defaults) {
   if (v.kind != Kind::kTable) {
     return Expected(v, "a table ([defaults])");
   }
   for (const auto& [key, value] : v.table) {
     bool known = true;
-    std::string problem = CaseKey(key, value, defaults, &known);
+    Problem problem = CaseKey(key, value, defaults, &known);
     if (!known) {
-      problem = value.where + (key == "name" || key == "output" || key == "reference"
-                                   ? ": belongs to each case, not to [defaults]"
-                                   : ": unknown key in [defaults]");
+      problem = Problem::Setup(value.where + (key == "name" || key == "output" || key == "reference"
+                                                  ? ": belongs to each case, not to [defaults]"
+                                                  : ": unknown key in [defaults]"));
     }
-    if (!problem.empty()) {
+    if (problem) {
       return problem;
     }
   }
-  return {};
+  return Problem::None();
 }
 
 }  // namespace mae::check

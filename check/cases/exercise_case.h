@@ -11,12 +11,13 @@ namespace mae::check {
 
 // A [[case]] table into *c, starting from `defaults`: its name (required),
 // outputs (default NAME.bmp), reference (default the first output) and any
-// other key of the model. Returns "" or what is wrong, with its place.
-std::string ReadCase(const ConfigValue& v, const ExerciseCase& defaults, ExerciseCase* c);
+// other key of the model. Returns no problem, or what is wrong, with its
+// place.
+[[nodiscard]] Problem ReadCase(const ConfigValue& v, const ExerciseCase& defaults, ExerciseCase* c);
 
 // The [defaults] table: any key of a case but its name, outputs and
 // reference.
-std::string ReadDefaults(const ConfigValue& v, ExerciseCase* defaults);
+[[nodiscard]] Problem ReadDefaults(const ConfigValue& v, ExerciseCase* defaults);
 
 }  // namespace mae::check
 

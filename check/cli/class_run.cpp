@@ -1,89 +1,64 @@
 #include "class_run.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <utility>
 
 #include "class_html.h"
 #include "class_reports.h"
 #include "class_setup.h"
 #include "exit_status.h"
+#include "messages.h"
 #include "platform_docs.h"
 #include "progress_line.h"
+#include "run_options.h"
 #include "setup.h"
 #include "student_files.h"
-#include "student_names.h"
 #include "write_outputs.h"
 
 namespace mae::check {
 
 namespace {
 
-// Keeps the students --only names; "" or the names that match no student.
-std::string KeepOnly(const std::vector<std::string>& only, std::vector<Student>* students) {
-  std::vector<Student> kept;
-  std::string unknown;
-  std::vector<std::string> keys;
-  for (const std::string& name : only) {
-    keys.push_back(NameKey(name));
-    const bool known = std::any_of(students->begin(), students->end(), [&](const Student& s) {
-      return NameKey(s.name) == keys.back();
-    });
-    if (!known) {
-      unknown += (unknown.empty() ? "" : ", ") + name;
-    }
-  }
-  for (Student& s : *students) {
-    if (std::find(keys.begin(), keys.end(), NameKey(s.name)) != keys.end()) {
-      kept.push_back(std::move(s));
-    }
-  }
-  *students = std::move(kept);
-  return unknown;
-}
-
-// Prints the class's results and writes the class-wide files asked for;
-// false when one of them cannot be written.
-bool ShowClass(const CheckOptions& o, const std::vector<StudentResult>& results,
-               const ClassGroups& groups, OwnFolderLists* lists) {
-  bool ok = true;
+// Prints the class's results on standard output.
+void ShowClass(const CheckOptions& o, const std::vector<StudentResult>& results,
+               const ClassGroups& groups) {
   const std::string text =
       o.json ? ClassJson(results, groups, o.rules) : ClassText(results, groups, o.rules);
   std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+// Writes the class-wide files asked for; returns what could not be written.
+Problems WriteClassFiles(const CheckOptions& o, const std::vector<StudentResult>& results,
+                         const ClassGroups& groups, OwnFolderLists* lists) {
+  Problems problems;
   if (!o.csv_file.empty()) {
-    ok = WriteOrSay(o.csv_file, ClassCsv(results)) && ok;
+    problems.Add(WriteOutput(o.csv_file, ClassCsv(results)));
   }
   if (!o.report_file.empty()) {
-    ok = WriteOrSay(o.report_file, ClassOverviewHtml(results, groups, o.rules, false)) && ok;
+    problems.Add(WriteOutput(o.report_file, ClassOverviewHtml(results, groups, o.rules, false)));
   }
   if (!o.reports_folder.empty() && o.only.empty()) {
     // With --only the index of the whole class stays as it was.
-    ok = WriteNoted(&*lists->reports, o.reports_folder + "/index.html",
-                    ClassOverviewHtml(results, groups, o.rules, true)) &&
-         ok;
+    problems.Add(WriteNoted(&*lists->reports, o.reports_folder + "/index.html",
+                            ClassOverviewHtml(results, groups, o.rules, true)));
   }
   if (!o.junit.empty()) {
     std::vector<Suite> suites;
     for (const StudentResult& r : results) {
       suites.push_back({r.student.name, &r.cases, &r.diff_paths});
     }
-    ok = WriteOrSay(o.junit, JUnitXml(suites)) && ok;
+    problems.Add(WriteOutput(o.junit, JUnitXml(suites)));
   }
-  if (std::fflush(stdout) != 0) {
-    Say(std::string("cannot write the results: ") + std::strerror(errno));
-    ok = false;
-  }
-  return ok;
+  return problems;
 }
 
 }  // namespace
 
 int RunClass(const CheckOptions& o) {
   Roster roster;
-  const std::string problem = SetupProblem(o, &roster);
-  if (!problem.empty()) {
+  const Problem problem = SetupProblem(o, &roster);
+  if (problem) {
     Say(problem);
     return kExitTrouble;
   }
@@ -98,19 +73,16 @@ int RunClass(const CheckOptions& o) {
     Say("cannot read --class " + *o.class_root + ": " + why);
     return kExitTrouble;
   }
-  const std::string nothing = NothingToGrade(*o.class_root, listing);
-  if (!nothing.empty()) {
+  const Problem nothing = NothingToGrade(*o.class_root, listing);
+  if (nothing) {
     Say(nothing);
     return kExitTrouble;
   }
   std::vector<Student>& students = listing.students;
-  if (!o.only.empty()) {
-    const std::string unknown = KeepOnly(o.only, &students);
-    if (!unknown.empty()) {
-      Say("--only " + unknown + ": no such student under " + *o.class_root +
-          (o.roster_file.empty() ? "" : " or on the roster"));
-      return kExitTrouble;
-    }
+  const Problem unknown = KeepOnly(o, &students);
+  if (unknown) {
+    Say(unknown);
+    return kExitTrouble;
   }
   SayListing(listing, o);
   const RunOptions run = RunOptionsFor(o);
@@ -124,7 +96,9 @@ int RunClass(const CheckOptions& o) {
         students, *o.ans_folder, SkippedFolders(o), run,
         [&](StudentResult& r, const std::vector<CasePictures>& pictures) {
           progress.Graded(++done);
-          return WriteStudent(o, r, pictures, &lists);
+          const Problems problems = WriteStudent(o, r, pictures, &lists);
+          Say(problems);
+          return !problems;
         },
         &trouble);
   }
@@ -134,13 +108,17 @@ int RunClass(const CheckOptions& o) {
   } else {
     Say("identical failing outputs are not looked for with --only: that needs the whole class");
   }
-  if (!ShowClass(o, results, groups, &lists)) {
-    trouble = true;
+  ShowClass(o, results, groups);
+  // Said before standard output is flushed, as each comes.
+  const Problems written = WriteClassFiles(o, results, groups, &lists);
+  Say(written);
+  Problems problems;
+  if (std::fflush(stdout) != 0) {
+    problems.Add(Problem::Write(std::string("cannot write the results: ") + std::strerror(errno)));
   }
-  if (!lists.Finish(o.only.empty())) {
-    trouble = true;
-  }
-  if (trouble) {
+  problems.Add(lists.Finish(o.only.empty()));
+  Say(problems);
+  if (trouble || written || problems) {
     return kExitTrouble;
   }
   for (const StudentResult& r : results) {

@@ -7,11 +7,12 @@
 #include <filesystem>
 #include <memory>
 #include <system_error>
+#include <utility>
 
+#include "messages.h"
 #include "setup.h"
 #include "shown_text.h"
 #include "student_names.h"
-#include "write_outputs.h"
 #include "written_files.h"
 
 namespace mae::check {
@@ -46,23 +47,25 @@ std::size_t ZipFiles(const std::string& root) {
 
 }  // namespace
 
-std::string SetupProblem(const CheckOptions& o, Roster* roster) {
-  std::string why = NotAFolder(*o.class_root);
-  if (!why.empty()) {
-    return "--class " + why + "; expected a folder with one sub-folder per submission";
+Problem SetupProblem(const CheckOptions& o, Roster* roster) {
+  const Problem no_class = NotAFolder(*o.class_root);
+  if (no_class) {
+    return Problem::Setup("--class " + no_class.words() +
+                          "; expected a folder with one sub-folder per submission");
   }
-  why = NotAFolder(*o.ans_folder);
-  if (!why.empty()) {
-    return "--ans " + why + "; expected the folder of the ten references";
+  const Problem no_ans = NotAFolder(*o.ans_folder);
+  if (no_ans) {
+    return Problem::Setup("--ans " + no_ans.words() +
+                          "; expected the folder of the ten references");
   }
-  why = InputProblem(o.rules);
-  if (!why.empty()) {
-    return why;
+  const Problem input = InputProblem(o.rules);
+  if (input) {
+    return input;
   }
   if (!o.roster_file.empty()) {
-    why = ReadRoster(o.roster_file, roster);
+    const std::string why = ReadRoster(o.roster_file, roster);
     if (!why.empty()) {
-      return "cannot read the roster " + o.roster_file + ": " + why;
+      return Problem::Setup("cannot read the roster " + o.roster_file + ": " + why);
     }
   }
   // Created before the class is listed, so that a folder of the tool's
@@ -72,19 +75,48 @@ std::string SetupProblem(const CheckOptions& o, Roster* roster) {
                                     o.gradescope, o.prairielearn, o.diff_folder}) {
     std::error_code error;
     if (!folder.empty() && !std::filesystem::create_directories(folder, error) && error) {
-      return "cannot create " + folder + ": " + error.message();
+      return Problem::Write("cannot create " + folder + ": " + error.message());
     }
   }
-  return {};
+  return Problem::None();
 }
 
-std::string NothingToGrade(const std::string& root, const ClassListing& listing) {
+Problem KeepOnly(const CheckOptions& o, std::vector<Student>* students) {
+  if (o.only.empty()) {
+    return Problem::None();
+  }
+  std::vector<Student> kept;
+  std::string unknown;
+  std::vector<std::string> keys;
+  for (const std::string& name : o.only) {
+    keys.push_back(NameKey(name));
+    const bool known = std::any_of(students->begin(), students->end(), [&](const Student& s) {
+      return NameKey(s.name) == keys.back();
+    });
+    if (!known) {
+      unknown += (unknown.empty() ? "" : ", ") + name;
+    }
+  }
+  for (Student& s : *students) {
+    if (std::find(keys.begin(), keys.end(), NameKey(s.name)) != keys.end()) {
+      kept.push_back(std::move(s));
+    }
+  }
+  *students = std::move(kept);
+  if (unknown.empty()) {
+    return Problem::None();
+  }
+  return Problem::Usage("--only " + unknown + ": no such student under " + *o.class_root +
+                        (o.roster_file.empty() ? "" : " or on the roster"));
+}
+
+Problem NothingToGrade(const std::string& root, const ClassListing& listing) {
   const bool any_folder =
       !listing.linked.empty() ||
       std::any_of(listing.students.begin(), listing.students.end(),
                   [](const Student& s) { return s.handed != Student::Handed::kNothing; });
   if (any_folder) {
-    return {};
+    return Problem::None();
   }
   std::string why = "no submission folders in " + root;
   const std::size_t zips = ZipFiles(root);
@@ -92,7 +124,7 @@ std::string NothingToGrade(const std::string& root, const ClassListing& listing)
     why += "; " + std::to_string(zips) + (zips == 1 ? " .zip file" : " .zip files") +
            " found: extract them first";
   }
-  return why;
+  return Problem::Setup(why);
 }
 
 void SayListing(const ClassListing& listing, const CheckOptions& o) {

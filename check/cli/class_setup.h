@@ -4,21 +4,27 @@
 #define MAE_CHECK_CLASS_SETUP_H
 
 #include <string>
+#include <vector>
 
 #include "check_options.h"
 #include "class_folder.h"
+#include "problem.h"
 #include "roster.h"
 
 namespace mae::check {
 
-// What is wrong with the folders or the roster, or ""; creates the output
-// folders.
-std::string SetupProblem(const CheckOptions& o, Roster* roster);
+// What is wrong with the folders or the roster, or no problem; creates the
+// output folders.
+[[nodiscard]] Problem SetupProblem(const CheckOptions& o, Roster* roster);
 
-// "" or why the listing leaves nothing to grade: "no submission folders in
-// ROOT", with "; 2 .zip files found: extract them first" when the root
-// holds archives.
-std::string NothingToGrade(const std::string& root, const ClassListing& listing);
+// Keeps the students --only names (all of them without --only); the
+// problem names those that match no student.
+[[nodiscard]] Problem KeepOnly(const CheckOptions& o, std::vector<Student>* students);
+
+// No problem, or why the listing leaves nothing to grade: "no submission
+// folders in ROOT", with "; 2 .zip files found: extract them first" when
+// the root holds archives.
+[[nodiscard]] Problem NothingToGrade(const std::string& root, const ClassListing& listing);
 
 // Says what the listing left out or found odd, once each, on standard
 // error; and that no name of the roster matches a folder, when none does.

@@ -8,6 +8,8 @@ inline constexpr int kExitAllPass = 0;     // every case passes
 inline constexpr int kExitNotAllPass = 1;  // a case fails or has an error
 // A usage or setup mistake, or a file that cannot be written.
 inline constexpr int kExitTrouble = 2;
+// --help or --version printed: nothing was checked.
+inline constexpr int kExitShown = 0;
 
 }  // namespace mae::check
 

@@ -7,10 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "exit_status.h"
 #include "html_report.h"
 #include "json_report.h"
+#include "messages.h"
 #include "platform_docs.h"
 #include "run_cases.h"
+#include "run_options.h"
 #include "setup.h"
 #include "text_report.h"
 #include "write_outputs.h"
@@ -39,7 +42,7 @@ std::string SuiteName(const CheckOptions& o) {
 
 int RunFolder(const CheckOptions& o) {
   const Setup setup = PlanCases(o);
-  if (!setup.problem.empty()) {
+  if (setup.problem) {
     Say(setup.problem);
     return kExitTrouble;
   }
@@ -54,27 +57,25 @@ int RunFolder(const CheckOptions& o) {
     // The folder's list of pictures: those of cases not pictured this time
     // go, as they no longer show this folder's outputs.
     WrittenFiles list(o.diff_folder);
-    trouble = !WriteDiffPictures(o.diff_folder, results, pictures, &diff_paths, &list);
-    const std::string problem = list.Finish(true);
-    if (!problem.empty()) {
-      Say(problem);
-      trouble = true;
-    }
+    Problems problems = WriteDiffPictures(o.diff_folder, results, pictures, &diff_paths, &list);
+    problems.Add(list.Finish(true));
+    Say(problems);
+    trouble = static_cast<bool>(problems);
   }
   const std::string text = o.github_classroom ? GitHubClassroomLine(results)
                            : o.json           ? JsonReport(results, o.rules, diff_paths)
                                               : TextReport(results, o.rules);
   std::fwrite(text.data(), 1, text.size(), stdout);
-  if (!o.report_file.empty() &&
-      !WriteOrSay(o.report_file, HtmlReport(results, pictures, o.rules))) {
-    trouble = true;
+  Problems problems;
+  if (!o.report_file.empty()) {
+    problems.Add(WriteOutput(o.report_file, HtmlReport(results, pictures, o.rules)));
   }
-  if (!WritePlatformDocs(results, pictures, o.gradescope, o.prairielearn)) {
-    trouble = true;
+  problems.Add(WritePlatformDocs(results, pictures, o.gradescope, o.prairielearn));
+  if (!o.junit.empty()) {
+    problems.Add(WriteOutput(o.junit, JUnitXml({{SuiteName(o), &results, &diff_paths}})));
   }
-  if (!o.junit.empty() && !WriteOrSay(o.junit, JUnitXml({{SuiteName(o), &results, &diff_paths}}))) {
-    trouble = true;
-  }
+  Say(problems);
+  trouble = trouble || problems;
   if (std::fflush(stdout) != 0) {
     Say(std::string("cannot write the results: ") + std::strerror(errno));
     trouble = true;

@@ -7,30 +7,34 @@
 
 namespace mae::check {
 
-// What is wrong with the options CLI11 accepted, in our words; "" if nothing.
-std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras) {
+// What is wrong with the options CLI11 accepted, in our words.
+Problem OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras) {
   for (const std::string& extra : extras) {
     if (extra.size() > 1 && extra[0] == '-') {
-      return "unknown option '" + extra + "'";
+      return Problem::Usage("unknown option '" + extra + "'");
     }
   }
   if (!extras.empty() || o.operands.size() > 2) {
-    return "too many operands: give DIR, or OUTPUT REFERENCE";
+    return Problem::Usage("too many operands: give DIR, or OUTPUT REFERENCE");
   }
   if (o.github_classroom && (o.json || o.class_root)) {
-    return o.json ? "--github-classroom prints its own result line; it does not go with --json"
-                  : "--github-classroom grades one repository, one student; it does not go "
-                    "with --class";
+    return Problem::Usage(
+        o.json ? "--github-classroom prints its own result line; it does not go with --json"
+               : "--github-classroom grades one repository, one student; it does not go "
+                 "with --class");
   }
   if (o.ans_folder && o.operands.size() == 2) {
-    return "--ans names the folder of the ten references; a pair gives its REFERENCE itself";
+    return Problem::Usage(
+        "--ans names the folder of the ten references; a pair gives its REFERENCE itself");
   }
   if (o.class_root) {
     if (!o.ans_folder) {
-      return "--class needs --ans FOLDER, the references every submission is checked against";
+      return Problem::Usage(
+          "--class needs --ans FOLDER, the references every submission is checked against");
     }
     if (!o.operands.empty()) {
-      return "--class takes no DIR or OUTPUT REFERENCE: every sub-folder of ROOT is a submission";
+      return Problem::Usage(
+          "--class takes no DIR or OUTPUT REFERENCE: every sub-folder of ROOT is a submission");
     }
   } else {
     for (const auto& [name, value] :
@@ -38,17 +42,17 @@ std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>&
           {"--csv", &o.csv_file},
           {"--reports", &o.reports_folder}}) {
       if (!value->empty()) {
-        return std::string(name) + " goes with --class ROOT";
+        return Problem::Usage(std::string(name) + " goes with --class ROOT");
       }
     }
     if (!o.only.empty()) {
-      return "--only goes with --class ROOT";
+      return Problem::Usage("--only goes with --class ROOT");
     }
   }
-  return {};
+  return Problem::None();
 }
 
-std::string PatternProblem(const CaseRules& rules, const std::vector<std::string>& case_names) {
+Problem PatternProblem(const CaseRules& rules, const std::vector<std::string>& case_names) {
   std::vector<std::pair<const char*, std::string>> globs;
   for (const CaseRules::Pattern& p : rules.max_patterns) {
     globs.emplace_back("--max", p.glob);
@@ -71,11 +75,11 @@ std::string PatternProblem(const CaseRules& rules, const std::vector<std::string
       for (const std::string& name : case_names) {
         names += (names.empty() ? "" : ", ") + name;
       }
-      return std::string(option) + " pattern '" + glob + "' matches no case; the cases are " +
-             names;
+      return Problem::Usage(std::string(option) + " pattern '" + glob +
+                            "' matches no case; the cases are " + names);
     }
   }
-  return {};
+  return Problem::None();
 }
 
 }  // namespace mae::check

@@ -9,18 +9,20 @@
 
 #include "case_rules.h"
 #include "check_options.h"
+#include "problem.h"
 
 namespace mae::check {
 
-// What is wrong with options CLI11 accepted, in the tool's words ("" when
-// nothing): `extras` are the arguments it did not recognise. The numbers
-// of the rules are checked apart.
-std::string OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras);
+// What is wrong with options CLI11 accepted, in the tool's words, or no
+// problem: `extras` are the arguments it did not recognise. The numbers of
+// the rules are checked apart.
+[[nodiscard]] Problem OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras);
 
-// What is wrong with the --max and --points patterns ("" when nothing): a
+// What is wrong with the --max and --points patterns, or no problem: a
 // pattern that matches none of `case_names` is a mistake (a misspelt or
 // miscased name), said with the names it could have matched.
-std::string PatternProblem(const CaseRules& rules, const std::vector<std::string>& case_names);
+[[nodiscard]] Problem PatternProblem(const CaseRules& rules,
+                                     const std::vector<std::string>& case_names);
 
 }  // namespace mae::check
 

@@ -7,9 +7,11 @@
 
 #include "case_list.h"
 #include "case_rules.h"
+#include "exit_status.h"
 #include "option_checks.h"
 #include "option_list.h"
 #include "output_places.h"
+#include "problem.h"
 #include "shown_text.h"
 
 namespace mae::check {
@@ -25,10 +27,10 @@ class UsageFormatter : public CLI::Formatter {
   }
 };
 
-ParsedOptions UsageError(const std::string& message) {
-  std::fprintf(stderr, "mae-check: %s\nTry 'mae-check --help'.\n", Shown(message).c_str());
+ParsedOptions UsageError(const Problem& problem) {
+  std::fprintf(stderr, "mae-check: %s\nTry 'mae-check --help'.\n", Shown(problem.words()).c_str());
   ParsedOptions parsed;
-  parsed.exit_status = 2;
+  parsed.exit_status = kExitTrouble;
   return parsed;
 }
 
@@ -62,44 +64,44 @@ const char* EmptyName(const CLI::App& app, const CheckOptions& o, const Given& g
   return nullptr;
 }
 
-// The thresholds, points, largest difference and border; "" or what is
-// wrong with them.
-std::string ReadRules(const CLI::App& app, const Given& given, CaseRules* rules) {
+// The thresholds, points, largest difference and border; no problem, or
+// what is wrong with them.
+Problem ReadRules(const CLI::App& app, const Given& given, CaseRules* rules) {
   for (const std::string& text : given.max) {
-    const std::string problem = AddRule("--max", text, &rules->default_max, &rules->max_patterns);
-    if (!problem.empty()) {
+    const Problem problem = AddRule("--max", text, &rules->default_max, &rules->max_patterns);
+    if (problem) {
       return problem;
     }
   }
   for (const std::string& text : given.points) {
-    const std::string problem =
+    const Problem problem =
         AddRule("--points", text, &rules->default_points, &rules->point_patterns, kMostPoints);
-    if (!problem.empty()) {
+    if (problem) {
       return problem;
     }
   }
   for (const std::string& text : given.input) {
-    const std::string problem = AddInput(text, rules);
-    if (!problem.empty()) {
+    const Problem problem = AddInput(text, rules);
+    if (problem) {
       return problem;
     }
   }
   if (app.count("--max-difference") > 0) {
     const auto n = ParseCount(given.max_difference, 255);
     if (!n) {
-      return "--max-difference needs a whole number from 0 to 255, not '" + given.max_difference +
-             "'";
+      return Problem::Usage("--max-difference needs a whole number from 0 to 255, not '" +
+                            given.max_difference + "'");
     }
     rules->max_difference = static_cast<unsigned>(*n);
   }
   if (app.count("--border") > 0) {
     const auto n = ParseCount(given.border, 0x7FFFFFFF);
     if (!n) {
-      return "--border needs a whole number of pixels, not '" + given.border + "'";
+      return Problem::Usage("--border needs a whole number of pixels, not '" + given.border + "'");
     }
     rules->border = static_cast<std::uint32_t>(*n);
   }
-  return {};
+  return Problem::None();
 }
 
 }  // namespace
@@ -130,12 +132,12 @@ ParsedOptions ParseOptions(int argc, char** argv) {
     return parsed;
   } catch (const CLI::ArgumentMismatch& e) {
     const std::string what = e.what();
-    return UsageError(what.substr(0, what.find(':')) + " needs a value");
+    return UsageError(Problem::Usage(what.substr(0, what.find(':')) + " needs a value"));
   } catch (const CLI::ParseError& e) {
-    return UsageError(e.what());
+    return UsageError(Problem::Usage(e.what()));
   }
   if (const char* name = EmptyName(app, o, given)) {
-    return UsageError(std::string(name) + " needs a name, not an empty one");
+    return UsageError(Problem::Usage(std::string(name) + " needs a name, not an empty one"));
   }
   if (app.count("--ans") > 0) {
     o.ans_folder = given.ans;
@@ -143,20 +145,20 @@ ParsedOptions ParseOptions(int argc, char** argv) {
   if (app.count("--class") > 0) {
     o.class_root = given.class_root;
   }
-  std::string problem = OptionProblem(o, app.remaining());
-  if (problem.empty()) {
+  Problem problem = OptionProblem(o, app.remaining());
+  if (!problem) {
     problem = ReadRules(app, given, &o.rules);
   }
-  if (problem.empty() && app.count("--max-pixels") > 0) {
+  if (!problem && app.count("--max-pixels") > 0) {
     const auto n = ParseCount(given.max_pixels, kMostMaxPixels);
     if (!n || *n == 0) {
-      problem = "--max-pixels needs a whole number from 1 to " + std::to_string(kMostMaxPixels) +
-                ", not '" + given.max_pixels + "'";
+      problem = Problem::Usage("--max-pixels needs a whole number from 1 to " +
+                               std::to_string(kMostMaxPixels) + ", not '" + given.max_pixels + "'");
     } else {
       o.max_pixels = *n;
     }
   }
-  if (problem.empty()) {
+  if (!problem) {
     // The ten cases' names, and a pair's own, which a course's shared
     // patterns may name.
     std::vector<std::string> names;
@@ -168,10 +170,10 @@ ParsedOptions ParseOptions(int argc, char** argv) {
     }
     problem = PatternProblem(o.rules, names);
   }
-  if (problem.empty()) {
+  if (!problem) {
     problem = OutputPlaceProblem(o);
   }
-  if (!problem.empty()) {
+  if (problem) {
     return UsageError(problem);
   }
   parsed.options = o;

@@ -5,15 +5,16 @@
 #include <optional>
 
 #include "check_options.h"
+#include "exit_status.h"
 
 namespace mae::check {
 
 // The options, or the exit status when the run ends here: --help and
-// --version (0, after printing them), or a usage error (2, after saying
-// so on standard error).
+// --version (kExitShown, after printing them), or a usage error
+// (kExitTrouble, after saying so on standard error).
 struct ParsedOptions {
   std::optional<CheckOptions> options;
-  int exit_status = 0;
+  int exit_status = kExitShown;
 };
 
 ParsedOptions ParseOptions(int argc, char** argv);

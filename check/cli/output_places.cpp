@@ -68,20 +68,20 @@ std::string SubmissionOf(const fs::path& path, const fs::path& root) {
   return name;
 }
 
-std::string Collision(const Place& a, const Place& b) {
+Problem Collision(const Place& a, const Place& b) {
   if (a.resolved == b.resolved) {
-    return Named(a) + " and " + Named(b) + " name the same " +
-           (a.folder && b.folder     ? "folder"
-            : !a.folder && !b.folder ? "file"
-                                     : "path") +
-           "; give each its own";
+    return Problem::Usage(Named(a) + " and " + Named(b) + " name the same " +
+                          (a.folder && b.folder     ? "folder"
+                           : !a.folder && !b.folder ? "file"
+                                                    : "path") +
+                          "; give each its own");
   }
   if (a.folder && b.folder && (Within(a.resolved, b.resolved) || Within(b.resolved, a.resolved))) {
     const bool a_inside = Within(a.resolved, b.resolved);
-    return Named(a_inside ? a : b) + " lies inside " + Named(a_inside ? b : a) +
-           "; give each its own folder";
+    return Problem::Usage(Named(a_inside ? a : b) + " lies inside " + Named(a_inside ? b : a) +
+                          "; give each its own folder");
   }
-  return {};
+  return Problem::None();
 }
 
 std::vector<Place> Places(const CheckOptions& o) {
@@ -110,12 +110,12 @@ std::vector<Place> Places(const CheckOptions& o) {
 
 }  // namespace
 
-std::string OutputPlaceProblem(const CheckOptions& o) {
+Problem OutputPlaceProblem(const CheckOptions& o) {
   const std::vector<Place> places = Places(o);
   for (std::size_t i = 0; i < places.size(); ++i) {
     for (std::size_t j = i + 1; j < places.size(); ++j) {
-      const std::string problem = Collision(places[i], places[j]);
-      if (!problem.empty()) {
+      const Problem problem = Collision(places[i], places[j]);
+      if (problem) {
         return problem;
       }
     }
@@ -128,29 +128,30 @@ std::string OutputPlaceProblem(const CheckOptions& o) {
   }
   for (const Place& p : places) {
     if (!ans.empty() && Within(p.resolved, Resolved(ans))) {
-      return Named(p) + " lies in the references' folder " + ans + "; write the outputs elsewhere";
+      return Problem::Usage(Named(p) + " lies in the references' folder " + ans +
+                            "; write the outputs elsewhere");
     }
     if (o.class_root) {
       const fs::path root = Resolved(*o.class_root);
       if (p.folder && p.resolved == root) {
-        return Named(p) +
-               " is the class root; its files would be graded as students, or "
-               "written into their folders: give a folder beside it or a new one "
-               "inside it";
+        return Problem::Usage(Named(p) +
+                              " is the class root; its files would be graded as students, or "
+                              "written into their folders: give a folder beside it or a new one "
+                              "inside it");
       }
       const std::string student = SubmissionOf(p.resolved, root);
       if (!student.empty()) {
-        return Named(p) + " lies inside the submission " + student +
-               "; write the outputs outside the students' folders";
+        return Problem::Usage(Named(p) + " lies inside the submission " + student +
+                              "; write the outputs outside the students' folders");
       }
     } else if (p.folder && o.operands.size() < 2 &&
                p.resolved == Resolved(o.operands.empty() ? "." : o.operands[0])) {
-      return Named(p) +
-             " is the folder being checked, where NAME.png would be taken for an "
-             "output; give a folder of its own";
+      return Problem::Usage(Named(p) +
+                            " is the folder being checked, where NAME.png would be taken for an "
+                            "output; give a folder of its own");
     }
   }
-  return {};
+  return Problem::None();
 }
 
 }  // namespace mae::check

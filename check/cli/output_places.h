@@ -8,14 +8,15 @@
 #include <string>
 
 #include "check_options.h"
+#include "problem.h"
 
 namespace mae::check {
 
-// "" when the outputs `o` asks for keep apart, else what collides, naming
+// No problem when the outputs `o` asks for keep apart, else what collides, naming
 // both: "--reports out and --diff out name the same folder; give each its
 // own". Folders are compared as they resolve, whether they exist yet or
 // not. Checked before anything is written.
-std::string OutputPlaceProblem(const CheckOptions& o);
+[[nodiscard]] Problem OutputPlaceProblem(const CheckOptions& o);
 
 }  // namespace mae::check
 

@@ -11,18 +11,19 @@
 
 namespace mae::check {
 
-std::string NotAFolder(const std::string& path) {
+Problem NotAFolder(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
-    return path + ": " + std::strerror(errno);
+    return Problem::Setup(path + ": " + std::strerror(errno));
   }
   if (S_ISDIR(st.st_mode)) {
-    return {};
+    return Problem::None();
   }
-  return path + (S_ISREG(st.st_mode) ? " is a file, not a folder" : " is not a folder");
+  return Problem::Setup(path +
+                        (S_ISREG(st.st_mode) ? " is a file, not a folder" : " is not a folder"));
 }
 
-std::string InputProblem(const CaseRules& rules) {
+Problem InputProblem(const CaseRules& rules) {
   std::vector<std::string> paths;
   if (!rules.default_input.empty()) {
     paths.push_back(rules.default_input);
@@ -33,22 +34,23 @@ std::string InputProblem(const CaseRules& rules) {
   for (const std::string& path : paths) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) {
-      return "--input " + path + ": " + std::strerror(errno);
+      return Problem::Setup("--input " + path + ": " + std::strerror(errno));
     }
     if (!S_ISREG(st.st_mode)) {
-      return "--input " + path + " is not a file; expected the exercise's input picture";
+      return Problem::Setup("--input " + path +
+                            " is not a file; expected the exercise's input picture");
     }
     if (::access(path.c_str(), R_OK) != 0) {
-      return "--input " + path + ": " + std::strerror(errno);
+      return Problem::Setup("--input " + path + ": " + std::strerror(errno));
     }
   }
-  return {};
+  return Problem::None();
 }
 
 Setup PlanCases(const CheckOptions& o) {
   Setup setup;
   setup.problem = InputProblem(o.rules);
-  if (!setup.problem.empty()) {
+  if (setup.problem) {
     return setup;
   }
   if (o.operands.size() == 2) {
@@ -58,25 +60,27 @@ Setup PlanCases(const CheckOptions& o) {
     return setup;
   }
   const std::string dir = o.operands.empty() ? "." : o.operands[0];
-  std::string problem = NotAFolder(dir);
-  if (!problem.empty()) {
+  const Problem not_folder = NotAFolder(dir);
+  if (not_folder) {
     struct stat st {};
     const bool file = ::stat(dir.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-    setup.problem = problem + (file ? "; to check one pair, give OUTPUT and REFERENCE"
-                                    : "; expected the folder of the ten outputs (Blur1.bmp ...)");
+    setup.problem = Problem::Setup(
+        not_folder.words() + (file ? "; to check one pair, give OUTPUT and REFERENCE"
+                                   : "; expected the folder of the ten outputs (Blur1.bmp ...)"));
     return setup;
   }
   if (o.ans_folder) {
-    problem = NotAFolder(*o.ans_folder);
-    if (!problem.empty()) {
-      setup.problem = "--ans " + problem + "; expected the folder of the ten references";
+    const Problem not_ans = NotAFolder(*o.ans_folder);
+    if (not_ans) {
+      setup.problem = Problem::Setup("--ans " + not_ans.words() +
+                                     "; expected the folder of the ten references");
       return setup;
     }
   } else {
     const std::string ans = dir == "." ? "ANS" : dir + (dir.back() == '/' ? "ANS" : "/ANS");
-    if (!NotAFolder(ans).empty()) {
-      setup.problem = dir + " has no ANS folder; expected the ten references in " + ans +
-                      " (Blur1.bmp ...), or their folder named with --ans";
+    if (NotAFolder(ans)) {
+      setup.problem = Problem::Setup(dir + " has no ANS folder; expected the ten references in " +
+                                     ans + " (Blur1.bmp ...), or their folder named with --ans");
       return setup;
     }
   }

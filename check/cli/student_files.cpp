@@ -27,57 +27,51 @@ OwnFolderLists::OwnFolderLists(const CheckOptions& o) {
   }
 }
 
-bool OwnFolderLists::Finish(bool remove_stale) {
-  bool ok = true;
+Problems OwnFolderLists::Finish(bool remove_stale) {
+  Problems problems;
   for (std::optional<WrittenFiles>* list : {&reports, &diff, &gradescope, &prairielearn}) {
     if (*list) {
-      const std::string problem = (*list)->Finish(remove_stale);
-      if (!problem.empty()) {
-        Say(problem);
-        ok = false;
-      }
+      problems.Add((*list)->Finish(remove_stale));
     }
   }
-  return ok;
+  return problems;
 }
 
-bool WriteStudent(const CheckOptions& o, StudentResult& r,
-                  const std::vector<CasePictures>& pictures, OwnFolderLists* lists) {
+Problems WriteStudent(const CheckOptions& o, StudentResult& r,
+                      const std::vector<CasePictures>& pictures, OwnFolderLists* lists) {
   const std::string& file = r.student.file_name;
-  bool ok = true;
+  Problems problems;
   if (!o.gradescope.empty()) {
-    ok = WriteNoted(ListOf(lists->gradescope), o.gradescope + "/" + file + ".json",
-                    GradescopeJson(r.cases));
+    problems.Add(WriteNoted(ListOf(lists->gradescope), o.gradescope + "/" + file + ".json",
+                            GradescopeJson(r.cases)));
   }
   if (!o.prairielearn.empty()) {
-    ok = WritePlatformDocs(r.cases, pictures, "", o.prairielearn + "/" + file + ".json",
-                           ListOf(lists->prairielearn)) &&
-         ok;
+    problems.Add(WritePlatformDocs(r.cases, pictures, "", o.prairielearn + "/" + file + ".json",
+                                   ListOf(lists->prairielearn)));
   }
   if (!r.student.Submitted()) {
-    return ok;  // nothing handed in: no pictures or page
+    return problems;  // nothing handed in: no pictures or page
   }
   if (!o.diff_folder.empty()) {
-    ok = WriteDiffPictures(o.diff_folder + "/" + file, r.cases, pictures, &r.diff_paths,
-                           ListOf(lists->diff)) &&
-         ok;
+    problems.Add(WriteDiffPictures(o.diff_folder + "/" + file, r.cases, pictures, &r.diff_paths,
+                                   ListOf(lists->diff)));
   }
   if (!o.reports_folder.empty()) {
     const StudentPage page{r.student.name, "../index.html", "../shared"};
     std::vector<SharedPicture> shared;
-    ok = WriteNoted(ListOf(lists->reports), o.reports_folder + "/students/" + file + ".html",
-                    HtmlReport(r.cases, pictures, o.rules, &page, &shared)) &&
-         ok;
+    problems.Add(WriteNoted(ListOf(lists->reports),
+                            o.reports_folder + "/students/" + file + ".html",
+                            HtmlReport(r.cases, pictures, o.rules, &page, &shared)));
     // Each shared picture once a run; the same key is the same picture.
     for (const SharedPicture& picture : shared) {
       if (lists->shared_written.insert(picture.key).second) {
-        ok = WriteNoted(ListOf(lists->reports), o.reports_folder + "/shared/" + picture.key + ".js",
-                        SharedPictureScript(picture)) &&
-             ok;
+        problems.Add(WriteNoted(ListOf(lists->reports),
+                                o.reports_folder + "/shared/" + picture.key + ".js",
+                                SharedPictureScript(picture)));
       }
     }
   }
-  return ok;
+  return problems;
 }
 
 }  // namespace mae::check

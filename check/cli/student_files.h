@@ -12,6 +12,7 @@
 #include "case_pictures.h"
 #include "check_options.h"
 #include "class_grade.h"
+#include "problem.h"
 #include "written_files.h"
 
 namespace mae::check {
@@ -24,16 +25,17 @@ struct OwnFolderLists {
   explicit OwnFolderLists(const CheckOptions& o);
 
   // Removes the files of a previous run that this one did not write (not
-  // when only some students were graded) and writes the lists; false after
-  // saying what went wrong.
-  bool Finish(bool remove_stale);
+  // when only some students were graded) and writes the lists; returns
+  // what went wrong.
+  [[nodiscard]] Problems Finish(bool remove_stale);
 };
 
 // Writes one student's documents, pictures and page, as asked for, each
 // under the student's file_name and noted on its folder's list before it
-// is written; false after saying what could not be written.
-bool WriteStudent(const CheckOptions& o, StudentResult& r,
-                  const std::vector<CasePictures>& pictures, OwnFolderLists* lists);
+// is written; returns what could not be written.
+[[nodiscard]] Problems WriteStudent(const CheckOptions& o, StudentResult& r,
+                                    const std::vector<CasePictures>& pictures,
+                                    OwnFolderLists* lists);
 
 }  // namespace mae::check
 

@@ -1,12 +1,11 @@
 #include "class_reports.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 
 #include "diagnosis.h"
 #include "json_report.h"
+#include "number_text.h"
 #include "shown_text.h"
 #include "summary.h"
 #include "verdict.h"
@@ -37,21 +36,6 @@ const char* Mark(const CaseResult& r) {
     return "-";
   }
   return r.verdict == Verdict::kPass ? "P" : r.verdict == Verdict::kFail ? "F" : "E";
-}
-
-std::string ShortestText(double value) {
-  char text[32];
-  if (value == std::floor(value) && std::fabs(value) < 1e15) {
-    std::snprintf(text, sizeof text, "%.0f", value);  // whole numbers as such: 10, not 1e+01
-    return text;
-  }
-  for (int digits = 1; digits <= 17; ++digits) {
-    std::snprintf(text, sizeof text, "%.*g", digits, value);
-    if (std::strtod(text, nullptr) == value) {
-      break;
-    }
-  }
-  return text;
 }
 
 std::string ClassJson(const std::vector<StudentResult>& students, const ClassGroups& groups,

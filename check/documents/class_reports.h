@@ -26,9 +26,6 @@ std::string ClassCsv(const std::vector<StudentResult>& students);
 // The mark of a case in the class table: "P", "F", "E" or "-".
 const char* Mark(const CaseResult& r);
 
-// The shortest text that reads back as the same double.
-std::string ShortestText(double value);
-
 }  // namespace mae::check
 
 #endif  // MAE_CHECK_CLASS_REPORTS_H

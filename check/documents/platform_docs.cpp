@@ -37,9 +37,9 @@ std::string PictureUrl(const Picture& diff_picture, std::uint32_t factor) {
   if (diff_picture.empty()) {
     return {};
   }
-  std::string error;
-  const std::string png = EncodeDiffPng(ShrinkKeepingDifferences(diff_picture, factor), &error);
-  return png.empty() ? std::string() : "data:image/png;base64," + Base64(png);
+  std::string png;
+  const Problem problem = EncodeDiffPng(ShrinkKeepingDifferences(diff_picture, factor), &png);
+  return problem ? std::string() : "data:image/png;base64," + Base64(png);
 }
 
 Json PrairieLearnTest(const CaseResult& r, const std::string& url) {

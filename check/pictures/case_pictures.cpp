@@ -10,19 +10,24 @@ namespace mae::check {
 
 namespace {
 
+// What every problem of a case's pictures starts with.
+constexpr const char* kCannotMake = "cannot make a PNG picture: ";
+
 std::uint32_t StepFor(std::uint64_t side) {
   return static_cast<std::uint32_t>((side + kLargestDrawnSide - 1) / kLargestDrawnSide);
 }
 
 }  // namespace
 
-std::string CasePng(const Picture& picture, CasePictures* pictures, bool difference) {
-  std::string error;
-  std::string png = difference ? EncodeDiffPng(picture, &error) : EncodePng(picture, &error);
-  if (png.empty() && pictures->error.empty()) {
-    pictures->error = "cannot make a PNG picture: " + error;
+void CasePictures::Note(const Problem& problem) {
+  if (problem && error.empty()) {
+    error = problem.words();
   }
-  return png;
+}
+
+Problem CasePng(const Picture& picture, std::string* png, bool difference) {
+  const Problem problem = difference ? EncodeDiffPng(picture, png) : EncodePng(picture, png);
+  return problem.After(kCannotMake);
 }
 
 Picture ReadPicture(const BmpFile& file, std::uint32_t x, std::uint32_t y, std::uint32_t width,
@@ -78,20 +83,27 @@ std::uint32_t ReportStep(const CaseResult& r) {
 
 namespace {
 
-// The PNG of a picture, as base64 text, or "" with the reason in *error.
-std::string Embedded(const Picture& picture, bool difference, std::string* error,
-                     bool smaller = false) {
+// The PNG of a picture, as base64 text in *base64 ("" for an empty picture
+// or a problem).
+Problem Embedded(const Picture& picture, bool difference, std::string* base64,
+                 bool smaller = false) {
+  base64->clear();
   if (picture.empty()) {
-    return {};
+    return Problem::None();
   }
   const PngEffort effort = smaller ? PngEffort::kSmall : PngEffort::kFast;
-  const std::string png =
-      difference ? EncodeDiffPng(picture, error, effort) : EncodePng(picture, error, effort);
-  return png.empty() ? std::string() : Base64(png);
+  std::string png;
+  const Problem problem =
+      difference ? EncodeDiffPng(picture, &png, effort) : EncodePng(picture, &png, effort);
+  if (!problem) {
+    *base64 = Base64(png);
+  }
+  return problem;
 }
 
-// Crops of both pictures around the largest difference, at full size.
-void MakeCrops(const CaseResult& r, const CaseFiles& files, CasePictures* p, std::string* error) {
+// Crops of both pictures around the largest difference, at full size; the
+// later problem when both have one.
+Problem MakeCrops(const CaseResult& r, const CaseFiles& files, CasePictures* p) {
   const Size out = r.output_size.value_or(Size{0, 0});
   const Size ref = r.reference_size.value_or(Size{0, 0});
   const DiffMarks& m = p->diff_marks;
@@ -104,41 +116,51 @@ void MakeCrops(const CaseResult& r, const CaseFiles& files, CasePictures* p, std
   const std::uint32_t y = std::min(common_h - h, m.largest_y - std::min(m.largest_y, h / 2));
   p->crop_x = x;
   p->crop_y = y;
-  p->crop_output_png =
-      Embedded(ReadPicture(*files.output, x, y + (out.second - common_h), w, h, 1), false, error);
-  p->crop_reference_png = Embedded(
-      ReadPicture(*files.reference, x, y + (ref.second - common_h), w, h, 1), false, error);
+  const Problem output =
+      Embedded(ReadPicture(*files.output, x, y + (out.second - common_h), w, h, 1), false,
+               &p->crop_output_png);
+  const Problem reference =
+      Embedded(ReadPicture(*files.reference, x, y + (ref.second - common_h), w, h, 1), false,
+               &p->crop_reference_png);
+  return reference ? reference : output;
 }
 
 }  // namespace
 
-void MakeWholeOutput(const CaseResult& r, const CaseFiles& files, CasePictures* p,
-                     std::string* error) {
+Problem MakeWholeOutput(const CaseResult& r, const CaseFiles& files, CasePictures* p) {
   const Size out = r.output_size.value_or(Size{0, 0});
-  p->output_png = Embedded(ReadPicture(*files.output, 0, 0, out.first, out.second, p->step), false,
-                           error, p->smaller);
+  return Embedded(ReadPicture(*files.output, 0, 0, out.first, out.second, p->step), false,
+                  &p->output_png, p->smaller)
+      .After(kCannotMake);
 }
 
-std::string WholeReferencePng(const CaseResult& r, const BmpFile& reference, std::uint32_t step,
-                              bool smaller, std::string* error) {
+Problem WholeReferencePng(const CaseResult& r, const BmpFile& reference, std::uint32_t step,
+                          bool smaller, std::string* base64) {
   const Size ref = r.reference_size.value_or(Size{0, 0});
-  return Embedded(ReadPicture(reference, 0, 0, ref.first, ref.second, step), false, error, smaller);
+  return Embedded(ReadPicture(reference, 0, 0, ref.first, ref.second, step), false, base64, smaller)
+      .After(kCannotMake);
 }
 
-void MakeDrawnDifference(const CaseResult& r, const CaseFiles& files, CasePictures* p,
-                         std::string* error) {
+Problem MakeDrawnDifference(const CaseResult& r, const CaseFiles& files, CasePictures* p) {
   if (p->diff_picture.empty()) {
-    return;
+    return Problem::None();
   }
   const std::uint32_t step = p->step;
-  p->report_diff_png =
-      step == 1 && !p->diff_png.empty()
-          ? Base64(p->diff_png)
-          : Embedded(step == 1 ? p->diff_picture : ShrinkKeepingDifferences(p->diff_picture, step),
-                     true, error, p->smaller);
-  if (step > 1 && p->diff_marks.largest != 0) {
-    MakeCrops(r, files, p, error);
+  Problem problem;
+  if (step == 1 && !p->diff_png.empty()) {
+    p->report_diff_png = Base64(p->diff_png);
+  } else {
+    problem =
+        Embedded(step == 1 ? p->diff_picture : ShrinkKeepingDifferences(p->diff_picture, step),
+                 true, &p->report_diff_png, p->smaller);
   }
+  if (step > 1 && p->diff_marks.largest != 0) {
+    const Problem crops = MakeCrops(r, files, p);
+    if (crops) {
+      problem = crops;
+    }
+  }
+  return problem.After(kCannotMake);
 }
 
 }  // namespace mae::check

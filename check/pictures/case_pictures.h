@@ -11,6 +11,7 @@
 #include "case_result.h"
 #include "picture.h"
 #include "png.h"
+#include "problem.h"
 
 namespace mae::check {
 
@@ -30,7 +31,7 @@ struct CasePictures {
   std::string reference_png;
   std::uint64_t reference_hash = 0;  // FNV-1a of reference_png's text, when made
   std::string report_diff_png;       // as the report draws it
-  std::string error;                 // why a picture asked for could not be made
+  std::string error;                 // why a picture asked for could not be made: the first problem
   Picture diff_picture;              // the difference picture itself, when kept
   DiffMarks diff_marks;              // where it differs, with the pictures
   // 1, or the step the pictures were scaled down by to fit
@@ -42,12 +43,14 @@ struct CasePictures {
   std::string crop_reference_png;
   std::uint32_t crop_x = 0;
   std::uint32_t crop_y = 0;
+
+  // Keeps the words of `problem` in `error`, when it is the first.
+  void Note(const Problem& problem);
 };
 
-// The picture as PNG bytes (a difference picture with its palette);
-// empty when it cannot be made, with the first such reason kept in
-// pictures->error.
-std::string CasePng(const Picture& picture, CasePictures* pictures, bool difference = false);
+// The picture as PNG bytes in *png (a difference picture with its
+// palette), or "cannot make a PNG picture: WHY" (*png untouched).
+[[nodiscard]] Problem CasePng(const Picture& picture, std::string* png, bool difference = false);
 
 // A part of the open 24-bit picture `file`, top-left origin, read row by
 // row through the row reader (the file is never held whole): every
@@ -67,17 +70,17 @@ struct CaseFiles {
 };
 
 // The report's pictures of a compared case, each kept as the base64 text
-// the page embeds; why one could not be made goes to *error. The two
-// makers write fields of their own: the whole output (drawn with
-// p->step), and the difference picture as drawn with, for a scaled case
-// with a difference, crops around the largest. The whole reference is the
-// same for every student: a run makes it once with WholeReferencePng.
-void MakeWholeOutput(const CaseResult& r, const CaseFiles& files, CasePictures* p,
-                     std::string* error);
-void MakeDrawnDifference(const CaseResult& r, const CaseFiles& files, CasePictures* p,
-                         std::string* error);
-std::string WholeReferencePng(const CaseResult& r, const BmpFile& reference, std::uint32_t step,
-                              bool smaller, std::string* error);
+// the page embeds; each returns why one could not be made ("cannot make a
+// PNG picture: WHY"). The two makers write fields of their own: the whole
+// output (drawn with p->step), and the difference picture as drawn with,
+// for a scaled case with a difference, crops around the largest. The whole
+// reference is the same for every student: a run makes it once, with
+// WholeReferencePng, into *base64.
+[[nodiscard]] Problem MakeWholeOutput(const CaseResult& r, const CaseFiles& files, CasePictures* p);
+[[nodiscard]] Problem MakeDrawnDifference(const CaseResult& r, const CaseFiles& files,
+                                          CasePictures* p);
+[[nodiscard]] Problem WholeReferencePng(const CaseResult& r, const BmpFile& reference,
+                                        std::uint32_t step, bool smaller, std::string* base64);
 
 }  // namespace mae::check
 

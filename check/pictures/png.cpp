@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "bmp_header.h"
@@ -79,9 +80,8 @@ FilteredRows FilterRows(const unsigned char* data, std::size_t row, std::uint32_
 // A PNG file of `height` rows (8 bits per sample, the given colour type
 // and palette) from its filtered rows, zlib-compressed at once into one
 // IDAT chunk.
-std::string Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color_type,
-                   const FilteredRows& rows, const std::string& palette, int level,
-                   std::string* error) {
+Problem Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color_type,
+               const FilteredRows& rows, const std::string& palette, int level, std::string* out) {
   const std::unique_ptr<libdeflate_compressor, CompressorFree> compressor(
       libdeflate_alloc_compressor(level));
   const std::size_t bound =
@@ -89,14 +89,12 @@ std::string Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color
   const std::unique_ptr<unsigned char[]> idat(bound != 0 ? new (std::nothrow) unsigned char[bound]
                                                          : nullptr);
   if (!rows.bytes || !idat) {
-    *error = "out of memory";
-    return {};
+    return Problem::Picture("out of memory");
   }
   const std::size_t size =
       libdeflate_zlib_compress(compressor.get(), rows.bytes.get(), rows.size, idat.get(), bound);
   if (size == 0) {
-    *error = "cannot compress the picture";
-    return {};
+    return Problem::Picture("cannot compress the picture");
   }
   std::string png("\x89PNG\r\n\x1a\n", 8);
   png.reserve(png.size() + 25 + (palette.empty() ? 0 : 12 + palette.size()) + 12 + size + 12);
@@ -110,7 +108,8 @@ std::string Encode(std::uint32_t width, std::uint32_t height, std::uint8_t color
   }
   Chunk(&png, "IDAT", idat.get(), size);
   Chunk(&png, "IEND", nullptr, 0);
-  return png;
+  *out = std::move(png);
+  return Problem::None();
 }
 
 // The palette index of a difference picture's colour: the greys 128-255,
@@ -144,21 +143,19 @@ std::string DiffPalette() {
 
 }  // namespace
 
-std::string EncodePng(const Picture& picture, std::string* error, PngEffort effort) {
+Problem EncodePng(const Picture& picture, std::string* png, PngEffort effort) {
   if (picture.empty()) {
-    *error = "an empty picture";
-    return {};
+    return Problem::Picture("an empty picture");
   }
   const std::size_t row = std::size_t{picture.width} * kComparedPixelBytes;
   return Encode(picture.width, picture.height, kTruecolor,
                 FilterRows(picture.rgb.data(), row, picture.height, kComparedPixelBytes), "",
-                effort == PngEffort::kSmall ? kSmallLevel : kFastLevel, error);
+                effort == PngEffort::kSmall ? kSmallLevel : kFastLevel, png);
 }
 
-std::string EncodeDiffPng(const Picture& picture, std::string* error, PngEffort effort) {
+Problem EncodeDiffPng(const Picture& picture, std::string* png, PngEffort effort) {
   if (picture.empty()) {
-    *error = "an empty picture";
-    return {};
+    return Problem::Picture("an empty picture");
   }
   // Palette indices, filtered with None: the picture's few colours repeat.
   FilteredRows rows = MakeRows(picture.width, picture.height);
@@ -169,13 +166,13 @@ std::string EncodeDiffPng(const Picture& picture, std::string* error, PngEffort 
     for (std::size_t x = 0; x < picture.width; ++x, rgb += kComparedPixelBytes) {
       const int index = DiffIndex(rgb);
       if (index < 0) {
-        return EncodePng(picture, error, effort);  // a colour of its own: as it is
+        return EncodePng(picture, png, effort);  // a colour of its own: as it is
       }
       out[x] = static_cast<unsigned char>(index);
     }
   }
   return Encode(picture.width, picture.height, kIndexed, rows, DiffPalette(),
-                effort == PngEffort::kSmall ? kSmallDiffLevel : kFastLevel, error);
+                effort == PngEffort::kSmall ? kSmallDiffLevel : kFastLevel, png);
 }
 
 }  // namespace mae::check

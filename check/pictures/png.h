@@ -8,6 +8,7 @@
 #include <string>
 
 #include "picture.h"
+#include "problem.h"
 
 namespace mae::check {
 
@@ -15,16 +16,16 @@ namespace mae::check {
 // for a class's pages, kept and copied (a sixth smaller, a third slower).
 enum class PngEffort { kFast, kSmall };
 
-// The picture as a PNG file's bytes (8-bit RGB), or an empty string with
-// the reason in *error.
-std::string EncodePng(const Picture& picture, std::string* error,
-                      PngEffort effort = PngEffort::kFast);
+// The picture as a PNG file's bytes (8-bit RGB) in *png, or the problem
+// (*png untouched).
+[[nodiscard]] Problem EncodePng(const Picture& picture, std::string* png,
+                                PngEffort effort = PngEffort::kFast);
 
 // A difference picture as PNG bytes, with a palette of its few colours (a
 // third of the bytes to compress) where it has no others; decoded, the
 // same pixels as EncodePng's.
-std::string EncodeDiffPng(const Picture& picture, std::string* error,
-                          PngEffort effort = PngEffort::kFast);
+[[nodiscard]] Problem EncodeDiffPng(const Picture& picture, std::string* png,
+                                    PngEffort effort = PngEffort::kFast);
 
 }  // namespace mae::check
 

@@ -87,25 +87,16 @@ void LookCloser(const RunOptions& options, const ImageView& output, const ImageV
 void MakeReportPictures(const RunOptions& options, const CaseResult& r, const CaseFiles& files,
                         CasePictures* p, SharedPictures* shared) {
   if (r.verdict != Verdict::kError && r.comparison.has_figures()) {
-    const auto note = [p](const std::string& error) {
-      if (!error.empty() && p->error.empty()) {
-        p->error = "cannot make a PNG picture: " + error;
-      }
-    };
-    std::string error;
-    MakeWholeOutput(r, files, p, &error);
-    note(error);
+    p->Note(MakeWholeOutput(r, files, p));
     const SharedPng& reference = shared->Png(r.test_case.reference, p->step, p->smaller, [&] {
       SharedPng png;
-      png.base64 = WholeReferencePng(r, *files.reference, p->step, p->smaller, &png.error);
+      png.problem = WholeReferencePng(r, *files.reference, p->step, p->smaller, &png.base64);
       return png;
     });
     p->reference_png = reference.base64;
     p->reference_hash = reference.hash;
-    note(reference.error);
-    error.clear();
-    MakeDrawnDifference(r, files, p, &error);
-    note(error);
+    p->Note(reference.problem);
+    p->Note(MakeDrawnDifference(r, files, p));
   }
   if (!options.keep_diff_picture) {
     p->diff_picture = Picture();
@@ -177,7 +168,7 @@ CaseResult RunCase(const std::vector<Case>& cases, std::size_t i, const RunOptio
   }
   if (painter && r.comparison.state == CompareState::kCompared) {
     if (options.diff_pictures) {
-      pictures->diff_png = CasePng(painter->picture(), pictures, true);
+      pictures->Note(CasePng(painter->picture(), &pictures->diff_png, true));
     }
     pictures->diff_marks = painter->marks();
     if (options.keep_diff_picture || options.whole_pictures) {

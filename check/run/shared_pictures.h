@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "opened_picture.h"
+#include "problem.h"
 
 namespace mae::check {
 
@@ -22,7 +23,7 @@ namespace mae::check {
 struct SharedPng {
   std::string base64;
   std::uint64_t hash = 0;
-  std::string error;
+  Problem problem;
 };
 
 class SharedPictures {

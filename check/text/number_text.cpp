@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace mae::check {
 
@@ -39,6 +40,21 @@ std::string PercentText(std::uint64_t part, std::uint64_t whole) {
   }
   char text[32];
   std::snprintf(text, sizeof text, "%.2f%%", percent);
+  return text;
+}
+
+std::string ShortestText(double value) {
+  char text[32];
+  if (value == std::floor(value) && std::fabs(value) < 1e15) {
+    std::snprintf(text, sizeof text, "%.0f", value);  // whole numbers as such: 10, not 1e+01
+    return text;
+  }
+  for (int digits = 1; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (std::strtod(text, nullptr) == value) {
+      break;
+    }
+  }
   return text;
 }
 

@@ -17,6 +17,10 @@ std::string NumberText(double value, int digits);
 // more as it takes when six would print two different values alike.
 int DigitsToTell(double mae, double max);
 
+// The shortest text that reads back as the same double: whole numbers as
+// such ("10", not "1e+01"), others with as few digits as it takes.
+std::string ShortestText(double value);
+
 // The share of differing pixels: "0%", "<0.01%", "12.34%".
 std::string PercentText(std::uint64_t part, std::uint64_t whole);
 

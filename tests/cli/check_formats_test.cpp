@@ -59,8 +59,8 @@ Bytes Png(const Picture24& p) {
       picture.rgb.insert(picture.rgb.end(), {p.at(x, y)[2], p.at(x, y)[1], p.at(x, y)[0]});
     }
   }
-  std::string error;
-  const std::string png = mae::check::EncodePng(picture, &error);
+  std::string png;
+  EXPECT_FALSE(mae::check::EncodePng(picture, &png));
   return Bytes(png.begin(), png.end());
 }
 

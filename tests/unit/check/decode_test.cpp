@@ -327,8 +327,8 @@ TEST(Decode, PngStreamBecomesABottomUpBmp) {
   for (unsigned char i = 0; i < 24; ++i) {
     picture.rgb.push_back(static_cast<unsigned char>(i * 11));
   }
-  std::string error;
-  const std::string png = EncodePng(picture, &error);
+  std::string png;
+  ASSERT_FALSE(EncodePng(picture, &png));
   Decoding d = DecodePngStream(Bytes(png.begin(), png.end()), "a PNG file", 8);
   ASSERT_EQ(d.error, "");
   mae::BmpFile copy;

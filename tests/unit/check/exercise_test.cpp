@@ -52,7 +52,8 @@ TEST(Exercise, ReadsTheModelFromTomlAndJsonAlike) {
              {"name": "median-3x3.v2"}]})";
   for (const bool is_json : {false, true}) {
     Exercise e;
-    ASSERT_EQ(ParseExercise(is_json ? json : kToml, "ex", is_json, &e), "") << is_json;
+    const Problem problem = ParseExercise(is_json ? json : kToml, "ex", is_json, &e);
+    ASSERT_FALSE(problem) << is_json << problem.words();
     EXPECT_EQ(e.title, "Point operations");
     EXPECT_EQ(e.references, "ANS");
     EXPECT_EQ(e.inputs, "in");
@@ -146,8 +147,9 @@ TEST(Exercise, NamesEachMistakeWithItsPlace) {
   };
   for (const auto& row : rows) {
     Exercise e;
-    const std::string problem = ParseExercise(row.text, "ex", row.json, &e);
-    EXPECT_EQ(problem.substr(0, std::string(row.message).size()), row.message) << row.text;
+    const Problem problem = ParseExercise(row.text, "ex", row.json, &e);
+    EXPECT_EQ(problem.kind(), ProblemKind::kSetup) << row.text;
+    EXPECT_EQ(problem.words().substr(0, std::string(row.message).size()), row.message) << row.text;
   }
 }
 

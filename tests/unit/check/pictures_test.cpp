@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "case_pictures.h"
 #include "picture.h"
 #include "png.h"
 #include "png_filter.h"
@@ -50,12 +51,28 @@ TEST(Pictures, ShadesAndEncodings) {
   for (int i = 0; i < 45; ++i) {
     picture.rgb.push_back(static_cast<unsigned char>(i * 17));
   }
-  std::string error;
-  const std::string png = EncodePng(picture, &error);
+  std::string png;
+  EXPECT_FALSE(EncodePng(picture, &png));
   const Decoded back = DecodePng(Bytes(png.begin(), png.end()));
   EXPECT_EQ(back.width, 5u);
   EXPECT_EQ(back.height, 3u);
   EXPECT_EQ(back.rgb, picture.rgb);
+}
+
+// A picture that cannot be made is a problem of its own kind, said with
+// what was being made; a case keeps the first such problem's words.
+TEST(Pictures, APictureThatCannotBeMadeIsAProblemAndTheFirstIsKept) {
+  std::string png = "kept";
+  const Problem problem = CasePng(Picture(), &png, true);
+  ASSERT_TRUE(problem);
+  EXPECT_EQ(problem.kind(), ProblemKind::kPicture);
+  EXPECT_EQ(problem.words(), "cannot make a PNG picture: an empty picture");
+  EXPECT_EQ(png, "kept");
+  CasePictures pictures;
+  pictures.Note(Problem::None());
+  pictures.Note(problem);
+  pictures.Note(Problem::Picture("later"));
+  EXPECT_EQ(pictures.error, problem.words());
 }
 
 TEST(Pictures, ChoosesTheFilterThatSuitsEachPictureAndDecodesBack) {
@@ -97,8 +114,8 @@ TEST(Pictures, ChoosesTheFilterThatSuitsEachPictureAndDecodesBack) {
   for (const auto& [picture, filter] : pictures) {
     SCOPED_TRACE(static_cast<int>(filter));
     EXPECT_EQ(ChooseFilter(picture.rgb.data(), w * 3, h, 3), filter);
-    std::string error;
-    const std::string png = EncodePng(picture, &error);
+    std::string png;
+    EXPECT_FALSE(EncodePng(picture, &png));
     EXPECT_EQ(DecodePng(Bytes(png.begin(), png.end())).rgb, picture.rgb);
   }
 }

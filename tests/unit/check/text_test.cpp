@@ -1,9 +1,6 @@
 // mae-check's text layer: base64 and HTML text.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <algorithm>
-#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,10 +8,9 @@
 #include "base64.h"
 #include "file_names.h"
 #include "html_text.h"
+#include "number_text.h"
+#include "problem.h"
 #include "student_names.h"
-#include "testkit/bmp_bytes.h"
-#include "testkit/temp_dir.h"
-#include "written_files.h"
 
 namespace {
 
@@ -57,32 +53,32 @@ TEST(Text, FileNamesAreOnePathComponentAndUniqueInARun) {
             "Jose\\u0301 Jos\\u00e9 \\U0001f600");
 }
 
-// The list of files written: an entry is on it before its file is written,
-// and no entry, whatever an earlier list says, removes a file outside the
-// folder or through a link.
-TEST(Text, TheWrittenListNeverLeadsOutOfItsFolder) {
-  bmptest::TempDir d;
-  const std::string folder = d / "out";
-  std::filesystem::create_directories(folder + "/sub");
-  bmptest::WriteFile(d / "victim.txt", {'v'});
-  bmptest::WriteFile(folder + "/real.txt", {'r'});
-  ASSERT_EQ(::symlink("real.txt", (folder + "/link.png").c_str()), 0);
-  bmptest::WriteFile(folder + "/stale.png", {'s'});
-  const std::string old = "# list\n../victim.txt\nsub/../../victim.txt\nlink.png\nstale.png\n";
-  bmptest::WriteFile(folder + "/.mae-check-files", bmptest::Bytes(old.begin(), old.end()));
-  WrittenFiles list(folder);
-  EXPECT_NE(list.Add(folder + "/../victim.txt"), "");
-  EXPECT_EQ(list.Add(folder + "/#x.json"), "");
-  const std::vector<std::string> listed = ListedPaths(folder);  // before Finish
-  EXPECT_NE(std::find(listed.begin(), listed.end(), "#x.json"), listed.end());
-  EXPECT_EQ(list.Finish(true), "");
-  EXPECT_TRUE(std::filesystem::exists(d / "victim.txt"));
-  EXPECT_TRUE(std::filesystem::is_symlink(folder + "/link.png"));
-  EXPECT_FALSE(std::filesystem::exists(folder + "/stale.png"));
-  const bmptest::Bytes text = bmptest::ReadFile(folder + "/.mae-check-files");
-  const std::string lines(text.begin(), text.end());
-  EXPECT_NE(lines.find("\n%23x.json\n"), std::string::npos) << lines;
-  EXPECT_EQ(ListedPaths(folder), (std::vector<std::string>{"#x.json"}));
+// The shortest text that reads back as the same double: whole numbers
+// without an exponent below 10^15, the rest with the fewest digits.
+TEST(Text, ShortestTextReadsBackAsTheSameNumber) {
+  const std::pair<double, const char*> rows[] = {
+      {10, "10"}, {-2.5, "-2.5"}, {0.1, "0.1"}, {1.0 / 3, "0.3333333333333333"}, {1e20, "1e+20"}};
+  for (const auto& [value, text] : rows) {
+    EXPECT_EQ(ShortestText(value), text) << value;
+  }
+}
+
+TEST(Text, AProblemTestsTrueAndKeepsItsKindThroughItsPlace) {
+  EXPECT_FALSE(Problem::None());
+  EXPECT_FALSE(Problem::None().After("a.png: "));
+  const Problem problem = Problem::Write("No space left on device").After("cannot write a.png: ");
+  ASSERT_TRUE(problem);
+  EXPECT_EQ(problem.kind(), ProblemKind::kWrite);
+  EXPECT_EQ(problem.words(), "cannot write a.png: No space left on device");
+  Problems problems;
+  problems.Add(Problem::None());
+  EXPECT_FALSE(problems);
+  problems.Add(Problem::Usage("first"));
+  Problems more;
+  more.Add(Problem::Setup("second"));
+  problems.Add(std::move(more));
+  ASSERT_EQ(problems.list().size(), 2u);
+  EXPECT_EQ(problems.list()[1].words(), "second");
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "problem.h"
+
 namespace mae::check {
 
 // The name of the list of files mae-check keeps in each folder it writes
@@ -27,9 +29,9 @@ class WrittenFiles {
   // Notes a file this run is about to write, by its path (`folder`/...):
   // its entry is appended to the folder's list at once, before the file is
   // renamed into place, so that a run killed before Finish leaves nothing
-  // written off the list. Returns "" or why the file must not be written
-  // (its path leaves the folder, or the list cannot be written).
-  std::string Add(const std::string& path);
+  // written off the list. Returns no problem, or why the file must not be
+  // written (its path leaves the folder, or the list cannot be written).
+  [[nodiscard]] Problem Add(const std::string& path);
 
   // Takes back a file noted by Add that could not be written: the list
   // Finish writes leaves it out (a previous run's file of that name goes
@@ -41,8 +43,8 @@ class WrittenFiles {
   // the folder; a folder left empty by it goes too), then writes the list
   // of this run's files. Without, leaves every file in place and adds this
   // run's files to the list. Either way the list is written afresh, each
-  // path once. Returns "" or what went wrong.
-  std::string Finish(bool remove_stale);
+  // path once. Returns no problem, or the first thing that went wrong.
+  [[nodiscard]] Problem Finish(bool remove_stale);
 
   const std::string& folder() const { return folder_; }
 

@@ -5,10 +5,12 @@
 
 #include <string>
 
+#include "problem.h"
+
 namespace mae::check {
 
-// Writes `bytes` to `path`. Returns "" on success, else why not ("No space
-// left on device").
+// Writes `bytes` to `path`. Returns no problem, or why not ("No space left
+// on device").
 //
 // A regular file (or a path that does not exist yet) is written to a
 // temporary file in the same folder, then renamed into place, keeping the
@@ -21,8 +23,8 @@ namespace mae::check {
 // folder) makes it an error; a FIFO that nobody reads is an error, never a
 // wait. The temporary name stays within 255 bytes however long the
 // target's. Not safe to call from two threads at once.
-std::string WriteOutputFile(const std::string& path, const std::string& bytes,
-                            bool regular_only = false);
+[[nodiscard]] Problem WriteOutputFile(const std::string& path, const std::string& bytes,
+                                      bool regular_only = false);
 
 }  // namespace mae::check
 

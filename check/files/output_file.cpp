@@ -163,17 +163,21 @@ void DropTemp(bool remove) {
 
 }  // namespace
 
-std::string WriteOutputFile(const std::string& path, const std::string& bytes, bool regular_only) {
+Problem WriteOutputFile(const std::string& path, const std::string& bytes, bool regular_only) {
   struct stat st {};
   const bool exists = ::stat(path.c_str(), &st) == 0;
   if (exists && !S_ISREG(st.st_mode)) {
-    return regular_only ? "not a regular file" : WriteDirectly(path, bytes);
+    if (regular_only) {
+      return Problem::Write("not a regular file");
+    }
+    const std::string error = WriteDirectly(path, bytes);
+    return error.empty() ? Problem::None() : Problem::Write(error);
   }
   InstallCleanup();
   const fs::path target = FollowLinks(path);
   const int fd = CreateTemp(target);
   if (fd < 0) {
-    return std::strerror(errno);
+    return Problem::Write(std::strerror(errno));
   }
   // Over a file-size limit a write fails with EFBIG instead of the signal
   // ending the process with the temporary file left behind.
@@ -196,7 +200,7 @@ std::string WriteOutputFile(const std::string& path, const std::string& bytes, b
     error = errno;
   }
   DropTemp(!ok);
-  return ok ? std::string() : std::strerror(error);
+  return ok ? Problem::None() : Problem::Write(std::strerror(error));
 }
 
 }  // namespace mae::check

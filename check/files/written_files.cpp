@@ -127,24 +127,24 @@ std::string WrittenFiles::Relative(const std::string& path) const {
   return relative;
 }
 
-std::string WrittenFiles::Add(const std::string& path) {
+Problem WrittenFiles::Add(const std::string& path) {
   const std::string relative = Relative(path);
   if (!StaysInside(relative)) {
-    return path + " does not lie inside " + folder_;
+    return Problem::Write(path + " does not lie inside " + folder_);
   }
   if (!read_) {
     before_ = ListedPaths(folder_);
     read_ = true;
   }
   if (!written_.insert(relative).second) {
-    return {};
+    return Problem::None();
   }
   // Appended with one write, never through a link; a list that is not a
   // regular file is refused rather than written through.
   const int fd = ::open(ListPath(folder_).c_str(),
                         O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
   if (fd < 0) {
-    return "cannot write " + ListPath(folder_) + ": " + std::strerror(errno);
+    return Problem::Write("cannot write " + ListPath(folder_) + ": " + std::strerror(errno));
   }
   struct stat st {};
   std::string text = Encoded(relative) + "\n";
@@ -156,18 +156,20 @@ std::string WrittenFiles::Add(const std::string& path) {
   ok = ok && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
   const int error = ok ? 0 : errno != 0 ? errno : EIO;
   ::close(fd);
-  return ok ? std::string()
-            : "cannot write " + ListPath(folder_) + ": " +
-                  (S_ISREG(st.st_mode) ? std::strerror(error) : "not a regular file");
+  if (ok) {
+    return Problem::None();
+  }
+  return Problem::Write("cannot write " + ListPath(folder_) + ": " +
+                        (S_ISREG(st.st_mode) ? std::strerror(error) : "not a regular file"));
 }
 
 void WrittenFiles::Drop(const std::string& path) {
   written_.erase(Relative(path));
 }
 
-std::string WrittenFiles::Finish(bool remove_stale) {
+Problem WrittenFiles::Finish(bool remove_stale) {
   std::set<std::string> listed = written_;
-  std::string problem;
+  Problem problem;
   const std::vector<std::string> before = read_ ? before_ : ListedPaths(folder_);
   struct stat st {};
   if (written_.empty() && created_) {
@@ -183,8 +185,9 @@ std::string WrittenFiles::Finish(bool remove_stale) {
     }
     if (!remove_stale || !RemoveStale(folder_, old)) {
       listed.insert(old);  // still there: removed by a later run
-      if (remove_stale && problem.empty()) {
-        problem = "cannot remove " + folder_ + "/" + old + ": " + std::strerror(errno);
+      if (remove_stale && !problem) {
+        problem =
+            Problem::Write("cannot remove " + folder_ + "/" + old + ": " + std::strerror(errno));
       }
     }
   }
@@ -192,9 +195,9 @@ std::string WrittenFiles::Finish(bool remove_stale) {
   for (const std::string& path : listed) {
     text += Encoded(path) + "\n";
   }
-  const std::string error = WriteOutputFile(ListPath(folder_), text, true);
-  if (!error.empty() && problem.empty()) {
-    problem = "cannot write " + ListPath(folder_) + ": " + error;
+  const Problem written = WriteOutputFile(ListPath(folder_), text, true);
+  if (written && !problem) {
+    problem = written.After("cannot write " + ListPath(folder_) + ": ");
   }
   return problem;
 }
