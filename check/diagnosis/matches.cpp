@@ -35,22 +35,39 @@ void MatchWithin(const ImageView& a, const ImageView* others, std::size_t count,
 }
 
 std::uint64_t PixelHash(const ImageView& image) {
-  // FNV-1a over 8 bytes at a time, then the last few of each row one by
-  // one; the padding between rows is not the picture's.
-  std::uint64_t hash = kFnvOffset ^ image.width ^ (std::uint64_t{image.height} << 32);
+  // FNV-1a over 8 bytes at a time in four lanes, so that four multiplies
+  // run at once (one chain of them was a quarter of a class run's time);
+  // then the last few bytes of each row one by one into the first lane.
+  // The padding between rows is not the picture's.
+  std::uint64_t lane[4] = {kFnvOffset ^ image.width ^ (std::uint64_t{image.height} << 32),
+                           kFnvOffset + 1, kFnvOffset + 2, kFnvOffset + 3};
+  const auto step = [](std::uint64_t hash, std::uint64_t word) {
+    hash = FnvStep(hash, word);
+    return hash ^ (hash >> 29);
+  };
   const std::size_t bytes = std::size_t{image.width} * kComparedPixelBytes;
   for (std::uint32_t y = 0; y < image.height; ++y) {
     const unsigned char* row = image.row(y);
     std::size_t i = 0;
+    for (; i + 32 <= bytes; i += 32) {
+      std::uint64_t words[4];
+      std::memcpy(words, row + i, 32);
+      for (int k = 0; k < 4; ++k) {
+        lane[k] = step(lane[k], words[k]);
+      }
+    }
     for (; i + 8 <= bytes; i += 8) {
       std::uint64_t word = 0;
       std::memcpy(&word, row + i, 8);
-      hash = FnvStep(hash, word);
-      hash ^= hash >> 29;
+      lane[0] = step(lane[0], word);
     }
     for (; i < bytes; ++i) {
-      hash = FnvStep(hash, row[i]);
+      lane[0] = FnvStep(lane[0], row[i]);
     }
+  }
+  std::uint64_t hash = lane[0];
+  for (int k = 1; k < 4; ++k) {
+    hash = step(hash, lane[k]);
   }
   return hash;
 }
