@@ -1,12 +1,15 @@
 #include "compare.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "area_mean.h"
 #include "pixel_figures.h"
 #include "row_reader.h"
 #include "sigbus_guard.h"
 #include "sum_abs_diff.h"
+#include "sum_sq_diff.h"
 
 namespace mae {
 
@@ -32,6 +35,9 @@ void AddPiece(const Pass& p, std::uint64_t row, std::uint64_t start, const unsig
   Comparison& result = *p.result;
   const std::uint64_t sum = SumAbsDiff(a, b, n);
   result.sum += sum;
+  if (p.options->squares && sum != 0) {
+    result.sum_sq += SumSqDiff(a, b, n);
+  }
   if (p.options->figures && sum != 0) {  // an identical piece adds nothing
     PixelFigures f{result.max_difference, result.differing_pixels};
     AddPixelFigures(a, b, n, &f);
@@ -140,6 +146,26 @@ double Comparison::mae() const {
       break;
   }
   return -1.0;
+}
+
+double Comparison::rmse() const {
+  if (state != CompareState::kCompared) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  return std::sqrt(static_cast<double>(sum_sq) /
+                   static_cast<double>(compared_pixels() * kComparedPixelBytes));
+}
+
+double Comparison::psnr() const {
+  if (state != CompareState::kCompared) {
+    return std::numeric_limits<double>::quiet_NaN();
+  }
+  if (sum_sq == 0) {
+    return std::numeric_limits<double>::infinity();
+  }
+  const double mse =
+      static_cast<double>(sum_sq) / static_cast<double>(compared_pixels() * kComparedPixelBytes);
+  return 10.0 * std::log10(255.0 * 255.0 / mse);
 }
 
 Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOptions& options) {

@@ -21,6 +21,7 @@ using RowVisitor =
 
 struct CompareOptions {
   bool figures = false;  // also find the largest difference and the differing pixels
+  bool squares = false;  // also sum the squared byte differences (RMSE, PSNR)
   // Leave out a frame this many pixels wide, inside the area both images
   // cover, from every figure: only the area inside it is compared.
   std::uint32_t border = 0;
@@ -52,6 +53,8 @@ struct Comparison {
   // With CompareOptions::figures:
   unsigned max_difference = 0;         // the largest byte difference, 0-255
   std::uint64_t differing_pixels = 0;  // pixels with at least one differing byte
+  // With CompareOptions::squares: the sum of squared byte differences.
+  std::uint64_t sum_sq = 0;
 
   // Both files were accepted and their widths or heights differ.
   bool sizes_differ() const;
@@ -63,6 +66,11 @@ struct Comparison {
   // sign bit set on kEmptyArea; -1 otherwise.
   double mae() const;
   std::uint64_t compared_pixels() const { return width * height; }
+  // On kCompared with squares, on the 0-255 byte scale: the root of the
+  // mean squared byte difference, and 10 log10(255^2 / MSE) in dB (an
+  // infinity for identical pictures); NaN otherwise.
+  double rmse() const;
+  double psnr() const;
 };
 
 // Opens and checks both files (always both, the first first), refuses a

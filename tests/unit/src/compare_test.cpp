@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <csignal>
+#include <limits>
 #include <string>
 
 #include "testkit/bmp_bytes.h"
@@ -74,6 +76,52 @@ TEST(CompareFiles, AFileThatShrinksUnderThePassIsAReadErrorNeverACrash) {
   ASSERT_EQ(sigaction(SIGBUS, &before, &after), 0);
   EXPECT_EQ(after.sa_handler, &ForeignSigbus);
   EXPECT_EQ(g_foreign_sigbus, 0);
+}
+
+// RMSE and PSNR on the byte scale, from exact squared sums: a 2 x 1
+// picture against pictures whose bytes differ by known amounts, read in
+// place and row by row.
+TEST(CompareFiles, SquaredSumsGiveExactRmseAndPsnr) {
+  const TempDir dir;
+  const Bytes ref = {10, 20, 30, 40, 50, 60};
+  WriteFile(dir / "ref.bmp", MakeBmp(2, 1, ref));
+  const struct {
+    Bytes out;
+    std::uint64_t sum_sq;
+    double rmse;
+    double psnr;
+  } rows[] = {
+      {ref, 0, 0.0, std::numeric_limits<double>::infinity()},
+      {{11, 20, 30, 40, 50, 60}, 1, std::sqrt(1.0 / 6), 10 * std::log10(65025.0 * 6)},
+      {{10, 20, 30, 40, 50, 255},
+       195 * 195,
+       195 / std::sqrt(6.0),
+       10 * std::log10(65025.0 * 6 / (195 * 195))},
+      {{0, 30, 30, 40, 53, 56},
+       100 + 100 + 9 + 16,
+       std::sqrt(225.0 / 6),
+       10 * std::log10(65025.0 * 6 / 225)},
+  };
+  for (const auto& row : rows) {
+    WriteFile(dir / "out.bmp", MakeBmp(2, 1, row.out));
+    for (const bool visit : {false, true}) {
+      CompareOptions options;
+      options.squares = true;
+      if (visit) {
+        options.visit = [](std::uint64_t, std::uint64_t, const unsigned char*, const unsigned char*,
+                           std::size_t) {};
+      }
+      const Comparison r =
+          CompareFiles((dir / "out.bmp").c_str(), (dir / "ref.bmp").c_str(), options);
+      EXPECT_EQ(r.sum_sq, row.sum_sq);
+      EXPECT_DOUBLE_EQ(r.rmse(), row.rmse);
+      EXPECT_DOUBLE_EQ(r.psnr(), row.psnr);
+    }
+  }
+  // Without squares asked for, nothing is summed; without a comparison,
+  // there is no figure.
+  EXPECT_EQ(CompareFiles((dir / "out.bmp").c_str(), (dir / "ref.bmp").c_str()).sum_sq, 0u);
+  EXPECT_TRUE(std::isnan(CompareFiles("nowhere", (dir / "ref.bmp").c_str()).rmse()));
 }
 
 }  // namespace
