@@ -16,7 +16,7 @@ MAE_TEST_PACKAGES=(libgtest-dev libsodium-dev)
 # the screenshots'. Every script names its packages from these lists only.
 MAE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 MAE_TEST_TOOLS=("${MAE_FUZZ_PACKAGES[@]}" libbenchmark-dev clang-format valgrind groff-base dpkg-dev
-  lintian imagemagick chromium python3 python3-pil nodejs bash-completion strace)
+  lintian imagemagick chromium python3 python3-pil python3-skimage nodejs bash-completion strace)
 MAE_BENCH_PACKAGES=(libbenchmark-dev diffutils coreutils imagemagick time python3)
 MAE_SCREENSHOT_PACKAGES=(chromium)
 
