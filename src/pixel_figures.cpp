@@ -6,11 +6,22 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
-
-namespace mae {
 #endif
 
-namespace {}  // namespace
+namespace mae {
+
+namespace {
+
+// The bits set in x, counted in place: without a popcnt target the
+// builtin is a library call a step, a twentieth of a class run's time.
+[[maybe_unused]] unsigned CountBits(std::uint64_t x) {
+  x -= (x >> 1) & 0x5555555555555555u;
+  x = (x & 0x3333333333333333u) + ((x >> 2) & 0x3333333333333333u);
+  x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+  return static_cast<unsigned>((x * 0x0101010101010101u) >> 56);
+}
+
+}  // namespace
 
 void AddPixelFiguresScalar(const unsigned char* a, const unsigned char* b, std::size_t n,
                            PixelFigures* figures) {
@@ -52,8 +63,7 @@ void AddPixelFigures(const unsigned char* a, const unsigned char* b, std::size_t
       equal_bits |= std::uint64_t{mask} << (16 * v);
     }
     const std::uint64_t differ = ~equal_bits & 0xFFFFFFFFFFFFu;
-    differing += static_cast<std::uint64_t>(
-        __builtin_popcountll((differ | differ >> 1 | differ >> 2) & kFirstOfEachPixel));
+    differing += CountBits((differ | differ >> 1 | differ >> 2) & kFirstOfEachPixel);
   }
   alignas(16) unsigned char lanes[16];
   _mm_store_si128(reinterpret_cast<__m128i*>(lanes), largest);
