@@ -767,11 +767,14 @@ TEST(MaeCheck, SaysWhenAnOutputIsAnotherCasesReferenceOrTheInput) {
     std::vector<std::string> options;
     Json diagnosis;
   } rows[] = {
-      {"another case's reference", ReadFile(dir / "ANS/Blur3.bmp"), {}, {other}},
-      {"but for one byte of its first row", near, {}, {other}},
+      {"another case's reference", ReadFile(dir / "ANS/Blur3.bmp"), {}, Json::array({other})},
+      {"but for one byte of its first row", near, {}, Json::array({other})},
       {"seven tenths of the way to it", between, {}, Json::array()},
-      {"the input", input, {"--input", dir / "in.png"}, {unfiltered}},
-      {"the input, for Blur*", input, {"--input", "Blur*=" + (dir / "in.bmp")}, {unfiltered}},
+      {"the input", input, {"--input", dir / "in.png"}, Json::array({unfiltered})},
+      {"the input, for Blur*",
+       input,
+       {"--input", "Blur*=" + (dir / "in.bmp")},
+       Json::array({unfiltered})},
       {"the input, given for Sobel*",
        input,
        {"--input", "Sobel*=" + (dir / "in.bmp")},
