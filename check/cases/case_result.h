@@ -50,6 +50,7 @@ struct CaseResult {
   std::vector<Diagnosis> diagnosis;          // what looks wrong, for a case that fails
   std::optional<std::uint64_t> output_hash;  // of the output's pixels, when asked for
   std::vector<std::string> identical_to;     // others' byte-identical failing outputs
+  std::optional<double> ssim;  // with --metrics ssim, of a compared area of 11 x 11 or more
   Comparison comparison;
   std::optional<Size> output_size;  // when that file's header could be read
   std::optional<Size> reference_size;

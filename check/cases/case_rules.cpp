@@ -2,6 +2,7 @@
 
 #include <fnmatch.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdio>
@@ -136,6 +137,26 @@ std::optional<std::uint64_t> ParseCount(const std::string& text, std::uint64_t m
     value = value * 10 + static_cast<std::uint64_t>(ch - '0');
   }
   return value <= most ? std::optional<std::uint64_t>(value) : std::nullopt;
+}
+
+Problem AddMetrics(const std::string& list, MetricSet* metrics) {
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t comma = std::min(list.find(',', start), list.size());
+    const std::string name = list.substr(start, comma - start);
+    if (name == "rmse") {
+      metrics->rmse = true;
+    } else if (name == "psnr") {
+      metrics->psnr = true;
+    } else if (name == "ssim") {
+      metrics->ssim = true;
+    } else {
+      return Problem::Usage("--metrics takes rmse, psnr and ssim, separated by commas, not '" +
+                            list + "'");
+    }
+    start = comma + 1;
+  }
+  return Problem::None();
 }
 
 }  // namespace mae::check

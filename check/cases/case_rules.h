@@ -13,6 +13,21 @@
 
 namespace mae::check {
 
+// The figures shown beside the MAE, each on the 0-255 byte scale: the root
+// mean square error, the peak signal-to-noise ratio in dB and the
+// structural similarity (--metrics).
+struct MetricSet {
+  bool rmse = false;
+  bool psnr = false;
+  bool ssim = false;
+
+  bool any() const { return rmse || psnr || ssim; }
+};
+
+// Adds the metrics named in `list` ("rmse,psnr,ssim", any of them, in any
+// order) to *metrics; a problem names what is not one of them.
+[[nodiscard]] Problem AddMetrics(const std::string& list, MetricSet* metrics);
+
 struct CaseRules {
   struct Pattern {
     std::string glob;  // a shell pattern on the case's name: "Sobel*"
@@ -25,6 +40,7 @@ struct CaseRules {
   std::optional<unsigned> max_difference;  // 0-255
   std::uint32_t border = 0;
   bool strict = false;  // an output that is not a bottom-up 24-bit BMP fails
+  MetricSet metrics;    // shown, not ruled on
   // The exercise's input picture, which an output left unfiltered equals:
   // one for every case, or one for the cases a pattern matches.
   struct InputPattern {

@@ -54,6 +54,12 @@ void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
   app->add_option("--report", o->report_file, "write one self-contained HTML page with every case")
       ->type_name("FILE");
   app->add_flag("--json", o->json, "print the results as JSON instead of the table");
+  app->add_option("--metrics", given->metrics,
+                  "also show rmse, psnr and ssim (0-255 scale; comma-separated), in the table and "
+                  "the JSON")
+      ->type_name("LIST")
+      ->allow_extra_args(false)
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   app->add_option("--max-pixels", given->max_pixels,
                   "decode no picture of more than N pixels (default 268435456, 16384 x 16384)")
       ->type_name("N");

@@ -20,6 +20,7 @@ struct Given {
   std::string max_pixels;
   std::string ans;
   std::string class_root;
+  std::vector<std::string> metrics;
 };
 
 // Adds every option to `app`, each filling *o or, where it is checked

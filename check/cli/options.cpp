@@ -86,6 +86,12 @@ Problem ReadRules(const CLI::App& app, const Given& given, CaseRules* rules) {
       return problem;
     }
   }
+  for (const std::string& list : given.metrics) {
+    const Problem problem = AddMetrics(list, &rules->metrics);
+    if (problem) {
+      return problem;
+    }
+  }
   if (app.count("--max-difference") > 0) {
     const auto n = ParseCount(given.max_difference, 255);
     if (!n) {

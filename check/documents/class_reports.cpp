@@ -57,7 +57,9 @@ std::string ClassJson(const std::vector<StudentResult>& students, const ClassGro
     j["errors"] = s.counts.errors;
     j["cases"] = Json::array();
     for (std::size_t i = 0; i < s.cases.size(); ++i) {
-      j["cases"].push_back(CaseJson(s.cases[i], i < s.diff_paths.size() ? s.diff_paths[i] : ""));
+      Json c = CaseJson(s.cases[i], i < s.diff_paths.size() ? s.diff_paths[i] : "");
+      AddMetricsJson(s.cases[i], rules.metrics, &c);
+      j["cases"].push_back(std::move(c));
     }
     doc["students"].push_back(std::move(j));
   }

@@ -108,6 +108,33 @@ void AddRulesJson(const CaseRules& rules, Json* doc) {
   }
 }
 
+void AddMetricsJson(const CaseResult& r, const MetricSet& metrics, Json* j) {
+  if (!metrics.any()) {
+    return;
+  }
+  // Inserted after "mae", so that the figures stay together.
+  Json figures = Json::object();
+  const Comparison& c = r.comparison;
+  const bool compared = c.state == CompareState::kCompared;
+  if (metrics.rmse) {
+    figures["rmse"] = compared ? Json(c.rmse()) : Json(nullptr);
+  }
+  if (metrics.psnr) {
+    figures["psnr"] = compared && std::isfinite(c.psnr()) ? Json(c.psnr()) : Json(nullptr);
+  }
+  if (metrics.ssim) {
+    figures["ssim"] = r.ssim ? Json(*r.ssim) : Json(nullptr);
+  }
+  Json out = Json::object();
+  for (auto& [key, value] : j->items()) {
+    out[key] = std::move(value);
+    if (key == "mae") {
+      out.update(figures);
+    }
+  }
+  *j = std::move(out);
+}
+
 std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& rules,
                        const std::vector<std::string>& diff_paths) {
   const Counts summary = Summarise(results);
@@ -120,7 +147,9 @@ std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& 
   doc["errors"] = summary.errors;
   doc["cases"] = Json::array();
   for (std::size_t i = 0; i < results.size(); ++i) {
-    doc["cases"].push_back(CaseJson(results[i], i < diff_paths.size() ? diff_paths[i] : ""));
+    Json j = CaseJson(results[i], i < diff_paths.size() ? diff_paths[i] : "");
+    AddMetricsJson(results[i], rules.metrics, &j);
+    doc["cases"].push_back(std::move(j));
   }
   return JsonText(doc);
 }

@@ -32,6 +32,11 @@ std::string JsonReport(const std::vector<CaseResult>& results, const CaseRules& 
 // "max_difference", "max_patterns", "points" and "point_patterns" when set.
 void AddRulesJson(const CaseRules& rules, Json* doc);
 
+// The metrics asked for, on a case's JSON after its "mae": "rmse", "psnr"
+// (null for identical pictures, whose MAE of 0 says why) and "ssim", each
+// null where the case has none.
+void AddMetricsJson(const CaseResult& r, const MetricSet& metrics, Json* j);
+
 }  // namespace mae::check
 
 #endif  // MAE_CHECK_JSON_REPORT_H

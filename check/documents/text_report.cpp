@@ -1,9 +1,12 @@
 #include "text_report.h"
 
 #include <algorithm>
-#include <array>
+#include <cmath>
 #include <cstddef>
+#include <utility>
+#include <vector>
 
+#include "number_text.h"
 #include "shown_text.h"
 #include "summary.h"
 #include "verdict.h"
@@ -13,7 +16,35 @@ namespace mae::check {
 namespace {
 
 enum Column { kCase, kVerdict, kMae, kMaxDiff, kDiffering, kReason, kColumns };
-using Row = std::array<std::string, kColumns>;
+using Row = std::vector<std::string>;
+
+// The metrics asked for, as columns after the MAE: their heads and cells.
+std::vector<std::string> MetricHeads(const MetricSet& m) {
+  std::vector<std::string> heads;
+  for (const auto& [asked, head] :
+       {std::pair<bool, const char*>{m.rmse, "RMSE"}, {m.psnr, "PSNR dB"}, {m.ssim, "SSIM"}}) {
+    if (asked) {
+      heads.push_back(head);
+    }
+  }
+  return heads;
+}
+
+std::vector<std::string> MetricCells(const CaseResult& r, const MetricSet& m) {
+  const Comparison& c = r.comparison;
+  const bool compared = c.state == CompareState::kCompared;
+  std::vector<std::string> cells;
+  if (m.rmse) {
+    cells.push_back(compared ? SixDigits(c.rmse()) : "-");
+  }
+  if (m.psnr) {
+    cells.push_back(!compared ? "-" : std::isfinite(c.psnr()) ? SixDigits(c.psnr()) : "inf");
+  }
+  if (m.ssim) {
+    cells.push_back(r.ssim ? SixDigits(*r.ssim) : "-");
+  }
+  return cells;
+}
 
 // The note and what looks wrong, as the reason column adds them.
 std::vector<std::string> Diagnoses(const CaseResult& r) {
@@ -29,7 +60,7 @@ std::vector<std::string> Diagnoses(const CaseResult& r) {
 
 Row RowOf(const CaseResult& r) {
   const Comparison& c = r.comparison;
-  Row row;
+  Row row(kColumns);
   row[kCase] = Shown(r.test_case.name);
   row[kVerdict] = VerdictWord(r.verdict);
   row[kMae] = MaeText(r);
@@ -51,26 +82,35 @@ Row RowOf(const CaseResult& r) {
 }  // namespace
 
 std::string TextReport(const std::vector<CaseResult>& results, const CaseRules& rules) {
-  std::vector<Row> rows = {{"case", "verdict", "MAE", "max diff", "differing pixels", "reason"}};
+  // The metrics asked for go right after the MAE.
+  const std::vector<std::string> heads = MetricHeads(rules.metrics);
+  const auto with_metrics = [&heads](Row row, const std::vector<std::string>& metrics) {
+    row.insert(row.begin() + kMae + 1, metrics.begin(), metrics.end());
+    return row;
+  };
+  std::vector<Row> rows = {
+      with_metrics({"case", "verdict", "MAE", "max diff", "differing pixels", "reason"}, heads)};
   for (const CaseResult& r : results) {
-    rows.push_back(RowOf(r));
+    rows.push_back(with_metrics(RowOf(r), MetricCells(r, rules.metrics)));
   }
-  std::array<std::size_t, kColumns> width{};
+  const std::size_t columns = rows[0].size();
+  const std::size_t reason = columns - 1;
+  std::vector<std::size_t> width(columns);
   for (const Row& row : rows) {
-    for (std::size_t i = 0; i < kColumns; ++i) {
+    for (std::size_t i = 0; i < columns; ++i) {
       width[i] = std::max(width[i], ShownWidth(row[i]));
     }
   }
   std::string text;
   for (const Row& row : rows) {
     std::string line;
-    for (std::size_t i = 0; i < kColumns; ++i) {
+    for (std::size_t i = 0; i < columns; ++i) {
       const std::string& cell = row[i];
       const std::string pad(width[i] - ShownWidth(cell), ' ');
       // Numbers line up on the right, words on the left.
-      const bool numeric = i == kMae || i == kMaxDiff || i == kDiffering;
-      line += numeric ? pad + cell : cell + (i + 1 < kColumns ? pad : "");
-      if (i + 1 < kColumns) {
+      const bool numeric = i >= kMae && i < reason;
+      line += numeric ? pad + cell : cell + (i + 1 < columns ? pad : "");
+      if (i + 1 < columns) {
         line += "  ";
       }
     }

@@ -16,6 +16,7 @@
 #include "parallel_for.h"
 #include "picture.h"
 #include "sigbus_guard.h"
+#include "ssim.h"
 #include "verdict.h"
 
 namespace mae::check {
@@ -103,6 +104,31 @@ void MakeReportPictures(const RunOptions& options, const CaseResult& r, const Ca
   }
 }
 
+// The SSIM of the compared area (the common area less the border), read
+// into memory first: the computation allocates, so it cannot read a
+// mapping under the SIGBUS guard. Nothing for an area under the window.
+std::optional<double> ComparedSsim(const Comparison& c, std::uint32_t border, const BmpFile& output,
+                                   const BmpFile& reference) {
+  if (c.state != CompareState::kCompared || c.width < kSsimWindow || c.height < kSsimWindow) {
+    return std::nullopt;
+  }
+  // Both areas are their files' lower-left corners: from the top, they
+  // start height - border - compared rows down.
+  const auto area = [&](const BmpFile& file) {
+    const auto w = static_cast<std::uint32_t>(c.width);
+    const auto h = static_cast<std::uint32_t>(c.height);
+    return ReadPicture(file, border, file.header().height - border - h, w, h, 1);
+  };
+  const Picture out = area(output);
+  const Picture ref = area(reference);
+  if (out.empty() || ref.empty()) {
+    return std::nullopt;
+  }
+  // Top row first and red first: the mean SSIM is the same either way.
+  const auto view = [](const Picture& p) { return ImageView{p.rgb.data(), p.width, p.height, 0}; };
+  return Ssim(view(out), view(ref));
+}
+
 void SetJudgement(Judgement j, CaseResult* r) {
   r->verdict = j.verdict;
   r->reason = std::move(j.reason);
@@ -138,6 +164,7 @@ CaseResult RunCase(const std::vector<Case>& cases, std::size_t i, const RunOptio
   }
   CompareOptions compare;
   compare.figures = true;
+  compare.squares = options.rules.metrics.rmse || options.rules.metrics.psnr;
   compare.border = options.rules.border;
   std::optional<DiffPainter> painter;
   if (pictures != nullptr) {
@@ -154,6 +181,9 @@ CaseResult RunCase(const std::vector<Case>& cases, std::size_t i, const RunOptio
   OpenedPicture& reference = shared->Get(c.reference);
   r.comparison = CompareOpenFiles(output.file(), reference.file(), compare);
   NoteFiles(output, reference, &r);
+  if (options.rules.metrics.ssim) {
+    r.ssim = ComparedSsim(r.comparison, options.rules.border, output.file(), reference.file());
+  }
   SetJudgement(Judge(options.rules, r), &r);
   const bool failed = r.verdict == Verdict::kFail && r.comparison.state == CompareState::kCompared;
   ImageView output_view;
