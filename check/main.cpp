@@ -17,6 +17,7 @@
 #include "exit_status.h"
 #include "folder_run.h"
 #include "options.h"
+#include "print_exercise.h"
 
 int main(int argc, char** argv) {
   using mae::check::kExitTrouble;
@@ -31,8 +32,11 @@ int main(int argc, char** argv) {
     if (!parsed.options) {
       return parsed.exit_status;
     }
-    return parsed.options->class_root ? mae::check::RunClass(*parsed.options)
-                                      : mae::check::RunFolder(*parsed.options);
+    const mae::check::CheckOptions& o = *parsed.options;
+    if (o.print_exercise) {
+      return mae::check::PrintExercise(o);
+    }
+    return o.class_root ? mae::check::RunClass(o) : mae::check::RunFolder(o);
   } catch (const std::exception& e) {
     // Out of memory or a thread that cannot start: said, never a crash.
     std::fprintf(stderr, "mae-check: %s\n", e.what());

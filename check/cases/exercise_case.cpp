@@ -89,11 +89,7 @@ Problem CaseName(const ConfigValue& v, std::string* name) {
   if (problem) {
     return problem;
   }
-  const auto allowed = [](char ch) {
-    return std::isalnum(static_cast<unsigned char>(ch)) != 0 || ch == '_' || ch == '-' || ch == '.';
-  };
-  if (name->empty() || std::isalnum(static_cast<unsigned char>((*name)[0])) == 0 ||
-      !std::all_of(name->begin(), name->end(), allowed) || name->size() > kMostNameBytes) {
+  if (!IsCaseName(*name)) {
     return Problem::Setup(v.where + ": '" + *name +
                           "' is not a case name: it starts with a letter or digit, then letters, "
                           "digits, '_', '-' and '.', at most " +
@@ -126,6 +122,14 @@ Problem Outputs(const ConfigValue& v, std::vector<std::string>* outputs) {
 }
 
 }  // namespace
+
+bool IsCaseName(const std::string& name) {
+  const auto allowed = [](char ch) {
+    return std::isalnum(static_cast<unsigned char>(ch)) != 0 || ch == '_' || ch == '-' || ch == '.';
+  };
+  return !name.empty() && std::isalnum(static_cast<unsigned char>(name[0])) != 0 &&
+         std::all_of(name.begin(), name.end(), allowed) && name.size() <= kMostNameBytes;
+}
 
 Problem ReadCase(const ConfigValue& v, const ExerciseCase& defaults, ExerciseCase* c) {
   if (v.kind != Kind::kTable) {

@@ -9,6 +9,10 @@
 
 namespace mae::check {
 
+// A case's name: a letter or digit, then letters, digits, '_', '-' and
+// '.', at most 100 bytes; safe as a file name and a page anchor.
+bool IsCaseName(const std::string& name);
+
 // A [[case]] table into *c, starting from `defaults`: its name (required),
 // outputs (default NAME.bmp), reference (default the first output) and any
 // other key of the model. Returns no problem, or what is wrong, with its

@@ -32,6 +32,7 @@ struct CheckOptions {
   std::string prairielearn;
   std::string junit;
   bool github_classroom = false;                 // the base64 result line instead of the table
+  bool print_exercise = false;                   // print the exercise in force, and nothing else
   std::uint64_t max_pixels = kDefaultMaxPixels;  // the largest picture decoded
 };
 

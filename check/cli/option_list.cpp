@@ -17,6 +17,9 @@ void AddPlatformOptions(CLI::App* app, CheckOptions* o) {
       ->type_name("FILE");
   app->add_flag("--github-classroom", o->github_classroom,
                 "print only GitHub Classroom's base64 result line");
+  app->add_flag("--print-exercise", o->print_exercise,
+                "print the exercise in force (the ten cases, or one a picture of --ans given "
+                "alone) as an exercise file, the rule options merged in, and grade nothing");
 }
 
 }  // namespace
