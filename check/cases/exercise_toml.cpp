@@ -59,6 +59,17 @@ std::string CaseLines(const ExerciseCase& c, const ExerciseCase& base) {
   if (c.border != base.border) {
     text += Line("border", static_cast<std::int64_t>(c.border));
   }
+  if (!c.ignore.empty() && c.ignore != base.ignore) {
+    toml::array rects;
+    for (const PixelRect& r : c.ignore) {
+      toml::array rect;
+      for (const std::uint32_t n : {r.x, r.y, r.width, r.height}) {
+        rect.push_back(static_cast<std::int64_t>(n));
+      }
+      rects.push_back(std::move(rect));
+    }
+    text += Line("ignore", rects);
+  }
   if (c.strict != base.strict) {
     text += Line("strict", c.strict);
   }

@@ -26,6 +26,11 @@ struct PixelRect {
   std::uint32_t y = 0;
   std::uint32_t width = 0;
   std::uint32_t height = 0;
+
+  bool operator==(const PixelRect& o) const {
+    return x == o.x && y == o.y && width == o.width && height == o.height;
+  }
+  bool operator!=(const PixelRect& o) const { return !(*this == o); }
 };
 
 // The SSIM of `output` against `reference`, two views of the same size
