@@ -2,9 +2,9 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
+#endif
 
 namespace mae {
-#endif
 
 namespace {
 
