@@ -84,7 +84,7 @@ Row RowOf(const CaseResult& r) {
 std::string TextReport(const std::vector<CaseResult>& results, const CaseRules& rules) {
   // The metrics asked for go right after the MAE.
   const std::vector<std::string> heads = MetricHeads(rules.metrics);
-  const auto with_metrics = [&heads](Row row, const std::vector<std::string>& metrics) {
+  const auto with_metrics = [](Row row, const std::vector<std::string>& metrics) {
     row.insert(row.begin() + kMae + 1, metrics.begin(), metrics.end());
     return row;
   };
