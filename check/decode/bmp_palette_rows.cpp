@@ -50,7 +50,7 @@ PaletteMiss PixelsFrom(const RowsInfo& info, const unsigned char* file, const un
   const unsigned low = (1u << info.bits) - 1;
   for (o += std::size_t{x} * 3; x < info.width; ++x, o += 3) {
     const unsigned shift = 8 - info.bits * (x % per_byte + 1);
-    const std::uint32_t index = (in[x / per_byte] >> shift) & low;
+    const std::uint32_t index = (unsigned{in[x / per_byte]} >> shift) & low;
     if (index >= info.palette_size) {
       return {true, index};
     }
