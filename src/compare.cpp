@@ -1,10 +1,9 @@
 #include "compare.h"
 
 #include <algorithm>
-#include <cmath>
-#include <limits>
 
 #include "area_mean.h"
+#include "ignored_area.h"
 #include "pixel_figures.h"
 #include "row_reader.h"
 #include "sigbus_guard.h"
@@ -29,7 +28,8 @@ struct Pass {
 };
 
 // Adds one compared piece of a row (whole pixels) to the result: its sum,
-// and with figures its largest difference and differing pixels.
+// and with figures its largest difference, differing pixels and pixels
+// beyond the tolerance.
 void AddPiece(const Pass& p, std::uint64_t row, std::uint64_t start, const unsigned char* a,
               const unsigned char* b, std::size_t n) {
   Comparison& result = *p.result;
@@ -43,10 +43,28 @@ void AddPiece(const Pass& p, std::uint64_t row, std::uint64_t start, const unsig
     AddPixelFigures(a, b, n, &f);
     result.max_difference = f.max_difference;
     result.differing_pixels = f.differing_pixels;
+    if (p.options->tolerance) {
+      result.beyond_tolerance += CountPixelsBeyond(a, b, n, *p.options->tolerance);
+    }
   }
   if (p.options->visit) {
     p.options->visit(row, start, a, b, n);
   }
+}
+
+// Adds the kept pieces of one row of a chunk, split around the ignored
+// spans.
+void AddKeptPieces(const Pass& p, std::uint64_t row, const RowChunk& c, const unsigned char* a,
+                   const unsigned char* b) {
+  const std::vector<AreaRect>& rects = p.options->ignore;
+  const std::uint64_t first = c.start / kComparedPixelBytes;
+  const std::uint64_t end = first + c.bytes / kComparedPixelBytes;
+  ForEachKeptSpan(rects.data(), rects.size(), row, first, end,
+                  [&](std::uint64_t x, std::uint64_t n) {
+                    const std::uint64_t at = (x - first) * kComparedPixelBytes;
+                    AddPiece(p, row, x * kComparedPixelBytes, a + at, b + at,
+                             static_cast<std::size_t>(n * kComparedPixelBytes));
+                  });
 }
 
 void RunPass(void* context) {
@@ -60,8 +78,15 @@ void RunPass(void* context) {
       (a == nullptr ? p.result->a : p.result->b).status = BmpStatus::kReadError;
       return false;
     }
+    const bool whole = p.options->ignore.empty();
     for (std::uint64_t i = 0; i < c.rows; ++i) {
-      AddPiece(p, c.first_row + i, c.start, a + i * p.a->stride(), b + i * p.b->stride(), c.bytes);
+      const unsigned char* row_a = a + i * p.a->stride();
+      const unsigned char* row_b = b + i * p.b->stride();
+      if (whole) {
+        AddPiece(p, c.first_row + i, c.start, row_a, row_b, c.bytes);
+      } else {
+        AddKeptPieces(p, c.first_row + i, c, row_a, row_b);
+      }
     }
     return true;
   });
@@ -99,7 +124,8 @@ bool SumRows(BmpFile& file_a, BmpFile& file_b, const CompareOptions& options, Co
   const std::uint64_t skip = options.border;
   const std::uint64_t base_a = ha.offset + skip * stride_a + skip * kComparedPixelBytes;
   const std::uint64_t base_b = hb.offset + skip * stride_b + skip * kComparedPixelBytes;
-  if (!options.figures && !options.visit && stride_a == row_bytes && stride_b == row_bytes) {
+  if (!options.figures && !options.visit && options.ignore.empty() && stride_a == row_bytes &&
+      stride_b == row_bytes) {
     // The compared bytes are one run in each file: read them as one row.
     row_bytes *= rows;
     stride_a = stride_b = row_bytes;
@@ -129,44 +155,6 @@ bool SumRows(BmpFile& file_a, BmpFile& file_b, const CompareOptions& options, Co
 }
 
 }  // namespace
-
-bool Comparison::sizes_differ() const {
-  return state != CompareState::kRefused &&
-         (a.header.width != b.header.width || a.header.height != b.header.height);
-}
-
-double Comparison::mae() const {
-  switch (state) {
-    case CompareState::kCompared:
-      return Mean(sum, compared_pixels() * kComparedPixelBytes);
-    case CompareState::kEmptyArea:
-      return Mean(0, 0);
-    case CompareState::kRefused:
-    case CompareState::kFailedWhileComparing:
-      break;
-  }
-  return -1.0;
-}
-
-double Comparison::rmse() const {
-  if (state != CompareState::kCompared) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
-  return std::sqrt(static_cast<double>(sum_sq) /
-                   static_cast<double>(compared_pixels() * kComparedPixelBytes));
-}
-
-double Comparison::psnr() const {
-  if (state != CompareState::kCompared) {
-    return std::numeric_limits<double>::quiet_NaN();
-  }
-  if (sum_sq == 0) {
-    return std::numeric_limits<double>::infinity();
-  }
-  const double mse =
-      static_cast<double>(sum_sq) / static_cast<double>(compared_pixels() * kComparedPixelBytes);
-  return 10.0 * std::log10(255.0 * 255.0 / mse);
-}
 
 Comparison CompareFiles(const char* path_a, const char* path_b, const CompareOptions& options) {
   BmpFile file_a;
@@ -209,11 +197,15 @@ Comparison CompareOpenFiles(BmpFile& file_a, BmpFile& file_b, const CompareOptio
   }
   result.width -= frame;
   result.height -= frame;
+  if (!options.ignore.empty()) {
+    result.ignored_pixels = IgnoredPixels(options.ignore, result.width, result.height);
+  }
   if (!SumRows(file_a, file_b, options, &result)) {
     result.state = CompareState::kFailedWhileComparing;
     result.sum = 0;
     result.max_difference = 0;
     result.differing_pixels = 0;
+    result.beyond_tolerance = 0;
     return result;
   }
   result.state = CompareState::kCompared;

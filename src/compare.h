@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "bmp_file.h"
 
@@ -19,6 +21,15 @@ using RowVisitor =
     std::function<void(std::uint64_t row, std::uint64_t start, const unsigned char* a,
                        const unsigned char* b, std::size_t n)>;
 
+// A rectangle of the compared area left out of every figure: pixels
+// [x0, x1) of compared rows [row0, row1), counted as the visitor counts
+// them (row 0 the first compared row in the file, pixel 0 the first
+// compared pixel, inside the border). It may reach past the area, which
+// clips it; an empty one leaves nothing out.
+struct AreaRect {
+  std::uint64_t x0 = 0, x1 = 0, row0 = 0, row1 = 0;
+};
+
 struct CompareOptions {
   bool figures = false;  // also find the largest difference and the differing pixels
   bool squares = false;  // also sum the squared byte differences (RMSE, PSNR)
@@ -30,8 +41,15 @@ struct CompareOptions {
   // read; not called when nothing is left to compare.
   std::function<void(std::uint64_t width, std::uint64_t height)> on_area;
   // Optional: sees every compared piece; its rows and bytes count from the
-  // compared area's first row and byte (inside the border).
+  // compared area's first row and byte (inside the border). Pieces stop
+  // short of ignored pixels: it never sees them.
   RowVisitor visit;
+  // Left out of every figure, the visitor's pieces included; they may
+  // overlap.
+  std::vector<AreaRect> ignore;
+  // With figures: also count the pixels whose largest byte difference is
+  // above this.
+  std::optional<unsigned> tolerance;
 };
 
 // How far a comparison got.
@@ -53,6 +71,12 @@ struct Comparison {
   // With CompareOptions::figures:
   unsigned max_difference = 0;         // the largest byte difference, 0-255
   std::uint64_t differing_pixels = 0;  // pixels with at least one differing byte
+  // With CompareOptions::figures and a tolerance: the pixels whose largest
+  // byte difference is above it.
+  std::uint64_t beyond_tolerance = 0;
+  // The pixels of the compared area that CompareOptions::ignore leaves out,
+  // each counted once.
+  std::uint64_t ignored_pixels = 0;
   // With CompareOptions::squares: the sum of squared byte differences.
   std::uint64_t sum_sq = 0;
 
@@ -62,13 +86,16 @@ struct Comparison {
   bool has_figures() const {
     return state == CompareState::kCompared || state == CompareState::kEmptyArea;
   }
-  // The mean over width x height x 3 bytes on kCompared; a NaN with its
-  // sign bit set on kEmptyArea; -1 otherwise.
+  // The mean over the compared pixels' bytes on kCompared; a NaN with its
+  // sign bit set on kEmptyArea, or when every pixel is ignored; -1
+  // otherwise.
   double mae() const;
-  std::uint64_t compared_pixels() const { return width * height; }
+  // The pixels the figures are over: the area less the ignored pixels.
+  std::uint64_t compared_pixels() const { return width * height - ignored_pixels; }
   // On kCompared with squares, on the 0-255 byte scale: the root of the
   // mean squared byte difference, and 10 log10(255^2 / MSE) in dB (an
-  // infinity for identical pictures); NaN otherwise.
+  // infinity for identical pictures); NaN otherwise, and when every pixel
+  // is ignored.
   double rmse() const;
   double psnr() const;
 };
