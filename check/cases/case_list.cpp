@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <iterator>
+#include <utility>
 
 #include "MAE.h"
 
@@ -32,6 +34,35 @@ std::vector<Case> TenCases(const std::string& dir, const std::optional<std::stri
     cases.push_back(c);
   }
   return cases;
+}
+
+std::vector<Case> PlannedCases(const Exercise* exercise, const std::string& dir,
+                               const std::optional<std::string>& refs) {
+  if (exercise == nullptr) {
+    return TenCases(dir, refs);
+  }
+  const std::string folder = refs.value_or(exercise->references);
+  std::vector<Case> cases;
+  for (const ExerciseCase& planned : exercise->cases) {
+    Case c;
+    c.name = planned.name;
+    c.output = Join(dir, planned.outputs[0].c_str());
+    c.alternatives.assign(planned.outputs.begin() + 1, planned.outputs.end());
+    c.reference = Join(folder, planned.reference.c_str());
+    cases.push_back(std::move(c));
+  }
+  return cases;
+}
+
+std::vector<std::string> CaseOutputNames(const Exercise* exercise) {
+  if (exercise == nullptr) {
+    return {std::begin(output_name), std::end(output_name)};
+  }
+  std::vector<std::string> files;
+  for (const ExerciseCase& c : exercise->cases) {
+    files.insert(files.end(), c.outputs.begin(), c.outputs.end());
+  }
+  return files;
 }
 
 Case OnePair(const std::string& output, const std::string& reference) {

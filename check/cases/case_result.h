@@ -13,6 +13,7 @@
 
 #include "case_list.h"
 #include "compare.h"
+#include "exercise_model.h"
 #include "file_kind.h"
 
 namespace mae::check {
@@ -50,7 +51,9 @@ struct CaseResult {
   std::vector<Diagnosis> diagnosis;          // what looks wrong, for a case that fails
   std::optional<std::uint64_t> output_hash;  // of the output's pixels, when asked for
   std::vector<std::string> identical_to;     // others' byte-identical failing outputs
-  std::optional<double> ssim;  // with --metrics ssim, of a compared area of 11 x 11 or more
+  std::optional<double> ssim;                // when computed, of a compared area of 11 x 11 or more
+  MetricSet metrics;                         // the figures beside the MAE that documents show
+  Visibility visibility = Visibility::kVisible;  // where a platform shows the case
   Comparison comparison;
   std::optional<Size> output_size;  // when that file's header could be read
   std::optional<Size> reference_size;

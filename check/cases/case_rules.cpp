@@ -86,6 +86,69 @@ std::string CaseRules::InputFor(const std::string& name) const {
   return path;
 }
 
+namespace {
+
+// The value a pattern or a default given on the command line sets for
+// `name`, when one does.
+std::optional<double> GivenFor(const std::string& name, bool default_given, double default_value,
+                               const std::vector<CaseRules::Pattern>& patterns) {
+  std::optional<double> value;
+  if (default_given) {
+    value = default_value;
+  }
+  for (const CaseRules::Pattern& p : patterns) {
+    if (::fnmatch(p.glob.c_str(), name.c_str(), 0) == 0) {
+      value = p.value;
+    }
+  }
+  return value;
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder == ".") {
+    return name;
+  }
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+}  // namespace
+
+ExerciseCase CaseRules::RulesFor(const std::string& name) const {
+  ExerciseCase r;
+  if (!exercise) {
+    r.mae = MaxFor(name);
+    r.points = PointsFor(name);
+  } else {
+    r = exercise->defaults;
+    for (const ExerciseCase& c : exercise->cases) {
+      if (c.name == name) {
+        r = c;
+      }
+    }
+    if (!r.input.empty()) {
+      r.input = JoinPath(exercise->inputs, r.input);
+    }
+    if (const auto max = GivenFor(name, max_given, default_max, max_patterns)) {
+      r.mae = max;
+    }
+    if (const auto points = GivenFor(name, points_given, default_points, point_patterns)) {
+      r.points = *points;
+    }
+  }
+  if (max_difference) {
+    r.max_difference = max_difference;
+  }
+  if (!exercise || border_given) {
+    r.border = border;
+  }
+  r.strict = r.strict || strict;
+  const std::string input = InputFor(name);
+  if (!input.empty() || !exercise) {
+    r.input = input;
+  }
+  return r;
+}
+
 Problem AddInput(const std::string& text, CaseRules* rules) {
   const std::size_t split = text.find('=');
   if (split == std::string::npos || text.find('/') < split) {

@@ -9,20 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "exercise_model.h"
 #include "problem.h"
 
 namespace mae::check {
-
-// The figures shown beside the MAE, each on the 0-255 byte scale: the root
-// mean square error, the peak signal-to-noise ratio in dB and the
-// structural similarity (--metrics).
-struct MetricSet {
-  bool rmse = false;
-  bool psnr = false;
-  bool ssim = false;
-
-  bool any() const { return rmse || psnr || ssim; }
-};
 
 // Adds the metrics named in `list` ("rmse,psnr,ssim", any of them, in any
 // order) to *metrics; a problem names what is not one of them.
@@ -49,11 +39,23 @@ struct CaseRules {
   };
   std::string default_input;  // "" when not given
   std::vector<InputPattern> input_patterns;
+  // The exercise file's cases and [defaults], when one is given: each
+  // case's rules come from it, and the options given on the command line
+  // win over it for the cases they name.
+  std::optional<Exercise> exercise;
+  bool max_given = false;  // --max X (not only patterns)
+  bool points_given = false;
+  bool border_given = false;
 
   double MaxFor(const std::string& name) const;
   double PointsFor(const std::string& name) const;
   // The input picture of a case, "" when none was given for it.
   std::string InputFor(const std::string& name) const;
+  // Everything case `name` is held to and worth: its exercise case (or the
+  // exercise's [defaults] for a name it has not) with the command line's
+  // rules on top; without an exercise file, the command line's alone (the
+  // MAE threshold always set). The input is a path, "" for none.
+  ExerciseCase RulesFor(const std::string& name) const;
 };
 
 // Adds one --input value: "FILE" for every case, or "PATTERN=FILE", split

@@ -46,7 +46,7 @@ Problem ParseExercise(const std::string& text, const std::string& name, bool jso
     return problem;
   }
   *exercise = Exercise();
-  ExerciseCase defaults;
+  ExerciseCase& defaults = exercise->defaults;
   const ConfigValue* cases = nullptr;
   for (const auto& [key, value] : root.table) {
     if (key == "title") {

@@ -12,6 +12,17 @@
 
 namespace mae::check {
 
+// The figures shown beside the MAE, each on the 0-255 byte scale: the root
+// mean square error, the peak signal-to-noise ratio in dB and the
+// structural similarity (--metrics).
+struct MetricSet {
+  bool rmse = false;
+  bool psnr = false;
+  bool ssim = false;
+
+  bool any() const { return rmse || psnr || ssim; }
+};
+
 // Where a platform shows a case (Gradescope's test visibility).
 enum class Visibility { kVisible, kHidden, kAfterDueDate, kAfterPublished };
 
@@ -55,6 +66,7 @@ struct Exercise {
   std::string title;       // "" when none is given
   std::string references;  // the references' folder, as the file names it from where it lies
   std::string inputs;      // the inputs' folder, likewise; "" when none is given
+  ExerciseCase defaults;   // [defaults]: where a case given no rule of its own starts
   std::vector<ExerciseCase> cases;
 };
 

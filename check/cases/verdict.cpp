@@ -4,6 +4,7 @@
 #include <tuple>
 #include <utility>
 
+#include "metric_rules.h"
 #include "summary.h"
 
 namespace mae::check {
@@ -41,6 +42,15 @@ std::string LayoutNote(RowLayout out, RowLayout ref) {
   return std::string("output rows ") + LayoutWord(out) + ", reference rows " + LayoutWord(ref);
 }
 
+// The exercise's words for a case that passes or does not, after the
+// case's own notes.
+void AddMessage(const ExerciseCase& rule, Judgement* j) {
+  const std::string& message = j->verdict == Verdict::kPass ? rule.pass_message : rule.fail_message;
+  if (!message.empty()) {
+    AddReason(&j->note, message);
+  }
+}
+
 }  // namespace
 
 std::string SizeAsPlainText(const Size& size) {
@@ -63,11 +73,15 @@ const char* LayoutWord(RowLayout layout) {
 
 Judgement Judge(const CaseRules& rules, const CaseResult& facts) {
   Judgement j;
-  const double max_mae = rules.MaxFor(facts.test_case.name);
+  const ExerciseCase rule = rules.RulesFor(facts.test_case.name);
+  // A case ruled on by other figures alone holds any MAE, which is at most
+  // 255; one with no rule at all passes only at 0.
+  const double max_mae = rule.mae ? *rule.mae : rule.HasRule() ? 255.0 : 0.0;
   j.max_mae = max_mae;
-  j.points = rules.PointsFor(facts.test_case.name);
+  j.points = rule.points;
   if (!facts.test_case.problem.empty()) {
     j.reason = facts.test_case.problem;
+    AddMessage(rule, &j);
     return j;
   }
   const Comparison& cmp = facts.comparison;
@@ -92,7 +106,7 @@ Judgement Judge(const CaseRules& rules, const CaseResult& facts) {
     }
     const std::string what =
         std::string(role) + " is " + ImageFormatWords(kind->format, kind->top_down);
-    if (rules.strict && kind == &facts.output_kind) {
+    if (rule.strict && kind == &facts.output_kind) {
       AddReason(&reasons, what + "; --strict asks for 24-bit");
     } else {
       AddReason(&j.note, what + "; compared as 24-bit pixels");
@@ -121,6 +135,7 @@ Judgement Judge(const CaseRules& rules, const CaseResult& facts) {
   if (unreadable || !cmp.has_figures()) {
     j.verdict = Verdict::kError;
     j.reason = reasons.empty() ? "the files could not be compared" : reasons;
+    AddMessage(rule, &j);
     return j;
   }
   if (cmp.sizes_differ()) {
@@ -131,20 +146,27 @@ Judgement Judge(const CaseRules& rules, const CaseResult& facts) {
     AddReason(&reasons, "nothing left inside the border");
   } else if (cmp.state == CompareState::kEmptyArea) {
     AddReason(&reasons, "nothing to compare: a width or height is 0");
+  } else if (cmp.compared_pixels() == 0) {
+    AddReason(&reasons, "nothing to compare: every pixel is in an ignored rectangle");
   } else {
     const int digits = DigitsToTell(cmp.mae(), max_mae);
     if (!(cmp.mae() <= max_mae)) {
       AddReason(&reasons, "MAE " + NumberText(cmp.mae(), digits) + " above " +
                               NumberText(max_mae, digits) + " (0–255 scale)");
     }
-    if (rules.max_difference && cmp.max_difference > *rules.max_difference) {
+    if (rule.max_difference && cmp.max_difference > *rule.max_difference) {
       AddReason(&reasons, "largest difference " + std::to_string(cmp.max_difference) + " above " +
-                              std::to_string(*rules.max_difference) + " (0–255 scale)");
+                              std::to_string(*rule.max_difference) + " (0–255 scale)");
+    }
+    const std::string metrics = MetricReasons(rule, facts);
+    if (!metrics.empty()) {
+      AddReason(&reasons, metrics);
     }
   }
   j.verdict = reasons.empty() ? Verdict::kPass : Verdict::kFail;
   j.reason = reasons;
   j.earned = j.verdict == Verdict::kPass ? j.points : 0.0;
+  AddMessage(rule, &j);
   return j;
 }
 

@@ -175,11 +175,11 @@ std::string ListStudents(const std::string& root, const std::string& ans, const 
   return {};
 }
 
-std::vector<Case> StudentCases(const Student& s, const std::string& ans,
+std::vector<Case> StudentCases(const Exercise* exercise, const Student& s, const std::string& ans,
                                const std::vector<std::string>& skipped) {
   const std::string folder = s.folder.empty() ? "." : s.folder;
   if (s.Submitted()) {
-    return SubmissionCases(folder, ans, skipped, folder);
+    return SubmissionCases(exercise, folder, ans, skipped, folder);
   }
   // Nothing handed in: every case is that problem, with no output.
   const CaseProblem problem = s.handed == Student::Handed::kLinkedFolder
@@ -187,7 +187,7 @@ std::vector<Case> StudentCases(const Student& s, const std::string& ans,
                               : s.handed == Student::Handed::kEmpty ? CaseProblem::kEmptySubmission
                                                                     : CaseProblem::kNoSubmission;
   std::vector<Case> cases;
-  for (Case c : TenCases(folder, ans)) {
+  for (Case c : PlannedCases(exercise, folder, ans)) {
     c.output.clear();
     c.problem = CaseProblemWords(problem);
     c.problem_code = problem;

@@ -54,13 +54,14 @@ struct ClassListing {
 std::string ListStudents(const std::string& root, const std::string& ans, const Roster* roster,
                          const std::vector<OwnOutput>& own, ClassListing* listing);
 
-// The ten cases of one student against the references in `ans`. An output
+// The cases of one student (of `exercise`, or the ten when it is null)
+// against the references in `ans`. An output
 // not under its own name is looked for as OutputSearch does,
 // skipping the folders in `skipped`; outputs that are not the student's
 // own are errors (ForeignProblem). A student who handed nothing in
-// gets ten errors that say so.
-std::vector<Case> StudentCases(const Student& student, const std::string& ans,
-                               const std::vector<std::string>& skipped);
+// gets an error a case that says so.
+std::vector<Case> StudentCases(const Exercise* exercise, const Student& student,
+                               const std::string& ans, const std::vector<std::string>& skipped);
 
 }  // namespace mae::check
 

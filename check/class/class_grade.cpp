@@ -22,7 +22,8 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
     StudentResult r;
     r.student = student;
     std::vector<CasePictures> pictures;
-    r.cases = RunCases(StudentCases(student, ans, skipped), options, &shared, &pictures);
+    const Exercise* exercise = options.rules.exercise ? &*options.rules.exercise : nullptr;
+    r.cases = RunCases(StudentCases(exercise, student, ans, skipped), options, &shared, &pictures);
     for (const CaseResult& c : r.cases) {
       r.counts.Add(c.verdict);
       r.score += c.earned;

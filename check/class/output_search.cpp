@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <utility>
 
@@ -113,14 +114,10 @@ struct Search {
   }
 };
 
-// `lower` is the name of one of the ten outputs, ignoring case.
-bool IsCaseFile(const std::string& lower) {
-  for (const char* name : output_name) {
-    if (lower == Lower(name)) {
-      return true;
-    }
-  }
-  return false;
+// `lower` is the name of one of the exercise's outputs, ignoring case.
+bool IsCaseFile(const std::string& lower, const std::vector<std::string>& case_files) {
+  return std::any_of(case_files.begin(), case_files.end(),
+                     [&](const std::string& name) { return lower == Lower(name); });
 }
 
 std::string BaseName(const std::string& path) {
@@ -129,7 +126,8 @@ std::string BaseName(const std::string& path) {
 }
 
 // The case's output, found in the submission, or the reason it was not.
-OutputPlace FindOutput(const std::string& folder, const std::string& file, const Found& found) {
+OutputPlace FindOutput(const std::string& folder, const std::string& file, const Found& found,
+                       const std::vector<std::string>& case_files) {
   OutputPlace place;
   std::vector<std::string> candidates;
   std::string closest;
@@ -138,7 +136,7 @@ OutputPlace FindOutput(const std::string& folder, const std::string& file, const
     if (base == Lower(file)) {
       candidates.push_back(path);
     } else if (closest.empty() && EndsWith(base, ".bmp") && OneEditApart(base, Lower(file)) &&
-               !IsCaseFile(base)) {
+               !IsCaseFile(base, case_files)) {
       closest = path;  // a near miss, not another case's output
     }
   }
@@ -188,8 +186,13 @@ struct OutputSearch::Walked {
   Search search;
 };
 
-OutputSearch::OutputSearch(std::string folder, std::vector<std::string> skipped)
-    : folder_(std::move(folder)), skipped_(std::move(skipped)) {}
+OutputSearch::OutputSearch(std::string folder, std::vector<std::string> skipped,
+                           std::vector<std::string> case_files)
+    : folder_(std::move(folder)), skipped_(std::move(skipped)), case_files_(std::move(case_files)) {
+  if (case_files_.empty()) {
+    case_files_.assign(std::begin(output_name), std::end(output_name));
+  }
+}
 
 OutputSearch::~OutputSearch() = default;
 
@@ -199,6 +202,13 @@ OutputPlace OutputSearch::Place(const Case& c) {
   struct stat st {};
   if (!c.problem.empty() || ::lstat(c.output.c_str(), &st) == 0) {
     return place;  // under its own name, whatever it is
+  }
+  for (const std::string& other : c.alternatives) {
+    const std::string path = Join(folder_, other);
+    if (::lstat(path.c_str(), &st) == 0) {
+      place.output = path;  // under another name the exercise allows
+      return place;
+    }
   }
   if (!walked_) {
     // The folder is walked once, for the first case that needs it.
@@ -212,7 +222,16 @@ OutputPlace OutputSearch::Place(const Case& c) {
     search.Walk("", 0);
     std::sort(search.found.files.begin(), search.found.files.end());
   }
-  OutputPlace found = FindOutput(folder_, BaseName(c.output), walked_->search.found);
+  OutputPlace found = FindOutput(folder_, BaseName(c.output), walked_->search.found, case_files_);
+  for (const std::string& other : c.alternatives) {
+    if (!found.output.empty() || !found.problem.empty()) {
+      break;
+    }
+    OutputPlace again = FindOutput(folder_, other, walked_->search.found, case_files_);
+    if (!again.output.empty() || !again.problem.empty()) {
+      found = std::move(again);
+    }
+  }
   if (found.output.empty() && found.problem.empty()) {
     found.output = c.output;  // not found: opening it says so
   }

@@ -44,19 +44,24 @@ struct OutputPlace {
 // could not be read).
 class OutputSearch {
  public:
-  OutputSearch(std::string folder, std::vector<std::string> skipped);
+  // `case_files`: every output name of the exercise (none: the ten built
+  // in), so that one case's output is never taken for another's near miss.
+  OutputSearch(std::string folder, std::vector<std::string> skipped,
+               std::vector<std::string> case_files = {});
   ~OutputSearch();
   OutputSearch(const OutputSearch&) = delete;
   OutputSearch& operator=(const OutputSearch&) = delete;
 
   // Case c's output: its own path when it is there (or c already has a
-  // problem), else what the search finds.
+  // problem), else under one of its alternative names, else what the
+  // search finds for each name in turn.
   OutputPlace Place(const Case& c);
 
  private:
   struct Walked;
   std::string folder_;
   std::vector<std::string> skipped_;
+  std::vector<std::string> case_files_;
   std::unique_ptr<Walked> walked_;
 };
 

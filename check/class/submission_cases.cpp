@@ -5,13 +5,14 @@
 
 namespace mae::check {
 
-std::vector<Case> SubmissionCases(const std::string& folder, const std::optional<std::string>& refs,
+std::vector<Case> SubmissionCases(const Exercise* exercise, const std::string& folder,
+                                  const std::optional<std::string>& refs,
                                   const std::vector<std::string>& skipped,
                                   const std::optional<std::string>& submission) {
   const std::string root = submission ? ResolvedPath(*submission) : std::string();
-  OutputSearch search(folder, skipped);
+  OutputSearch search(folder, skipped, CaseOutputNames(exercise));
   std::vector<Case> cases;
-  for (const Case& planned : TenCases(folder, refs)) {
+  for (const Case& planned : PlannedCases(exercise, folder, refs)) {
     const OutputPlace place = search.Place(planned);
     Case c = planned;
     c.output = place.output;

@@ -12,12 +12,14 @@
 
 namespace mae::check {
 
-// The ten cases of the outputs in `folder` against `refs` (or folder/ANS):
+// The cases of the outputs in `folder` against `refs` (or folder/ANS):
 // each output under its own name or found below the folder (OutputSearch,
 // leaving out the folders in `skipped`), and refused when it is its
 // reference or, with `submission` (a class's student, or a folder checked
 // against --ans), leads out of it (ForeignProblem).
-std::vector<Case> SubmissionCases(const std::string& folder, const std::optional<std::string>& refs,
+// `exercise`: the exercise file's cases (nullptr: the ten).
+std::vector<Case> SubmissionCases(const Exercise* exercise, const std::string& folder,
+                                  const std::optional<std::string>& refs,
                                   const std::vector<std::string>& skipped,
                                   const std::optional<std::string>& submission);
 

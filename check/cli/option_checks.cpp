@@ -8,7 +8,8 @@
 namespace mae::check {
 
 // What is wrong with the options CLI11 accepted, in our words.
-Problem OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras) {
+Problem OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras,
+                      bool exercise_given) {
   for (const std::string& extra : extras) {
     if (extra.size() > 1 && extra[0] == '-') {
       return Problem::Usage("unknown option '" + extra + "'");
@@ -28,7 +29,7 @@ Problem OptionProblem(const CheckOptions& o, const std::vector<std::string>& ext
         "--ans names the folder of the ten references; a pair gives its REFERENCE itself");
   }
   if (o.class_root) {
-    if (!o.ans_folder) {
+    if (!o.ans_folder && !exercise_given) {
       return Problem::Usage(
           "--class needs --ans FOLDER, the references every submission is checked against");
     }

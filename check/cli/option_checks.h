@@ -15,8 +15,10 @@ namespace mae::check {
 
 // What is wrong with options CLI11 accepted, in the tool's words, or no
 // problem: `extras` are the arguments it did not recognise. The numbers of
-// the rules are checked apart.
-[[nodiscard]] Problem OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras);
+// the rules are checked apart. With an exercise file, --class needs no
+// --ans: the file names the references.
+[[nodiscard]] Problem OptionProblem(const CheckOptions& o, const std::vector<std::string>& extras,
+                                    bool exercise_given);
 
 // What is wrong with the --max and --points patterns, or no problem: a
 // pattern that matches none of `case_names` is a mistake (a misspelt or

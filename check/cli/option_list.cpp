@@ -5,7 +5,7 @@ namespace mae::check {
 namespace {
 
 // The documents for grading platforms.
-void AddPlatformOptions(CLI::App* app, CheckOptions* o) {
+void AddPlatformOptions(CLI::App* app, CheckOptions* o, Given* given) {
   app->add_option("--gradescope", o->gradescope,
                   "write Gradescope's results.json (with --class: FOLDER/STUDENT.json)")
       ->type_name("FILE");
@@ -17,6 +17,10 @@ void AddPlatformOptions(CLI::App* app, CheckOptions* o) {
       ->type_name("FILE");
   app->add_flag("--github-classroom", o->github_classroom,
                 "print only GitHub Classroom's base64 result line");
+  app->add_option("--exercise", given->exercise,
+                  "grade the cases an exercise file describes (TOML, or JSON when its name ends "
+                  "in .json): their files, rules, points and words")
+      ->type_name("FILE");
   app->add_flag("--print-exercise", o->print_exercise,
                 "print the exercise in force (the ten cases, or one a picture of --ans given "
                 "alone) as an exercise file, the rule options merged in, and grade nothing");
@@ -85,7 +89,7 @@ void AddOptions(CLI::App* app, CheckOptions* o, Given* given) {
       ->type_name("NAME")
       ->allow_extra_args(false)
       ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  AddPlatformOptions(app, o);
+  AddPlatformOptions(app, o, given);
   app->add_option("operands", o->operands, "DIR, or OUTPUT REFERENCE");
   app->set_version_flag("--version", "mae-check " MAE_VERSION);
 }

@@ -21,6 +21,7 @@ struct Given {
   std::string ans;
   std::string class_root;
   std::vector<std::string> metrics;
+  std::string exercise;
 };
 
 // Adds every option to `app`, each filling *o or, where it is checked

@@ -1,13 +1,16 @@
 #include "options.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <utility>
 
 #include "case_list.h"
 #include "case_rules.h"
+#include "exercise_setup.h"
 #include "exit_status.h"
+#include "messages.h"
 #include "option_checks.h"
 #include "option_list.h"
 #include "output_places.h"
@@ -73,6 +76,10 @@ Problem ReadRules(const CLI::App& app, const Given& given, CaseRules* rules) {
       return problem;
     }
   }
+  rules->max_given = std::any_of(given.max.begin(), given.max.end(),
+                                 [](const std::string& t) { return t.find('=') == t.npos; });
+  rules->points_given = std::any_of(given.points.begin(), given.points.end(),
+                                    [](const std::string& t) { return t.find('=') == t.npos; });
   for (const std::string& text : given.points) {
     const Problem problem =
         AddRule("--points", text, &rules->default_points, &rules->point_patterns, kMostPoints);
@@ -106,6 +113,7 @@ Problem ReadRules(const CLI::App& app, const Given& given, CaseRules* rules) {
       return Problem::Usage("--border needs a whole number of pixels, not '" + given.border + "'");
     }
     rules->border = static_cast<std::uint32_t>(*n);
+    rules->border_given = true;
   }
   return Problem::None();
 }
@@ -151,7 +159,7 @@ ParsedOptions ParseOptions(int argc, char** argv) {
   if (app.count("--class") > 0) {
     o.class_root = given.class_root;
   }
-  Problem problem = OptionProblem(o, app.remaining());
+  Problem problem = OptionProblem(o, app.remaining(), app.count("--exercise") > 0);
   if (!problem) {
     problem = ReadRules(app, given, &o.rules);
   }
@@ -164,11 +172,23 @@ ParsedOptions ParseOptions(int argc, char** argv) {
       o.max_pixels = *n;
     }
   }
+  if (!problem && app.count("--exercise") > 0) {
+    if (given.exercise.empty()) {
+      return UsageError(Problem::Usage("--exercise needs a name, not an empty one"));
+    }
+    const Problem exercise = TakeExercise(given.exercise, &o);
+    if (exercise) {
+      Say(exercise);  // the file's mistake, where it is; no usage to show
+      parsed.exit_status = kExitTrouble;
+      return parsed;
+    }
+  }
   if (!problem) {
-    // The ten cases' names, and a pair's own, which a course's shared
-    // patterns may name.
+    // The cases' names, and a pair's own, which a course's shared patterns
+    // may name.
     std::vector<std::string> names;
-    for (const Case& c : TenCases(".")) {
+    const Exercise* exercise = o.rules.exercise ? &*o.rules.exercise : nullptr;
+    for (const Case& c : PlannedCases(exercise, ".", std::nullopt)) {
       names.push_back(c.name);
     }
     if (o.operands.size() == 2) {

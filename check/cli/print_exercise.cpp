@@ -45,10 +45,31 @@ Problem PicturesIn(const std::string& folder, std::vector<std::string>* files) {
   return Problem::None();
 }
 
+// The exercise file's exercise, the rule options merged into each case.
+void FileInForce(const CheckOptions& o, Exercise* exercise, ExerciseCase* defaults) {
+  const CaseRules& rules = o.rules;
+  *exercise = *rules.exercise;
+  exercise->references = o.ans_folder.value_or(exercise->references);
+  *defaults = exercise->defaults;
+  for (ExerciseCase& c : exercise->cases) {
+    const ExerciseCase merged = rules.RulesFor(c.name);
+    c.mae = merged.mae;
+    c.points = merged.points;
+    c.max_difference = merged.max_difference;
+    c.border = merged.border;
+    c.strict = merged.strict;
+    c.diagnoses = c.diagnoses && o.diagnose;
+  }
+}
+
 }  // namespace
 
 Problem ExerciseInForce(const CheckOptions& o, Exercise* exercise, ExerciseCase* defaults) {
   const CaseRules& rules = o.rules;
+  if (rules.exercise) {
+    FileInForce(o, exercise, defaults);
+    return Problem::None();
+  }
   exercise->references = o.ans_folder.value_or("ANS");
   std::vector<std::string> files;
   if (o.ans_folder && o.operands.empty() && !o.class_root) {

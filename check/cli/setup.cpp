@@ -86,7 +86,8 @@ Setup PlanCases(const CheckOptions& o) {
   }
   // With --ans the folder is a submission, checked against references
   // kept elsewhere: its outputs must be its own files.
-  setup.cases = SubmissionCases(dir, o.ans_folder, SkippedFolders(o),
+  const Exercise* exercise = o.rules.exercise ? &*o.rules.exercise : nullptr;
+  setup.cases = SubmissionCases(exercise, dir, o.ans_folder, SkippedFolders(o),
                                 o.ans_folder ? std::optional<std::string>(dir) : std::nullopt);
   return setup;
 }

@@ -5,6 +5,7 @@
 
 #include "diagnosis.h"
 #include "json_report.h"
+#include "metric_text.h"
 #include "number_text.h"
 #include "shown_text.h"
 #include "summary.h"
@@ -27,6 +28,15 @@ std::string CsvField(std::string text) {
     quoted += ch == '"' ? "\"\"" : std::string(1, ch);
   }
   return quoted + "\"";
+}
+
+// "rmse", "psnr", "ssim" from a metric's head.
+std::string MetricKey(const std::string& head) {
+  std::string key = head.substr(0, head.find(' '));
+  for (char& ch : key) {
+    ch = static_cast<char>(ch - 'A' + 'a');
+  }
+  return key;
 }
 
 }  // namespace
@@ -108,6 +118,12 @@ std::string ClassCsv(const std::vector<StudentResult>& students) {
       csv += "," + CsvField(c.test_case.name + "_reason") + "," +
              CsvField(c.test_case.name + "_diagnosis");
     }
+    // Then a column per case and metric shown, when any is.
+    for (const CaseResult& c : students[0].cases) {
+      for (const std::string& head : MetricHeads(c.metrics)) {
+        csv += "," + CsvField(c.test_case.name + "_" + MetricKey(head));
+      }
+    }
   }
   csv += "\r\n";
   for (const StudentResult& s : students) {
@@ -128,6 +144,11 @@ std::string ClassCsv(const std::vector<StudentResult>& students) {
         codes += (codes.empty() ? "" : ";") + d.code;
       }
       csv += "," + CsvField(c.reason) + "," + CsvField(codes);
+    }
+    for (const CaseResult& c : s.cases) {
+      for (const std::string& cell : MetricCells(c, c.metrics)) {
+        csv += "," + (cell == "-" ? std::string() : cell);
+      }
     }
     csv += "\r\n";
   }

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "class_reports.h"
@@ -19,10 +20,37 @@ std::string Score(const StudentResult& s) {
   return SixDigits(s.score) + "/" + SixDigits(s.max_score);
 }
 
-// "B1" for Blur1: the first letter and the number, for a column header.
-std::string Abbreviation(const std::string& name) {
+// "B1" for Blur1: the first `letters` letters and the number, for a column
+// header.
+std::string Abbreviation(const std::string& name, std::size_t letters) {
   const std::size_t digits = name.find_last_not_of("0123456789") + 1;
-  return name.substr(0, 1) + name.substr(digits);
+  return name.substr(0, std::min(letters, digits)) + name.substr(digits);
+}
+
+// The cases' column heads: as short as they can be while no two are alike
+// (ignoring case); a name that is its own abbreviation's twin is whole.
+std::vector<std::string> ShortHeads(const std::vector<CaseSummary>& cases) {
+  const auto lower = [](std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char ch) { return static_cast<char>(std::tolower(ch)); });
+    return text;
+  };
+  std::vector<std::string> heads;
+  for (const CaseSummary& c : cases) {
+    std::string head;
+    for (std::size_t letters = 1; letters <= c.name.size(); ++letters) {
+      head = Abbreviation(c.name, letters);
+      const auto clash = [&](const CaseSummary& other) {
+        return &other != &c && lower(Abbreviation(other.name, letters)) == lower(head);
+      };
+      if (std::none_of(cases.begin(), cases.end(), clash)) {
+        break;
+      }
+      head = c.name;
+    }
+    heads.push_back(head);
+  }
+  return heads;
 }
 
 // A student's most common diagnosis over the cases, as the table's column
@@ -65,8 +93,11 @@ std::string StudentLines(const std::vector<StudentResult>& students,
     mistake_width = std::max(mistake_width, ShownWidth("most common mistake"));
   }
   std::string text = Padded("student", name_width, false) + "  score ";
-  for (const CaseSummary& c : cases) {
-    text += " " + Padded(Abbreviation(c.name), 2, false);
+  const std::vector<std::string> heads = ShortHeads(cases);
+  std::vector<std::size_t> widths;
+  for (const std::string& head : heads) {
+    widths.push_back(std::max<std::size_t>(2, ShownWidth(head)));
+    text += " " + Padded(head, widths.back(), false);
   }
   if (mistake_width > 0) {
     text += " most common mistake";
@@ -75,8 +106,8 @@ std::string StudentLines(const std::vector<StudentResult>& students,
   for (const StudentResult& s : students) {
     std::string line =
         Padded(Shown(s.student.name), name_width, false) + "  " + Padded(Score(s), 5, true) + " ";
-    for (const CaseResult& c : s.cases) {
-      line += " " + Padded(Mark(c), 2, false);
+    for (std::size_t i = 0; i < s.cases.size(); ++i) {
+      line += " " + Padded(Mark(s.cases[i]), i < widths.size() ? widths[i] : 2, false);
     }
     if (mistake_width > 0) {
       line += Padded(MostCommonMistake(s), mistake_width, false) + " ";

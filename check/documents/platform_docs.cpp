@@ -6,6 +6,7 @@
 
 #include "base64.h"
 #include "json_report.h"
+#include "metric_text.h"
 #include "png.h"
 #include "shown_text.h"
 #include "summary.h"
@@ -97,6 +98,10 @@ std::string CaseMessage(const CaseResult& r) {
     text += "\nMAE " + MaeText(r) + " (at most " + SixDigits(r.max_mae) + "), largest difference " +
             std::to_string(c.max_difference) + ", differing pixels " +
             std::to_string(c.differing_pixels) + " of " + std::to_string(c.compared_pixels());
+    const std::string metrics = MetricSentence(r);
+    if (!metrics.empty()) {
+      text += "\n" + metrics;
+    }
   }
   if (!r.note.empty()) {
     text += "\nNote: " + r.note;
@@ -114,7 +119,7 @@ std::string GradescopeJson(const std::vector<CaseResult>& results) {
                                 {"max_score", r.points},
                                 {"status", r.verdict == Verdict::kPass ? "passed" : "failed"},
                                 {"output", Normalised(CaseMessage(r))},
-                                {"visibility", "visible"}});
+                                {"visibility", VisibilityWord(r.visibility)}});
   }
   return JsonText(doc);
 }

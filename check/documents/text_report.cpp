@@ -6,6 +6,7 @@
 #include <utility>
 #include <vector>
 
+#include "metric_text.h"
 #include "number_text.h"
 #include "shown_text.h"
 #include "summary.h"
@@ -17,34 +18,6 @@ namespace {
 
 enum Column { kCase, kVerdict, kMae, kMaxDiff, kDiffering, kReason, kColumns };
 using Row = std::vector<std::string>;
-
-// The metrics asked for, as columns after the MAE: their heads and cells.
-std::vector<std::string> MetricHeads(const MetricSet& m) {
-  std::vector<std::string> heads;
-  for (const auto& [asked, head] :
-       {std::pair<bool, const char*>{m.rmse, "RMSE"}, {m.psnr, "PSNR dB"}, {m.ssim, "SSIM"}}) {
-    if (asked) {
-      heads.push_back(head);
-    }
-  }
-  return heads;
-}
-
-std::vector<std::string> MetricCells(const CaseResult& r, const MetricSet& m) {
-  const Comparison& c = r.comparison;
-  const bool compared = c.state == CompareState::kCompared;
-  std::vector<std::string> cells;
-  if (m.rmse) {
-    cells.push_back(compared ? SixDigits(c.rmse()) : "-");
-  }
-  if (m.psnr) {
-    cells.push_back(!compared ? "-" : std::isfinite(c.psnr()) ? SixDigits(c.psnr()) : "inf");
-  }
-  if (m.ssim) {
-    cells.push_back(r.ssim ? SixDigits(*r.ssim) : "-");
-  }
-  return cells;
-}
 
 // The note and what looks wrong, as the reason column adds them.
 std::vector<std::string> Diagnoses(const CaseResult& r) {

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "ssim.h"
+
 namespace mae::check {
 
 struct Picture {
@@ -60,6 +62,8 @@ class DiffPainter {
   // The picture, moved out: the painter is done with it.
   Picture TakePicture() { return std::move(picture_); }
   const DiffMarks& marks() const { return marks_; }
+  // Draws rectangles left out of the comparison hatched (hatch.h).
+  void Hatch(const std::vector<PixelRect>& rects);
 
  private:
   void NoteLargest(std::uint32_t x, std::uint32_t y, unsigned difference);

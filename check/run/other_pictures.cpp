@@ -53,7 +53,7 @@ bool Comparable(const CaseResult& r) {
 
 }  // namespace
 
-std::vector<Diagnosis> MatchOtherPictures(const CaseRules& rules, const std::vector<Case>& cases,
+std::vector<Diagnosis> MatchOtherPictures(const std::string& input, const std::vector<Case>& cases,
                                           std::size_t i, const ImageView& output,
                                           const CaseResult& r, SharedPictures* shared) {
   std::vector<Diagnosis> found;
@@ -82,7 +82,6 @@ std::vector<Diagnosis> MatchOtherPictures(const CaseRules& rules, const std::vec
     found.push_back(Said(DiagnosisCode::kMatchesOtherCase, {{"CASE", cases[which[k]].name}}));
   }
   // An output left as the input picture given for its case.
-  const std::string input = rules.InputFor(cases[i].name);
   if (!input.empty()) {
     const ImageView picture = shared->Get(input).View();
     if (picture.pixels != nullptr && FirstMatch(output, {picture}, r.comparison.mae() / 10) == 0) {

@@ -16,8 +16,8 @@ namespace mae::check {
 
 // What case i's failing result `r`, its output read in place as `output`
 // (mapped), has in common with the other cases' references and with its
-// input picture, all read through `shared`.
-std::vector<Diagnosis> MatchOtherPictures(const CaseRules& rules, const std::vector<Case>& cases,
+// input picture (`input`, "" for none), all read through `shared`.
+std::vector<Diagnosis> MatchOtherPictures(const std::string& input, const std::vector<Case>& cases,
                                           std::size_t i, const ImageView& output,
                                           const CaseResult& r, SharedPictures* shared);
 

@@ -10,7 +10,10 @@
 
 #include "bmp_file.h"
 #include "case_pictures.h"
+#include "closer_look.h"
 #include "diagnosis.h"
+#include "ignored_places.h"
+#include "metric_rules.h"
 #include "opened_picture.h"
 #include "other_pictures.h"
 #include "parallel_for.h"
@@ -31,56 +34,6 @@ std::optional<Size> SizeOf(const FileOutcome& file) {
     return Size{file.header.width, file.header.height};
   }
   return std::nullopt;
-}
-
-// A failing case's two images, looked at in place where they are mapped:
-// what looks wrong, and the hash of the output's pixels. Runs inside
-// RunCatchingSigbus, so it owns nothing that needs a destructor.
-struct CloserLook {
-  ImageView output;
-  ImageView reference;
-  double mae;
-  unsigned largest;
-  bool diagnose;
-  bool hash;
-  Findings findings;
-  std::uint64_t output_hash;
-};
-
-void LookInPlace(void* context) {
-  CloserLook& look = *static_cast<CloserLook*>(context);
-  if (look.diagnose) {
-    FindMistakes(look.output, look.reference, look.mae, look.largest, &look.findings);
-  }
-  if (look.hash) {
-    look.output_hash = PixelHash(look.output);
-  }
-}
-
-// A failing case's closer look: what looks wrong, and its output's pixel
-// hash, read in place from both mapped files.
-void LookCloser(const RunOptions& options, const ImageView& output, const ImageView& reference,
-                CaseResult* r) {
-  if (output.pixels == nullptr || reference.pixels == nullptr) {
-    return;  // not mapped: nothing to say
-  }
-  CloserLook look{output,
-                  reference,
-                  r->comparison.mae(),
-                  r->comparison.max_difference,
-                  options.diagnose,
-                  options.hash_outputs,
-                  Findings(),
-                  0};
-  if (RunCatchingSigbus(LookInPlace, &look) != nullptr) {
-    return;  // a file shrank meanwhile: nothing to say
-  }
-  if (options.diagnose) {
-    r->diagnosis = Describe(look.findings);
-  }
-  if (options.hash_outputs) {
-    r->output_hash = look.output_hash;
-  }
 }
 
 // The report's pictures of a case, made while its output is open; the
@@ -104,29 +57,9 @@ void MakeReportPictures(const RunOptions& options, const CaseResult& r, const Ca
   }
 }
 
-// The SSIM of the compared area (the common area less the border), read
-// into memory first: the computation allocates, so it cannot read a
-// mapping under the SIGBUS guard. Nothing for an area under the window.
-std::optional<double> ComparedSsim(const Comparison& c, std::uint32_t border, const BmpFile& output,
-                                   const BmpFile& reference) {
-  if (c.state != CompareState::kCompared || c.width < kSsimWindow || c.height < kSsimWindow) {
-    return std::nullopt;
-  }
-  // Both areas are their files' lower-left corners: from the top, they
-  // start height - border - compared rows down.
-  const auto area = [&](const BmpFile& file) {
-    const auto w = static_cast<std::uint32_t>(c.width);
-    const auto h = static_cast<std::uint32_t>(c.height);
-    return ReadPicture(file, border, file.header().height - border - h, w, h, 1);
-  };
-  const Picture out = area(output);
-  const Picture ref = area(reference);
-  if (out.empty() || ref.empty()) {
-    return std::nullopt;
-  }
-  // Top row first and red first: the mean SSIM is the same either way.
-  const auto view = [](const Picture& p) { return ImageView{p.rgb.data(), p.width, p.height, 0}; };
-  return Ssim(view(out), view(ref));
+// A file's size as its header gives it (0 x 0 when it was refused).
+Size HeaderSize(const BmpFile& file) {
+  return {file.header().width, file.header().height};
 }
 
 void SetJudgement(Judgement j, CaseResult* r) {
@@ -158,43 +91,67 @@ CaseResult RunCase(const std::vector<Case>& cases, std::size_t i, const RunOptio
   const Case& c = cases[i];
   CaseResult r;
   r.test_case = c;
+  const ExerciseCase rule = options.rules.RulesFor(c.name);
+  r.metrics = options.rules.metrics;
+  r.visibility = rule.visibility;
   if (!c.problem.empty()) {
     SetJudgement(Judge(options.rules, r), &r);
     return r;
   }
+  const bool diagnose = options.diagnose && rule.diagnoses;
+  OpenedPicture output(c.output, options.max_pixels);
+  OpenedPicture& reference = shared->Get(c.reference);
   CompareOptions compare;
   compare.figures = true;
-  compare.squares = options.rules.metrics.rmse || options.rules.metrics.psnr;
-  compare.border = options.rules.border;
+  compare.squares = options.rules.metrics.rmse || options.rules.metrics.psnr || NeedsSquares(rule);
+  compare.border = rule.border;
+  if (rule.differing_percent && rule.tolerance != 0) {
+    compare.tolerance = rule.tolerance;
+  }
+  const IgnoredArea ignored = PlaceIgnored(rule.ignore, HeaderSize(output.file()),
+                                           HeaderSize(reference.file()), rule.border);
+  compare.ignore = ignored.compared;
   std::optional<DiffPainter> painter;
   if (pictures != nullptr) {
     // Both sides are below 2^31: the header check refuses wider images.
-    compare.on_area = [&painter, &options](std::uint64_t width, std::uint64_t height) {
+    compare.on_area = [&painter, &rule](std::uint64_t width, std::uint64_t height) {
       painter.emplace(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height),
-                      options.rules.border);
+                      rule.border);
     };
     compare.visit = [&painter](std::uint64_t row, std::uint64_t start, const unsigned char* a,
                                const unsigned char* b,
                                std::size_t n) { painter->Paint(row, start, a, b, n); };
   }
-  OpenedPicture output(c.output, options.max_pixels);
-  OpenedPicture& reference = shared->Get(c.reference);
   r.comparison = CompareOpenFiles(output.file(), reference.file(), compare);
   NoteFiles(output, reference, &r);
-  if (options.rules.metrics.ssim) {
-    r.ssim = ComparedSsim(r.comparison, options.rules.border, output.file(), reference.file());
+  if (options.rules.metrics.ssim || rule.ssim) {
+    r.ssim =
+        ComparedSsim(r.comparison, rule.border, output.file(), reference.file(), ignored.in_area);
   }
   SetJudgement(Judge(options.rules, r), &r);
   const bool failed = r.verdict == Verdict::kFail && r.comparison.state == CompareState::kCompared;
   ImageView output_view;
-  if (failed && (options.diagnose || options.hash_outputs) && output.file().Map()) {
+  if (failed && (diagnose || options.hash_outputs) && output.file().Map()) {
     output_view = output.View();
-    LookCloser(options, output_view, reference.View(), &r);
+    LookCloser(diagnose && ignored.empty(), options.hash_outputs, output_view, reference.View(),
+               &r);
+    if (diagnose && !ignored.empty()) {
+      // The closer look sees the ignored rectangles as the reference has them.
+      const std::vector<unsigned char> patched =
+          OutputWithIgnoredAsReference(output_view, reference.View(), ignored.in_common);
+      if (!patched.empty()) {
+        const ImageView view{patched.data(), output_view.width, output_view.height, 0};
+        LookCloser(true, false, view, reference.View(), &r);
+      }
+    }
   }
-  if (options.diagnose && output_view.pixels != nullptr) {
-    for (Diagnosis& d : MatchOtherPictures(options.rules, cases, i, output_view, r, shared)) {
+  if (diagnose && output_view.pixels != nullptr) {
+    for (Diagnosis& d : MatchOtherPictures(rule.input, cases, i, output_view, r, shared)) {
       AddDiagnosis(std::move(d), &r.diagnosis);
     }
+  }
+  if (painter && !ignored.empty()) {
+    painter->Hatch(ignored.in_common);
   }
   if (painter && r.comparison.state == CompareState::kCompared) {
     if (options.diff_pictures) {

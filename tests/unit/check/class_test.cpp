@@ -43,7 +43,7 @@ TEST(Class, SubmissionCasesFindEachOutputOrSayWhyNot) {
   bmptest::WriteFile(dir / "elsewhere.bmp", {'B', 'M'});  // out of the submission
   ASSERT_EQ(::symlink((dir / "elsewhere.bmp").c_str(), (s + "/Sobel1.bmp").c_str()), 0);
 
-  const std::vector<Case> cases = SubmissionCases(s, ans, {}, s);
+  const std::vector<Case> cases = SubmissionCases(nullptr, s, ans, {}, s);
   ASSERT_EQ(cases.size(), 10u);
   EXPECT_EQ(Named(cases, "Blur1").output, s + "/Blur1.bmp");
   EXPECT_EQ(Named(cases, "Blur1").problem_code, CaseProblem::kNone);
@@ -57,7 +57,7 @@ TEST(Class, SubmissionCasesFindEachOutputOrSayWhyNot) {
   EXPECT_EQ(Named(cases, "Sobel1").problem_code, CaseProblem::kLinkOutsideSubmission);
   // Without a submission to stay in (a folder run without --ans), a link
   // out is the student's business; the reference itself never is.
-  const std::vector<Case> loose = SubmissionCases(s, ans, {}, std::nullopt);
+  const std::vector<Case> loose = SubmissionCases(nullptr, s, ans, {}, std::nullopt);
   EXPECT_EQ(Named(loose, "Sobel1").problem_code, CaseProblem::kNone);
   EXPECT_EQ(Named(loose, "Blur5").problem_code, CaseProblem::kSameFileAsReference);
 }

@@ -1,0 +1,81 @@
+#include "exercise_setup.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
+#include "exercise.h"
+
+namespace mae::check {
+
+namespace {
+
+std::string Join(const std::string& folder, const std::string& name) {
+  if (folder.empty() || folder == ".") {
+    return name;
+  }
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+// A file the exercise names that must be there and readable: no problem,
+// or the file, the case and what is wrong.
+Problem Missing(const std::string& exercise_file, const std::string& what,
+                const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || ::access(path.c_str(), R_OK) != 0) {
+    return Problem::Setup(exercise_file + ": " + what + " " + path + ": " + std::strerror(errno));
+  }
+  if (!S_ISREG(st.st_mode)) {
+    return Problem::Setup(exercise_file + ": " + what + " " + path + " is not a file");
+  }
+  return Problem::None();
+}
+
+}  // namespace
+
+Problem TakeExercise(const std::string& path, CheckOptions* o) {
+  Exercise exercise;
+  Problem problem = ReadExercise(path, &exercise);
+  if (problem) {
+    return problem;
+  }
+  if (exercise.references.empty()) {
+    exercise.references = Join(path.substr(0, path.rfind('/') + 1), "ANS");
+  }
+  const bool pair = o->operands.size() == 2;
+  if (!pair) {
+    // Every case's reference, where --ans or the file puts them.
+    const std::string refs = o->ans_folder.value_or(exercise.references);
+    for (const ExerciseCase& c : exercise.cases) {
+      problem = Missing(path, "case " + c.name + ": reference", Join(refs, c.reference));
+      if (problem) {
+        return problem;
+      }
+    }
+    if (!o->ans_folder) {
+      o->ans_folder = exercise.references;
+    }
+  }
+  for (const ExerciseCase& c : exercise.cases) {
+    if (!problem && !c.input.empty()) {
+      problem = Missing(path, "case " + c.name + ": input", Join(exercise.inputs, c.input));
+    }
+  }
+  if (problem) {
+    return problem;
+  }
+  // The figures a rule needs are computed and shown.
+  MetricSet& metrics = o->rules.metrics;
+  for (const ExerciseCase& c : exercise.cases) {
+    metrics.rmse = metrics.rmse || c.rmse.has_value();
+    metrics.psnr = metrics.psnr || c.psnr.has_value();
+    metrics.ssim = metrics.ssim || c.ssim.has_value();
+  }
+  o->rules.exercise = std::move(exercise);
+  return Problem::None();
+}
+
+}  // namespace mae::check
