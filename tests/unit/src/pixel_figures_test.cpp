@@ -34,6 +34,13 @@ TEST(PixelFigures, TheFastPassMatchesThePlainLoop) {
       AddPixelFiguresScalar(a.data(), b.data(), a.size(), &plain);
       EXPECT_EQ(fast.max_difference, plain.max_difference);
       EXPECT_EQ(fast.differing_pixels, plain.differing_pixels);
+      // Beyond a tolerance of 0 are the differing pixels.
+      EXPECT_EQ(CountPixelsBeyond(a.data(), b.data(), a.size(), 0), fast.differing_pixels - 10);
+      for (const unsigned tolerance : {1u, 100u, 254u, 255u, 1000u}) {
+        EXPECT_EQ(CountPixelsBeyond(a.data(), b.data(), a.size(), tolerance),
+                  CountPixelsBeyondScalar(a.data(), b.data(), a.size(), tolerance))
+            << "tolerance " << tolerance;
+      }
     }
   }
   // One byte of the third channel of pixel 15 (the last of a 48-byte step)
@@ -46,6 +53,15 @@ TEST(PixelFigures, TheFastPassMatchesThePlainLoop) {
   AddPixelFigures(a.data(), b.data(), a.size(), &f);
   EXPECT_EQ(f.max_difference, 255u);
   EXPECT_EQ(f.differing_pixels, 2u);
+  // Above a tolerance: the largest of a pixel's bytes, in and after a step.
+  const struct {
+    unsigned tolerance;
+    std::uint64_t beyond;
+  } bounds[] = {{0, 2}, {1, 1}, {254, 1}, {255, 0}};
+  for (const auto& c : bounds) {
+    EXPECT_EQ(CountPixelsBeyond(a.data(), b.data(), a.size(), c.tolerance), c.beyond)
+        << "tolerance " << c.tolerance;
+  }
 }
 
 }  // namespace
