@@ -8,6 +8,12 @@
 //                        and the faults a grader meets: one output off by one
 //                        along its border, one with two channels swapped, one
 //                        a pixel narrower, one missing.
+//   filters/             an exercise of point and neighbourhood operations
+//                        on the landscape (filter_examples.cpp): its input
+//                        under inputs/, grey levels (a PNG reference), a
+//                        3x3 median and histogram equalisation under ANS/,
+//                        and a student's outputs under student/: one exact,
+//                        one with its border left black, one off by one.
 //
 //   make_examples OUTPUT_FOLDER
 #include <cstdint>
@@ -17,6 +23,7 @@
 #include <utility>
 #include <vector>
 
+#include "filter_examples.h"
 #include "testkit/bmp_bytes.h"
 
 namespace {
@@ -273,6 +280,7 @@ int main(int argc, char** argv) {
     bmptest::WriteFile(folder + "/landscape_blur.bmp",
                        bmptest::MakeBmp(kWidth, kHeight, Blur(picture)));
     WriteCases(folder + "/cases", picture);
+    examples::WriteFilters(folder + "/filters", picture, kWidth, kHeight);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;
