@@ -37,43 +37,6 @@ std::vector<StudentResult> GradeClass(const std::vector<Student>& students, cons
   return results;
 }
 
-std::vector<CaseSummary> SummariseCases(const std::vector<StudentResult>& students) {
-  std::vector<CaseSummary> summaries;
-  if (students.empty()) {
-    return summaries;
-  }
-  for (std::size_t i = 0; i < students[0].cases.size(); ++i) {
-    CaseSummary s;
-    s.name = students[0].cases[i].test_case.name;
-    std::vector<double> maes;
-    for (const StudentResult& student : students) {
-      const CaseResult& c = student.cases[i];
-      s.counts.Add(c.verdict);
-      if (c.comparison.state == CompareState::kCompared) {
-        maes.push_back(c.comparison.mae());
-      }
-    }
-    s.pass_rate = static_cast<double>(s.counts.passed) / static_cast<double>(students.size());
-    if (!maes.empty()) {
-      std::sort(maes.begin(), maes.end());
-      const std::size_t mid = maes.size() / 2;
-      s.median_mae = maes.size() % 2 == 1 ? maes[mid] : (maes[mid - 1] + maes[mid]) / 2.0;
-    }
-    summaries.push_back(s);
-  }
-  return summaries;
-}
-
-const CaseSummary* Weakest(const std::vector<CaseSummary>& cases) {
-  const CaseSummary* weakest = nullptr;
-  for (const CaseSummary& c : cases) {
-    if (c.pass_rate < 1.0 && (weakest == nullptr || c.pass_rate < weakest->pass_rate)) {
-      weakest = &c;
-    }
-  }
-  return weakest;
-}
-
 namespace {
 
 // The output's path as its student's folder holds it: "sub/Blur1.bmp".

@@ -71,22 +71,6 @@ struct ClassGroups {
 // "same file as ann's Blur1.bmp".
 ClassGroups MarkIdentical(std::vector<StudentResult>* students);
 
-struct CaseSummary {
-  std::string name;
-  Counts counts;           // no-submission rows among the errors
-  double pass_rate = 0.0;  // passed / students, from 0 to 1
-  // Over the students whose case has an MAE (size-differs fails included,
-  // errors and empty areas not); the mean of the middle two for an even
-  // count.
-  std::optional<double> median_mae;
-};
-
-std::vector<CaseSummary> SummariseCases(const std::vector<StudentResult>& students);
-
-// The case with the lowest pass rate (the first on a tie), or null when
-// every case of every student passes.
-const CaseSummary* Weakest(const std::vector<CaseSummary>& cases);
-
 }  // namespace mae::check
 
 #endif  // MAE_CHECK_CLASS_GRADE_H

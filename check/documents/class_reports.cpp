@@ -1,7 +1,9 @@
 #include "class_reports.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <tuple>
 
 #include "diagnosis.h"
 #include "json_report.h"
@@ -93,13 +95,26 @@ std::string ClassJson(const std::vector<StudentResult>& students, const ClassGro
   }
   doc["case_summary"] = Json::array();
   for (const CaseSummary& c : SummariseCases(students)) {
-    doc["case_summary"].push_back(
-        Json{{"name", c.name},
-             {"passed", c.counts.passed},
-             {"failed", c.counts.failed},
-             {"errors", c.counts.errors},
-             {"pass_rate", c.pass_rate},
-             {"median_mae", c.median_mae ? Json(*c.median_mae) : Json()}});
+    Json j{{"name", c.name},
+           {"passed", c.counts.passed},
+           {"failed", c.counts.failed},
+           {"errors", c.counts.errors},
+           {"pass_rate", c.pass_rate},
+           {"median_mae", c.median_mae ? Json(*c.median_mae) : Json()}};
+    // JSON has no infinity: a median PSNR of identical pictures is null.
+    const auto median = [](const std::optional<double>& m) {
+      return m && std::isfinite(*m) ? Json(*m) : Json();
+    };
+    for (const auto& [shown, key, value] :
+         {std::tuple<bool, const char*, const std::optional<double>*>{c.metrics.rmse, "median_rmse",
+                                                                      &c.median_rmse},
+          {c.metrics.psnr, "median_psnr", &c.median_psnr},
+          {c.metrics.ssim, "median_ssim", &c.median_ssim}}) {
+      if (shown) {
+        j[key] = median(*value);
+      }
+    }
+    doc["case_summary"].push_back(std::move(j));
   }
   return JsonText(doc);
 }

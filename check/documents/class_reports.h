@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "case_rules.h"
+#include "case_summary.h"
 #include "class_grade.h"
 
 namespace mae::check {

@@ -1,9 +1,12 @@
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "class_reports.h"
 #include "diagnosis.h"
+#include "metric_text.h"
 #include "shown_text.h"
 #include "summary.h"
 
@@ -143,12 +146,29 @@ std::string GroupText(const HandInGroup& g) {
 // identical failing outputs, copies first, then shared mistakes.
 std::string CaseLines(const std::vector<CaseSummary>& cases,
                       const std::vector<HandInGroup>& groups) {
-  std::string text = "\ncase    pass rate  median MAE\n";
+  const MetricSet metrics = cases.empty() ? MetricSet() : cases[0].metrics;
+  std::string text = "\ncase    pass rate  median MAE";
+  for (const std::string& head : MetricHeads(metrics)) {
+    text += "  " + Padded("median " + head, 12, true);
+  }
+  text += "\n";
+  const auto number = [](const std::optional<double>& m) {
+    return !m ? std::string("-") : std::isinf(*m) ? std::string("inf") : SixDigits(*m);
+  };
   for (const CaseSummary& c : cases) {
     char rate[16];
     std::snprintf(rate, sizeof rate, "%.3g", c.pass_rate);
     text += Padded(c.name, 6, false) + "  " + Padded(rate, 9, true) + "  " +
-            Padded(c.median_mae ? SixDigits(*c.median_mae) : "-", 10, true) + "\n";
+            Padded(number(c.median_mae), 10, true);
+    for (const auto& [shown, value] :
+         {std::pair<bool, const std::optional<double>*>{metrics.rmse, &c.median_rmse},
+          {metrics.psnr, &c.median_psnr},
+          {metrics.ssim, &c.median_ssim}}) {
+      if (shown) {
+        text += "  " + Padded(number(*value), 12, true);
+      }
+    }
+    text += "\n";
   }
   for (const bool known : {false, true}) {
     for (const HandInGroup& g : groups) {

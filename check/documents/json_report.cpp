@@ -85,6 +85,9 @@ std::string JsonText(const Json& doc) {
 
 void AddRulesJson(const CaseRules& rules, Json* doc) {
   Json& d = *doc;
+  if (rules.exercise && !rules.exercise->title.empty()) {
+    d["title"] = Normalised(rules.exercise->title);
+  }
   d["border"] = rules.border;
   if (rules.max_difference) {
     d["max_difference"] = *rules.max_difference;

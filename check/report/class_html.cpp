@@ -69,6 +69,23 @@ std::string PercentEncoded(const std::string& text) {
   return out;
 }
 
+namespace {
+
+// When a case passes, as the page's first line says it.
+std::string RuleWords(const CaseRules& rules) {
+  if (rules.exercise) {
+    const std::string& title = rules.exercise->title;
+    return "it keeps every rule of its case in " + (title.empty()
+                                                        ? std::string("the exercise file")
+                                                        : "\u201c" + EscapeHtml(title) + "\u201d");
+  }
+  return "its MAE is at most " + EscapeHtml(SixDigits(rules.default_max)) +
+         (rules.max_patterns.empty() ? "" : " (or its own threshold)") +
+         (rules.border == 0 ? "" : ", a border of " + std::to_string(rules.border) + " left out");
+}
+
+}  // namespace
+
 std::string ClassOverviewHtml(const std::vector<StudentResult>& students,
                               const ClassGroups& class_groups, const CaseRules& rules, bool links) {
   const std::vector<CaseSummary> cases = SummariseCases(students);
@@ -78,10 +95,7 @@ std::string ClassOverviewHtml(const std::vector<StudentResult>& students,
       "<title>mae-check: class of " +
       std::to_string(students.size()) + "</title>\n" + ClassStyle() +
       "</head>\n<body>\n<h1>mae-check: class of " + std::to_string(students.size()) +
-      "</h1>\n<p>A case passes (P) when its MAE is at most " +
-      EscapeHtml(SixDigits(rules.default_max)) +
-      (rules.max_patterns.empty() ? "" : " (or its own threshold)") +
-      (rules.border == 0 ? "" : ", a border of " + std::to_string(rules.border) + " left out") +
+      "</h1>\n<p>A case passes (P) when " + RuleWords(rules) +
       "; F fails, E has an error, - was not handed in.</p>\n<div class=\"scroll\"><table>\n"
       "<caption>Students and their cases</caption>\n<tr><th scope=\"col\">student</th>"
       "<th scope=\"col\">score</th>";

@@ -7,6 +7,7 @@
 
 #include "fnv1a.h"
 #include "html_text.h"
+#include "metric_text.h"
 #include "picture.h"
 #include "report_assets.h"
 #include "report_case.h"
@@ -23,7 +24,12 @@ std::string Overview(const std::vector<CaseResult>& results) {
   std::string html =
       "<div class=\"scroll\"><table class=\"overview\">\n<caption>Every case at a "
       "glance</caption>\n<tr>"
-      "<th scope=\"col\">case</th><th scope=\"col\">verdict</th><th scope=\"col\">MAE</th>"
+      "<th scope=\"col\">case</th><th scope=\"col\">verdict</th><th scope=\"col\">MAE</th>";
+  const MetricSet metrics = results.empty() ? MetricSet() : results[0].metrics;
+  for (const std::string& head : MetricHeads(metrics)) {
+    html += "<th scope=\"col\">" + head + "</th>";
+  }
+  html +=
       "<th scope=\"col\">largest difference</th><th scope=\"col\">differing pixels</th>"
       "<th scope=\"col\">reason</th></tr>\n";
   for (std::size_t i = 0; i < results.size(); ++i) {
@@ -35,8 +41,11 @@ std::string Overview(const std::vector<CaseResult>& results) {
             std::to_string(i) + "\">" + EscapeHtml(r.test_case.name) +
             "</a></th><td class=\"verdict-cell\">" +
             (r.verdict == Verdict::kPass ? "pass" : std::string("\u2716 ") + verdict) +
-            "</td><td class=\"n\">" + MaeText(r) + "</td><td class=\"n\">" +
-            (figures ? std::to_string(c.max_difference) : "-") + "</td><td class=\"n\">" +
+            "</td><td class=\"n\">" + MaeText(r) + "</td><td class=\"n\">";
+    for (const std::string& cell : MetricCells(r, metrics)) {
+      html += cell + "</td><td class=\"n\">";
+    }
+    html += (figures ? std::to_string(c.max_difference) : "-") + "</td><td class=\"n\">" +
             (figures ? std::to_string(c.differing_pixels) : "-") + "</td><td>" +
             EscapeHtml(r.reason) + "</td></tr>\n";
   }
@@ -61,7 +70,7 @@ std::string ScaleData() {
 }
 
 // What the difference picture's shades and marks mean.
-std::string Legend() {
+std::string Legend(const std::vector<CaseResult>& results) {
   std::string html =
       "<p class=\"legend\" data-scale=\"" + ScaleData() + "\"><b>Difference pictures:</b>";
   html += "<span>" + Swatch(200, 200, 200) + "equal (the reference, faded)</span>";
@@ -72,9 +81,16 @@ std::string Legend() {
     const unsigned char* c = DiffColour(DiffLevel(difference));
     html += "<span>" + Swatch(c[0], c[1], c[2]) + "differs by " + words + "</span>";
   }
-  html += "<span>" + Swatch(kBorderRgb[0], kBorderRgb[1], kBorderRgb[2]) +
-          "border left out</span><span>red ticks and outlines: the rows, columns and regions "
-          "that differ, visible at any size</span><span>Click a picture to zoom.</span></p>\n";
+  html += "<span>" + Swatch(kBorderRgb[0], kBorderRgb[1], kBorderRgb[2]) + "border left out</span>";
+  const bool ignored = std::any_of(results.begin(), results.end(), [](const CaseResult& r) {
+    return r.comparison.ignored_pixels != 0;
+  });
+  if (ignored) {
+    html += "<span>grey stripes: ignored rectangles, not compared</span>";
+  }
+  html +=
+      "<span>red ticks and outlines: the rows, columns and regions "
+      "that differ, visible at any size</span><span>Click a picture to zoom.</span></p>\n";
   return html;
 }
 
@@ -132,14 +148,20 @@ std::string HtmlReport(const std::vector<CaseResult>& results,
     html += "<p class=\"back\"><a href=\"" + EscapeHtml(student->index_link) +
             "\">\u2190 every student</a></p>\n<h1>" + name + " \u2014 mae-check report</h1>\n";
   } else {
-    html += "<h1>mae-check report</h1>\n";
+    const std::string title =
+        rules.exercise && !rules.exercise->title.empty() ? rules.exercise->title + " \u2014 " : "";
+    html += "<h1>" + EscapeHtml(title) + "mae-check report</h1>\n";
   }
+  const std::string rule_words =
+      rules.exercise
+          ? "A case passes when it keeps every rule its exercise gives it"
+          : "A case passes when its MAE is at most " +
+                EscapeHtml(
+                    NumberText(rules.default_max, ThresholdDigits(results, rules.default_max))) +
+                (rules.max_patterns.empty() ? "" : " (or its own threshold, where one is set)");
   html += "<p class=\"summary\">" + line + " \u2014 " + std::to_string(summary.failed) +
-          " failed, " + std::to_string(summary.errors) +
-          " with errors. A case passes when its MAE is at most " +
-          EscapeHtml(NumberText(rules.default_max, ThresholdDigits(results, rules.default_max))) +
-          (rules.max_patterns.empty() ? "" : " (or its own threshold, where one is set)") +
-          ".</p>\n" + Overview(results) + Legend();
+          " failed, " + std::to_string(summary.errors) + " with errors. " + rule_words + ".</p>\n" +
+          Overview(results) + Legend(results);
   std::size_t embedded = 0;
   for (const CasePictures& p : pictures) {
     embedded += p.output_png.size() + p.reference_png.size() + p.report_diff_png.size() +
