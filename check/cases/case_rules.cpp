@@ -126,7 +126,7 @@ ExerciseCase CaseRules::RulesFor(const std::string& name) const {
       }
     }
     if (!r.input.empty()) {
-      r.input = JoinPath(exercise->inputs, r.input);
+      r.input = JoinPath(InExerciseFolder(*exercise, exercise->inputs), r.input);
     }
     if (const auto max = GivenFor(name, max_given, default_max, max_patterns)) {
       r.mae = max;

@@ -27,15 +27,6 @@ std::string Lower(std::string text) {
   return text;
 }
 
-// A folder named in the file, as a path from where the file lies.
-std::string FromFile(const std::string& file, const std::string& folder) {
-  if (folder.empty() || folder[0] == '/') {
-    return folder;
-  }
-  const std::size_t slash = file.rfind('/');
-  return slash == std::string::npos ? folder : file.substr(0, slash + 1) + folder;
-}
-
 }  // namespace
 
 Problem ParseExercise(const std::string& text, const std::string& name, bool json,
@@ -99,8 +90,8 @@ Problem ReadExercise(const std::string& path, Exercise* exercise) {
   const bool json = path.size() >= 5 && Lower(path.substr(path.size() - 5)) == ".json";
   const Problem problem = ParseExercise(text, path, json, exercise);
   if (!problem) {
-    exercise->references = FromFile(path, exercise->references);
-    exercise->inputs = FromFile(path, exercise->inputs);
+    const std::size_t slash = path.rfind('/');
+    exercise->folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
   }
   return problem;
 }

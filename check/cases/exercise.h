@@ -12,7 +12,8 @@
 namespace mae::check {
 
 // Reads the exercise file at `path`: JSON when its name ends in ".json",
-// else TOML. Folders are made relative to the folder the file is in.
+// else TOML. Its folders are relative to the folder the file is in
+// (Exercise::folder).
 // Returns no problem, or what is wrong, naming the file and the line and key
 // (TOML) or the JSON pointer: "ex.toml:12: case.mae: 300 is out of range (0
 // to 255)".

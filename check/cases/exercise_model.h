@@ -66,9 +66,19 @@ struct Exercise {
   std::string title;       // "" when none is given
   std::string references;  // the references' folder, as the file names it from where it lies
   std::string inputs;      // the inputs' folder, likewise; "" when none is given
+  std::string folder;      // where the file lies, which those are relative to ("" for here)
   ExerciseCase defaults;   // [defaults]: where a case given no rule of its own starts
   std::vector<ExerciseCase> cases;
 };
+
+// `path` as the exercise names it (relative to its file), as a path from
+// here.
+inline std::string InExerciseFolder(const Exercise& exercise, const std::string& path) {
+  if (exercise.folder.empty() || path.empty() || path[0] == '/') {
+    return path;
+  }
+  return exercise.folder + (exercise.folder.back() == '/' ? "" : "/") + path;
+}
 
 }  // namespace mae::check
 

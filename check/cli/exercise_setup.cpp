@@ -43,25 +43,25 @@ Problem TakeExercise(const std::string& path, CheckOptions* o) {
     return problem;
   }
   if (exercise.references.empty()) {
-    exercise.references = Join(path.substr(0, path.rfind('/') + 1), "ANS");
+    exercise.references = "ANS";
   }
   const bool pair = o->operands.size() == 2;
   if (!pair) {
     // Every case's reference, where --ans or the file puts them.
-    const std::string refs = o->ans_folder.value_or(exercise.references);
+    const std::string refs =
+        o->ans_folder.value_or(InExerciseFolder(exercise, exercise.references));
     for (const ExerciseCase& c : exercise.cases) {
       problem = Missing(path, "case " + c.name + ": reference", Join(refs, c.reference));
       if (problem) {
         return problem;
       }
     }
-    if (!o->ans_folder) {
-      o->ans_folder = exercise.references;
-    }
+    o->ans_folder = refs;
   }
   for (const ExerciseCase& c : exercise.cases) {
     if (!problem && !c.input.empty()) {
-      problem = Missing(path, "case " + c.name + ": input", Join(exercise.inputs, c.input));
+      problem = Missing(path, "case " + c.name + ": input",
+                        Join(InExerciseFolder(exercise, exercise.inputs), c.input));
     }
   }
   if (problem) {

@@ -49,7 +49,10 @@ Problem PicturesIn(const std::string& folder, std::vector<std::string>* files) {
 void FileInForce(const CheckOptions& o, Exercise* exercise, ExerciseCase* defaults) {
   const CaseRules& rules = o.rules;
   *exercise = *rules.exercise;
-  exercise->references = o.ans_folder.value_or(exercise->references);
+  // The folders as the file names them, unless --ans names another.
+  if (o.ans_folder && *o.ans_folder != InExerciseFolder(*exercise, exercise->references)) {
+    exercise->references = *o.ans_folder;
+  }
   *defaults = exercise->defaults;
   for (ExerciseCase& c : exercise->cases) {
     const ExerciseCase merged = rules.RulesFor(c.name);
