@@ -1,7 +1,7 @@
 // Times mae-check on ten 1024 x 1024 test cases (every one failing) against
 // what a grader would otherwise run: MAE once per case, ten processes in a
-// row. Also times the JSON output with and without the diagnoses, and the
-// HTML report with its pictures.
+// row. Also times the JSON output with and without the diagnoses, with the
+// RMSE and PSNR and with the SSIM, and the HTML report with its pictures.
 //
 //   check_cases MAE_PATH MAE_CHECK_PATH [SIZE]   (default size: 1024)
 #include <cstdio>
@@ -50,6 +50,9 @@ int main(int argc, char** argv) {
       {"mae-check DIR", {check, cases}},
       {"mae-check --json DIR", {check, "--json", cases}},
       {"mae-check --json --no-diagnosis DIR", {check, "--json", "--no-diagnosis", cases}},
+      {"mae-check --json --metrics rmse,psnr DIR",
+       {check, "--json", "--metrics", "rmse,psnr", cases}},
+      {"mae-check --json --metrics ssim DIR", {check, "--json", "--metrics", "ssim", cases}},
       {"mae-check --diff FOLDER DIR", {check, "--diff", dir / "diff", cases}},
       {"mae-check --report FILE DIR", {check, "--report", dir / "report.html", cases}},
   };

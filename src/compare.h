@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "bmp_file.h"
+#include "ignored_area.h"
 
 namespace mae {
 
@@ -20,15 +21,6 @@ namespace mae {
 using RowVisitor =
     std::function<void(std::uint64_t row, std::uint64_t start, const unsigned char* a,
                        const unsigned char* b, std::size_t n)>;
-
-// A rectangle of the compared area left out of every figure: pixels
-// [x0, x1) of compared rows [row0, row1), counted as the visitor counts
-// them (row 0 the first compared row in the file, pixel 0 the first
-// compared pixel, inside the border). It may reach past the area, which
-// clips it; an empty one leaves nothing out.
-struct AreaRect {
-  std::uint64_t x0 = 0, x1 = 0, row0 = 0, row1 = 0;
-};
 
 struct CompareOptions {
   bool figures = false;  // also find the largest difference and the differing pixels

@@ -8,9 +8,16 @@
 #include <cstdint>
 #include <vector>
 
-#include "compare.h"
-
 namespace mae {
+
+// A rectangle of the compared area left out of every figure: pixels
+// [x0, x1) of compared rows [row0, row1), counted as the visitor counts
+// them (row 0 the first compared row in the file, pixel 0 the first
+// compared pixel, inside the border). It may reach past the area, which
+// clips it; an empty one leaves nothing out.
+struct AreaRect {
+  std::uint64_t x0 = 0, x1 = 0, row0 = 0, row1 = 0;
+};
 
 // The first kept pixel of compared row `row` at or after pixel x: x itself
 // when no rectangle covers it, else the end of the ignored span x lies in,
