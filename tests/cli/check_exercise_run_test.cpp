@@ -141,9 +141,8 @@ TEST(MaeCheckExerciseRun, IgnoredRectanglesAreHatchedAndNeverCounted) {
   bmptest::WriteFile(dir / "ANS/out.bmp", Shades(0));
   bmptest::WriteFile(dir / "sub/out.bmp", Shades(10));
   WriteText(dir / "ex.toml", "[[case]]\nname = \"out\"\nmae = 0\nignore = [[0, 9, 4, 3]]\n");
-  const bmptest::RunResult r = Check(
-      {"--json", "--exercise", dir / "ex.toml", "--diff", dir / "diff", "--report",
-       dir / "report.html", dir / "sub"});
+  const bmptest::RunResult r = Check({"--json", "--exercise", dir / "ex.toml", "--diff",
+                                      dir / "diff", "--report", dir / "report.html", dir / "sub"});
   ASSERT_EQ(r.exit_status, 1) << r.err;
   const Json c = Json::parse(r.out)["cases"][0];
   EXPECT_EQ(c["compared_pixels"], 192 - 12);
