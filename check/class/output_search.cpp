@@ -57,6 +57,9 @@ bool OneEditApart(const std::string& a, const std::string& b) {
 }
 
 std::string Join(const std::string& folder, const std::string& name) {
+  if (name.empty()) {
+    return folder.empty() ? "." : folder;  // the folder itself: "." stays "."
+  }
   if (folder.empty() || folder == ".") {
     return name;
   }
