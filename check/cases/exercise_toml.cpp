@@ -5,11 +5,15 @@
 #include <cmath>
 #include <sstream>
 
+#include "number_text.h"
+
 namespace mae::check {
 
 namespace {
 
-// One line, KEY = VALUE, as toml++ writes it; whole numbers as integers.
+// One line, KEY = VALUE, as toml++ writes it; whole numbers as integers,
+// others in the fewest digits that read back as the same number (0.98,
+// not 0.97999999999999998).
 template <typename T>
 std::string Line(const std::string& key, const T& value) {
   toml::table table;
@@ -17,7 +21,7 @@ std::string Line(const std::string& key, const T& value) {
     if (value == std::floor(value) && std::fabs(value) < 1e15) {
       table.insert(key, static_cast<std::int64_t>(value));
     } else {
-      table.insert(key, value);
+      return key + " = " + ShortestText(value) + "\n";
     }
   } else {
     table.insert(key, value);
