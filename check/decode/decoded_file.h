@@ -16,9 +16,15 @@ namespace mae::check {
 inline constexpr std::uint64_t kMostDecodedBytes = std::uint64_t{1} << 31;
 
 // The most pixels a decoded picture has unless --max-pixels says otherwise
-// (16384 x 16384), and the highest limit --max-pixels may set: 2^31 bytes
-// of 24-bit pixels.
+// (16384 x 16384; in the web page, whose memory stops at 1 GiB for
+// everything, 8192 x 4096, so that an output, its reference and the
+// pictures drawn from them fit), and the highest limit --max-pixels may
+// set: 2^31 bytes of 24-bit pixels.
+#ifdef __EMSCRIPTEN__
+inline constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t{1} << 25;
+#else
 inline constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t{1} << 28;
+#endif
 inline constexpr std::uint64_t kMostMaxPixels = kMostDecodedBytes / 3;
 
 // Decodes the `size` bytes of a file of a kind that is decoded(). The bytes

@@ -93,13 +93,19 @@ inline __attribute__((always_inline)) std::uint32_t UnsaturatedBody(const unsign
   return count;
 }
 
-__attribute__((target("avx2"))) std::uint32_t UnsaturatedAvx2(const unsigned char* a,
-                                                              const unsigned char* b,
-                                                              std::size_t n) {
+#if defined(__x86_64__)
+__attribute__((target("avx2")))
+#endif
+std::uint32_t
+UnsaturatedAvx2(const unsigned char* a, const unsigned char* b, std::size_t n) {
   return UnsaturatedBody(a, b, n);
 }
 
+#if defined(__x86_64__)
 const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+#else
+constexpr bool kHasAvx2 = false;  // the web page's WebAssembly: the plain loop
+#endif
 
 }  // namespace
 

@@ -128,11 +128,17 @@ std::string WriteDirectly(const std::string& path, const std::string& bytes) {
   return {};
 }
 
-// The permission bits a new file gets: 0666 less the umask.
+// The permission bits a new file gets: 0666 less the umask. The web
+// page's in-memory files have no one else to keep out, and its umask
+// starts at 0777, which would leave them unreadable.
 mode_t NewFileMode() {
+#ifdef __EMSCRIPTEN__
+  return 0644;
+#else
   const mode_t mask = ::umask(0);
   ::umask(mask);
   return 0666 & ~mask;
+#endif
 }
 
 // Creates the temporary file beside `target` and records it for the
@@ -185,9 +191,11 @@ Problem WriteOutputFile(const std::string& path, const std::string& bytes, bool 
   // Blocks reserved up front: ext4 flushes a file that replaces another by
   // a rename unless its blocks are already allocated, which costs more than
   // the write. Where reserving is not supported, the write goes on without.
+#ifndef __EMSCRIPTEN__  // the web page's files are memory: nothing to reserve
   if (!bytes.empty()) {
     (void)::fallocate(fd, 0, 0, static_cast<off_t>(bytes.size()));
   }
+#endif
   bool ok = ::fchmod(fd, exists ? (st.st_mode & 07777) : NewFileMode()) == 0 && WriteAll(fd, bytes);
   int error = errno;
   if (::close(fd) != 0 && ok) {

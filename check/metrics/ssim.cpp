@@ -111,8 +111,11 @@ inline __attribute__((always_inline)) double RowBody(Ring* ring, std::uint32_t r
   return sum;
 }
 
-__attribute__((target("avx2,fma"))) double RowAvx2(Ring* ring, std::uint32_t row, const double* w,
-                                                   double* column, double* window) {
+#if defined(__x86_64__)
+__attribute__((target("avx2,fma")))
+#endif
+double
+RowAvx2(Ring* ring, std::uint32_t row, const double* w, double* column, double* window) {
   return RowBody(ring, row, w, column, window);
 }
 
@@ -120,7 +123,11 @@ double RowPlain(Ring* ring, std::uint32_t row, const double* w, double* column, 
   return RowBody(ring, row, w, column, window);
 }
 
+#if defined(__x86_64__)
 const bool kHasAvx2 = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
+#else
+constexpr bool kHasAvx2 = false;  // the web page's WebAssembly: the plain loop
+#endif
 
 // Reads row `row` of both pictures into the rings, one a channel: the
 // output's bytes but where a rectangle of `same` gives it the reference's.

@@ -1,10 +1,39 @@
 #include "base64.h"
 
-#include <openssl/evp.h>
-
 #include <algorithm>
+#include <cstdint>
+
+#ifndef __EMSCRIPTEN__
+#include <openssl/evp.h>
+#endif
 
 namespace mae::check {
+
+std::string PortableBase64(const std::string& bytes) {
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t at = 0; at < bytes.size(); at += 3) {
+    const std::size_t n = std::min<std::size_t>(3, bytes.size() - at);
+    std::uint32_t group = 0;
+    for (std::size_t i = 0; i < 3; ++i) {
+      group = group << 8 | (i < n ? static_cast<unsigned char>(bytes[at + i]) : 0u);
+    }
+    for (std::size_t i = 0; i < 4; ++i) {
+      text += i <= n ? kDigits[group >> (18 - 6 * i) & 63] : '=';
+    }
+  }
+  return text;
+}
+
+#ifdef __EMSCRIPTEN__
+
+std::string Base64(const std::string& bytes) {
+  return PortableBase64(bytes);
+}
+
+#else
 
 std::string Base64(const std::string& bytes) {
   // EVP_EncodeBlock writes one unbroken line and a terminating NUL; it takes
@@ -21,5 +50,7 @@ std::string Base64(const std::string& bytes) {
   text.resize(written);
   return text;
 }
+
+#endif  // __EMSCRIPTEN__
 
 }  // namespace mae::check

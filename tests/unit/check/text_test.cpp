@@ -1,4 +1,4 @@
-// mae-check's text layer: base64 and HTML text.
+// mae-check's text layer: base64, SHA-256, HTML text, names and numbers.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base64.h"
+#include "digest.h"
 #include "file_names.h"
 #include "html_text.h"
 #include "number_text.h"
@@ -27,7 +28,18 @@ TEST(Text, Base64AndHtml) {
                                                          {"foobar", "Zm9vYmFy"}};
   for (const auto& [in, out] : vectors) {
     EXPECT_EQ(Base64(in), out);
+    EXPECT_EQ(PortableBase64(in), out);
   }
+  // The web page's encoder against libcrypto's, every length to 3 x 100
+  // and every byte value.
+  std::string bytes;
+  for (int i = 0; i < 300; ++i) {
+    bytes += static_cast<char>(i * 89 % 256);
+    ASSERT_EQ(PortableBase64(bytes), Base64(bytes)) << i;
+  }
+  // SHA-256 as a page's policy names a script (FIPS 180-2's vectors).
+  EXPECT_EQ(Sha256Base64(""), "47DEQpj8HBSa+/TImW+5JCeuQeRkm5NMpJWZG3hSuFU=");
+  EXPECT_EQ(Sha256Base64("abc"), "ungWv48Bz+pBQUDeXa4iI7ADYaOWF3qctBD/YfIAFa0=");
   EXPECT_EQ(EscapeHtml("<a href=\"x\">Tom & 'Jerry'</a>"),
             "&lt;a href=&quot;x&quot;&gt;Tom &amp; &#39;Jerry&#39;&lt;/a&gt;");
 }
