@@ -28,6 +28,14 @@ if(MAE_BUILD_CHECK)
   list(APPEND man_pages mae-check.1)
 endif()
 set(compressed)
+if(MAE_BUILD_CHECK AND MAE_BUILD_WEB AND NOT EMSCRIPTEN)
+  # What --web-page embeds, and the page of the ten built-in cases with no
+  # reference in it (a student gives ANS/ with the outputs).
+  install(FILES ${MAE_WEB_CORE_BUILT} DESTINATION ${CMAKE_INSTALL_DATADIR}/mae
+          RENAME mae-check-web.js COMPONENT runtime)
+  install(FILES ${PROJECT_BINARY_DIR}/mae-check.html DESTINATION ${CMAKE_INSTALL_DATADIR}/mae
+          COMPONENT runtime)
+endif()
 foreach(page ${man_pages})
   mae_gzip(${PROJECT_SOURCE_DIR}/man/${page} ${PROJECT_BINARY_DIR}/man/${page}.gz)
   list(APPEND compressed ${PROJECT_BINARY_DIR}/man/${page}.gz)

@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 . scripts/lib.sh
 need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" "${MAE_BENCH_PACKAGES[@]}"
-cmake -S . -B out/bench -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_BENCH=ON -DMAE_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B out/bench -DCMAKE_BUILD_TYPE=Release -DMAE_BUILD_BENCH=ON -DMAE_BUILD_TESTS=OFF -DMAE_BUILD_WEB=OFF >/dev/null
 cmake --build out/bench -j"$(jobs)" >/dev/null
 echo "== inner pass and reader"
 out/bench/bench/inner_pass

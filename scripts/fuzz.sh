@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 need_packages "${MAE_BUILD_PACKAGES[@]}" "${MAE_CHECK_PACKAGES[@]}" "${MAE_TEST_PACKAGES[@]}" "${MAE_FUZZ_PACKAGES[@]}"
 seconds=${FUZZ_SECONDS:-60}
 cmake -S . -B out/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMAE_BUILD_FUZZ=ON -DMAE_BUILD_TESTS=OFF >/dev/null
+  -DMAE_BUILD_FUZZ=ON -DMAE_BUILD_TESTS=OFF -DMAE_BUILD_WEB=OFF >/dev/null
 cmake --build out/fuzz -j"$(jobs)" >/dev/null
 mkdir -p out/fuzz/findings
 pids=()

@@ -12,11 +12,12 @@ MAE_TEST_PACKAGES=(libgtest-dev libsodium-dev)
 # What the scripts run besides: the test suite's tools (the clang build and
 # fuzzers, the format check, valgrind, man pages, the Debian package and
 # lintian, ImageMagick and Pillow cross-checks, headless Chromium, node's
-# syntax check, bash completion, strace's open counts), the benchmarks' and
+# syntax check, emscripten for the web page's core, bash completion,
+# strace's open counts), the benchmarks' and
 # the screenshots'. Every script names its packages from these lists only.
 MAE_FUZZ_PACKAGES=(clang libclang-rt-14-dev)
 MAE_TEST_TOOLS=("${MAE_FUZZ_PACKAGES[@]}" libbenchmark-dev clang-format valgrind groff-base dpkg-dev
-  lintian imagemagick chromium python3 python3-pil python3-skimage nodejs bash-completion strace)
+  lintian imagemagick chromium python3 python3-pil python3-skimage nodejs emscripten bash-completion strace)
 MAE_BENCH_PACKAGES=(libbenchmark-dev diffutils coreutils imagemagick time python3)
 MAE_SCREENSHOT_PACKAGES=(chromium)
 

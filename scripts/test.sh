@@ -26,10 +26,10 @@ echo "== tests, warnings as errors"
 run_suite out/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMAE_BUILD_BENCH=ON
 echo "== every target built with clang, warnings as errors"
 CC=clang CXX=clang++ cmake -S . -B out/clang -DMAE_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DMAE_BUILD_BENCH=ON >/dev/null
+  -DMAE_BUILD_BENCH=ON -DMAE_BUILD_WEB=OFF >/dev/null
 cmake --build out/clang -j"$(jobs)"
 echo "== each fuzz target for 10 seconds"
 FUZZ_SECONDS=10 bash scripts/fuzz.sh
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
-run_suite out/asan -DCMAKE_BUILD_TYPE=Debug -DMAE_SANITIZE=ON
+run_suite out/asan -DCMAKE_BUILD_TYPE=Debug -DMAE_SANITIZE=ON -DMAE_BUILD_WEB=OFF
 echo "== all checks passed"
