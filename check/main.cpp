@@ -18,6 +18,7 @@
 #include "folder_run.h"
 #include "options.h"
 #include "print_exercise.h"
+#include "web_page.h"
 
 int main(int argc, char** argv) {
   using mae::check::kExitTrouble;
@@ -25,8 +26,10 @@ int main(int argc, char** argv) {
   // keep freed ones for the next rather than handing them back to the
   // kernel and faulting fresh pages in each time (a sixth of a report's
   // time). Blocks of 64 MiB and more still come and go on their own.
+#ifdef M_MMAP_THRESHOLD  // glibc's malloc; not the web page's
   ::mallopt(M_MMAP_THRESHOLD, 64 << 20);
   ::mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
   try {
     const mae::check::ParsedOptions parsed = mae::check::ParseOptions(argc, argv);
     if (!parsed.options) {
@@ -35,6 +38,9 @@ int main(int argc, char** argv) {
     const mae::check::CheckOptions& o = *parsed.options;
     if (o.print_exercise) {
       return mae::check::PrintExercise(o);
+    }
+    if (!o.web_page.empty()) {
+      return mae::check::WriteWebPage(o);
     }
     return o.class_root ? mae::check::RunClass(o) : mae::check::RunFolder(o);
   } catch (const std::exception& e) {

@@ -33,6 +33,7 @@ struct CheckOptions {
   std::string junit;
   bool github_classroom = false;                 // the base64 result line instead of the table
   bool print_exercise = false;                   // print the exercise in force, and nothing else
+  std::string web_page;                          // "" unless the web page is asked for
   std::uint64_t max_pixels = kDefaultMaxPixels;  // the largest picture decoded
 };
 

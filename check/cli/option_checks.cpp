@@ -24,6 +24,11 @@ Problem OptionProblem(const CheckOptions& o, const std::vector<std::string>& ext
                : "--github-classroom grades one repository, one student; it does not go "
                  "with --class");
   }
+  if (!o.web_page.empty() && (o.class_root || o.operands.size() == 2 || o.print_exercise)) {
+    return Problem::Usage(
+        "--web-page writes the page of an exercise, from its references (DIR/ANS, --ans or "
+        "the exercise file's); it goes with neither --class, a pair nor --print-exercise");
+  }
   if (o.ans_folder && o.operands.size() == 2) {
     return Problem::Usage(
         "--ans names the folder of the ten references; a pair gives its REFERENCE itself");

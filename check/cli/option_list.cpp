@@ -21,6 +21,10 @@ void AddPlatformOptions(CLI::App* app, CheckOptions* o, Given* given) {
                   "grade the cases an exercise file describes (TOML, or JSON when its name ends "
                   "in .json): their files, rules, points and words")
       ->type_name("FILE");
+  app->add_option("--web-page", o->web_page,
+                  "write one offline HTML page that checks a student's outputs in the browser "
+                  "(the exercise in force, its visible references embedded), and grade nothing")
+      ->type_name("FILE");
   app->add_flag("--print-exercise", o->print_exercise,
                 "print the exercise in force (the ten cases, or one a picture of --ans given "
                 "alone) as an exercise file, the rule options merged in, and grade nothing");

@@ -48,7 +48,8 @@ const char* EmptyName(const CLI::App& app, const CheckOptions& o, const Given& g
                                                               {"--reports", &o.reports_folder},
                                                               {"--gradescope", &o.gradescope},
                                                               {"--prairielearn", &o.prairielearn},
-                                                              {"--junit", &o.junit}};
+                                                              {"--junit", &o.junit},
+                                                              {"--web-page", &o.web_page}};
   for (const auto& [name, value] : names) {
     if (app.count(name) > 0 && value->empty()) {
       return name;

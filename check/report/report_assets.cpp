@@ -13,13 +13,17 @@ std::string ClassStyle() {
 }
 
 std::string ReportScript() {
+  return "<script>" + ReportScriptText() + "</script>\n";
+}
+
+std::string ReportScriptText() {
   // The faded grey's numbers, which the script needs to redraw a picture,
   // from where the pictures are drawn.
   const std::string fade = "window.maeFadedGrey = [" + std::to_string(kLumaWeights[0]) + ", " +
                            std::to_string(kLumaWeights[1]) + ", " +
                            std::to_string(kLumaWeights[2]) + ", " + std::to_string(kFadedBase) +
                            "];\n";
-  return "<script>\n" + fade + kReportJs + "</script>\n";
+  return "\n" + fade + kReportJs;
 }
 
 }  // namespace mae::check

@@ -13,11 +13,16 @@ extern const char kBaseCss[];    // base.css: shared by both pages
 extern const char kReportCss[];  // report.css
 extern const char kClassCss[];   // class.css
 extern const char kReportJs[];   // report.js
+extern const char kPageCss[];    // page.css: the web page's own parts
+extern const char kPageJs[];     // page.js: the web page's script
 
 // Each page's <style> element, and the report's <script> element.
 std::string ReportStyle();
 std::string ClassStyle();
 std::string ReportScript();
+// The report's script, without its element: the text a
+// Content-Security-Policy hash names.
+std::string ReportScriptText();
 
 }  // namespace mae::check
 

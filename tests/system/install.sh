@@ -17,6 +17,12 @@ for file in bin/MAE share/man/man1/MAE.1.gz bin/mae-check share/man/man1/mae-che
   lib/libmae.a lib/cmake/MAE/MAEConfig.cmake lib/cmake/MAE/MAEConfigVersion.cmake; do
   [ -e "$prefix/$file" ] || { echo "not installed: $file"; find "$prefix"; exit 1; }
 done
+# A build with the web page's core installs it, and the generic page.
+if [ -f "$build/web/check/mae-check.js" ]; then
+  for file in share/mae/mae-check-web.js share/mae/mae-check.html; do
+    [ -s "$prefix/$file" ] || { echo "not installed: $file"; exit 1; }
+  done
+fi
 [ ! -e "$prefix/include/mae/bmp_file.h" ] || { echo "internal header installed"; exit 1; }
 
 a=$src/examples/landscape.bmp

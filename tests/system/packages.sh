@@ -2,6 +2,8 @@
 # Builds the Debian packages as a packager would (install prefix /usr, a
 # named maintainer) in a folder of its own, checks their contents, and has
 # lintian, Debian's package checker, find nothing above informational.
+# With MAE_BUILD_WEB=ON, the runtime package must hold what --web-page
+# needs and the generic page.
 #   packages.sh SOURCE_DIR
 # lintian is skipped, with a note, where it is not installed.
 set -euo pipefail
@@ -12,7 +14,7 @@ trap 'rm -rf "$work"' EXIT
 # The maintainer of a package is whoever builds it; this test names itself.
 cmake -S "$src" -B "$work/build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
   -DMAE_BUILD_TESTS=OFF -DMAE_PACKAGE_MAINTAINER="MAE package test <mae-package-test@example.org>" \
-  -DCMAKE_CXX_COMPILER="${CXX:-c++}" >/dev/null
+  -DCMAKE_CXX_COMPILER="${CXX:-c++}" -DMAE_BUILD_WEB="${MAE_BUILD_WEB:-OFF}" >/dev/null
 cmake --build "$work/build" -j"$(nproc 2>/dev/null || echo 2)" >/dev/null
 (cd "$work/build" && cpack -G DEB -B "$work/deb" >/dev/null)
 runtime=$(ls "$work"/deb/mae_*.deb)
@@ -27,6 +29,10 @@ has() {  # has PACKAGE PATH
     failed=$((failed + 1))
   fi
 }
+if [ "${MAE_BUILD_WEB:-OFF}" = ON ]; then
+  has "$runtime" usr/share/mae/mae-check-web.js
+  has "$runtime" usr/share/mae/mae-check.html
+fi
 multiarch=$(dpkg-architecture -qDEB_HOST_MULTIARCH 2>/dev/null || gcc -print-multiarch)
 for path in usr/bin/MAE usr/bin/mae-check usr/share/man/man1/MAE.1.gz \
   usr/share/man/man1/mae-check.1.gz usr/share/doc/mae/copyright usr/share/doc/mae/changelog.gz \

@@ -1,12 +1,15 @@
-// mae-check's report: the marks that keep a defect visible.
+// mae-check's report: the marks that keep a defect visible; the web page's
+// policy and its data, whatever a title or file holds.
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "digest.h"
 #include "picture.h"
 #include "report_marks.h"
+#include "web_page_html.h"
 
 namespace {
 
@@ -45,6 +48,38 @@ TEST(Pictures, TicksOneDifferingRowOnTheEdgeAtAVisibleLength) {
   EXPECT_NEAR(rects[0].y, kGutter + 5 * 0.3, 0.05);
   EXPECT_EQ(rects[0].height, 2);
   EXPECT_EQ(rects[0].fill, "#ff0000");
+}
+
+// The page's policy names every inline script and its style by their
+// hash, byte for byte; a title and data that try to close the element
+// they are in stay text.
+TEST(WebPage, PolicyHashesEveryInlinePartAndDataCannotCloseItsElement) {
+  WebPageParts parts;
+  parts.title = "</title><script>alert(1)</script>";
+  parts.version = "1.0.0";
+  parts.rules = "a rule";
+  parts.core_script = "var createMaeCheck = function () {};";
+  parts.data_json = R"({"exercise":"title = '</script><script>alert(2)</script>'"})";
+  const std::string html = WebPageHtml(parts);
+  const std::smatch policy = [&] {
+    std::smatch m;
+    std::regex_search(html, m, std::regex("Content-Security-Policy\" content=\"([^\"]*)\""));
+    return m;
+  }();
+  ASSERT_FALSE(policy.empty());
+  const std::string rules = policy[1];
+  EXPECT_EQ(rules.rfind("default-src 'none'; ", 0), 0u) << rules;
+  static const std::regex element(R"re(<(script|style)>([\s\S]*?)</\1>)re");
+  int hashed = 0;
+  for (auto it = std::sregex_iterator(html.begin(), html.end(), element);
+       it != std::sregex_iterator(); ++it, ++hashed) {
+    EXPECT_NE(rules.find("'sha256-" + Sha256Base64((*it)[2]) + "'"), std::string::npos)
+        << "not in the policy: <" << (*it)[1] << "> " << hashed;
+  }
+  EXPECT_EQ(hashed, 4);  // the style, the report's script, the core, the page's script
+  EXPECT_EQ(html.find("<script>alert"), std::string::npos);
+  EXPECT_NE(html.find(R"(\u003c/script>\u003cscript>alert(2)\u003c/script>)"), std::string::npos);
+  EXPECT_EQ(html.find("<title></title>"), std::string::npos);
 }
 
 }  // namespace
