@@ -89,6 +89,7 @@ endforeach()
 install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/docs/guide.md
               ${PROJECT_SOURCE_DIR}/docs/library.md ${PROJECT_SOURCE_DIR}/docs/performance.md
               ${PROJECT_SOURCE_DIR}/docs/code-map.md ${PROJECT_SOURCE_DIR}/docs/report.png
+              ${PROJECT_SOURCE_DIR}/docs/web-page.png
               ${PROJECT_SOURCE_DIR}/docs/exercise.schema.json
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/mae COMPONENT runtime)
 if(MAE_STATIC_RUNTIME AND NOT MAE_SANITIZE)

@@ -18,6 +18,8 @@ if(NOT MAE_BUILD_WEB)
   return()
 endif()
 include(ExternalProject)
+# Its own build runs on every core (make's job server does not reach it).
+cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
 set(web_build ${PROJECT_BINARY_DIR}/web)
 # Fetched once for every build of this source tree.
 set(MAE_WEB_DEPS "${PROJECT_SOURCE_DIR}/out/web-deps" CACHE PATH
@@ -34,6 +36,7 @@ ExternalProject_Add(mae_web_core
                     -DCMAKE_BUILD_TYPE=MinSizeRel -DMAE_BUILD_TESTS=OFF -DMAE_BUILD_BENCH=OFF
                     -DMAE_WEB_DEPS=${web_deps}
   BUILD_COMMAND ${web_env} ${CMAKE_COMMAND} --build ${web_build} --target mae-check
+                --parallel ${cores}
   INSTALL_COMMAND ""
   BUILD_ALWAYS ON
   BUILD_BYPRODUCTS ${MAE_WEB_CORE_BUILT})

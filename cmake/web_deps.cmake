@@ -38,6 +38,8 @@ target_include_directories(mae_web_zlib SYSTEM PUBLIC ${deps}/zlib)
 add_library(mae_web_spng STATIC ${deps}/libspng/spng/spng.c)
 target_include_directories(mae_web_spng SYSTEM PUBLIC ${deps}/libspng/spng)
 target_link_libraries(mae_web_spng PUBLIC mae_web_zlib)
+# WebAssembly has none of libspng's x86 or ARM SIMD filters: its plain C.
+target_compile_definitions(mae_web_spng PRIVATE SPNG_DISABLE_OPT)
 add_library(PkgConfig::SPNG ALIAS mae_web_spng)
 
 file(GLOB deflate_files ${deps}/libdeflate/lib/*.c)
