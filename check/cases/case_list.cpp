@@ -6,19 +6,13 @@
 #include <utility>
 
 #include "MAE.h"
+#include "file_names.h"
 
 namespace mae::check {
 
 namespace {
 
 constexpr std::size_t kCaseCount = sizeof output_name / sizeof output_name[0];
-
-std::string Join(const std::string& dir, const char* name) {
-  if (dir.empty() || dir == ".") {
-    return name;
-  }
-  return dir.back() == '/' ? dir + name : dir + "/" + name;
-}
 
 }  // namespace
 
@@ -29,8 +23,8 @@ std::vector<Case> TenCases(const std::string& dir, const std::optional<std::stri
     name.erase(name.rfind(".bmp"));
     Case c;
     c.name = name;
-    c.output = Join(dir, output_name[i]);
-    c.reference = refs ? Join(*refs, output_name[i]) : Join(dir, ans_name[i]);
+    c.output = JoinPath(dir, output_name[i]);
+    c.reference = refs ? JoinPath(*refs, output_name[i]) : JoinPath(dir, ans_name[i]);
     cases.push_back(c);
   }
   return cases;
@@ -46,9 +40,9 @@ std::vector<Case> PlannedCases(const Exercise* exercise, const std::string& dir,
   for (const ExerciseCase& planned : exercise->cases) {
     Case c;
     c.name = planned.name;
-    c.output = Join(dir, planned.outputs[0].c_str());
+    c.output = JoinPath(dir, planned.outputs[0]);
     c.alternatives.assign(planned.outputs.begin() + 1, planned.outputs.end());
-    c.reference = Join(folder, planned.reference.c_str());
+    c.reference = JoinPath(folder, planned.reference);
     cases.push_back(std::move(c));
   }
   return cases;

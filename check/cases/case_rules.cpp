@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "file_names.h"
+
 namespace mae::check {
 
 namespace {
@@ -102,13 +104,6 @@ std::optional<double> GivenFor(const std::string& name, bool default_given, doub
     }
   }
   return value;
-}
-
-std::string JoinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder == ".") {
-    return name;
-  }
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
 }
 
 }  // namespace

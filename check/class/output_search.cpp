@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "MAE.h"
+#include "file_names.h"
 #include "own_list.h"
 
 namespace mae::check {
@@ -56,16 +57,6 @@ bool OneEditApart(const std::string& a, const std::string& b) {
   return longer.compare(i + 1, std::string::npos, shorter, i + skip, std::string::npos) == 0;
 }
 
-std::string Join(const std::string& folder, const std::string& name) {
-  if (name.empty()) {
-    return folder.empty() ? "." : folder;  // the folder itself: "." stays "."
-  }
-  if (folder.empty() || folder == ".") {
-    return name;
-  }
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
 // What the search of one submission found: every file (not folder) below
 // it to the search depth, by path relative to it, and the folders it
 // could not read, with why.
@@ -91,7 +82,7 @@ struct Search {
   }
 
   void Walk(const std::string& relative, int depth) {
-    const std::string path = Join(root, relative);
+    const std::string path = JoinPath(root, relative);
     const std::unique_ptr<DIR, DirCloser> dir(::opendir(path.c_str()));
     if (!dir) {
       found.unreadable.push_back((relative.empty() ? "." : relative) + ": " + std::strerror(errno));
@@ -103,7 +94,7 @@ struct Search {
         continue;
       }
       const std::string child = relative.empty() ? name : relative + "/" + name;
-      const std::string child_path = Join(root, child);
+      const std::string child_path = JoinPath(root, child);
       struct stat st {};
       if (::lstat(child_path.c_str(), &st) != 0) {
         continue;
@@ -153,7 +144,7 @@ OutputPlace FindOutput(const std::string& folder, const std::string& file, const
     }
   }
   if (candidates.size() == 1) {
-    place.output = Join(folder, candidates[0]);
+    place.output = JoinPath(folder, candidates[0]);
     place.found_as = candidates[0];
   } else if (candidates.size() > 1) {
     place.problem_code = CaseProblem::kSeveralCandidates;
@@ -207,7 +198,7 @@ OutputPlace OutputSearch::Place(const Case& c) {
     return place;  // under its own name, whatever it is
   }
   for (const std::string& other : c.alternatives) {
-    const std::string path = Join(folder_, other);
+    const std::string path = JoinPath(folder_, other);
     if (::lstat(path.c_str(), &st) == 0) {
       place.output = path;  // under another name the exercise allows
       return place;

@@ -8,17 +8,11 @@
 #include <utility>
 
 #include "exercise.h"
+#include "file_names.h"
 
 namespace mae::check {
 
 namespace {
-
-std::string Join(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder == ".") {
-    return name;
-  }
-  return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
 
 // A file the exercise names that must be there and readable: no problem,
 // or the file, the case and what is wrong.
@@ -51,7 +45,7 @@ Problem TakeExercise(const std::string& path, CheckOptions* o) {
     const std::string refs =
         o->ans_folder.value_or(InExerciseFolder(exercise, exercise.references));
     for (const ExerciseCase& c : exercise.cases) {
-      problem = Missing(path, "case " + c.name + ": reference", Join(refs, c.reference));
+      problem = Missing(path, "case " + c.name + ": reference", JoinPath(refs, c.reference));
       if (problem) {
         return problem;
       }
@@ -61,7 +55,7 @@ Problem TakeExercise(const std::string& path, CheckOptions* o) {
   for (const ExerciseCase& c : exercise.cases) {
     if (!problem && !c.input.empty()) {
       problem = Missing(path, "case " + c.name + ": input",
-                        Join(InExerciseFolder(exercise, exercise.inputs), c.input));
+                        JoinPath(InExerciseFolder(exercise, exercise.inputs), c.input));
     }
   }
   if (problem) {

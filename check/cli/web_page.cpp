@@ -12,6 +12,7 @@
 #include "base64.h"
 #include "exercise_toml.h"
 #include "exit_status.h"
+#include "file_names.h"
 #include "messages.h"
 #include "number_text.h"
 #include "print_exercise.h"
@@ -58,12 +59,6 @@ std::optional<std::string> CoreScript() {
     }
   }
   return std::nullopt;
-}
-
-std::string Join(const std::string& folder, const std::string& name) {
-  return folder.empty() || folder == "." ? name
-         : folder.back() == '/'          ? folder + name
-                                         : folder + "/" + name;
 }
 
 std::string BaseName(const std::string& path) {
@@ -138,7 +133,7 @@ int WriteWebPage(const CheckOptions& o) {
   }
   const bool built_in = !o.rules.exercise;
   const std::string dir = o.operands.empty() ? "." : o.operands[0];
-  const std::string refs = o.ans_folder.value_or(Join(dir, "ANS"));
+  const std::string refs = o.ans_folder.value_or(JoinPath(dir, "ANS"));
   Json data;
   Json inputs = Json::object();
   Json args = built_in ? BuiltInArgs(o, &inputs)
@@ -151,13 +146,13 @@ int WriteWebPage(const CheckOptions& o) {
   for (ExerciseCase& c : exercise.cases) {
     cases.push_back(Json{{"name", c.name}, {"reference", c.reference}});
     if (built_in || c.visibility == Visibility::kVisible) {
-      if (auto bytes = Bytes(Join(refs, c.reference))) {
+      if (auto bytes = Bytes(JoinPath(refs, c.reference))) {
         references[c.reference] = Base64(*bytes);
       }
     }
     if (!built_in && !c.input.empty()) {
       const std::string path =
-          Join(InExerciseFolder(*o.rules.exercise, o.rules.exercise->inputs), c.input);
+          JoinPath(InExerciseFolder(*o.rules.exercise, o.rules.exercise->inputs), c.input);
       inputs[c.input] = Base64(Bytes(path).value_or(""));
     }
   }

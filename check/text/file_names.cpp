@@ -87,4 +87,14 @@ bool StaysInside(const std::string& relative) {
   }
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+  if (name.empty()) {
+    return folder.empty() ? "." : folder;
+  }
+  if (folder.empty() || folder == ".") {
+    return name;
+  }
+  return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 }  // namespace mae::check

@@ -30,6 +30,11 @@ bool IsOneComponent(const std::string& name);
 // absolute, with no empty, "." or ".." part.
 bool StaysInside(const std::string& relative);
 
+// `name` in `folder`, as paths are shown: "folder/name", or "name" alone
+// in the folder "" or "."; the folder itself for the empty name ("." for
+// "" or ".").
+std::string JoinPath(const std::string& folder, const std::string& name);
+
 }  // namespace mae::check
 
 #endif  // MAE_CHECK_FILE_NAMES_H

@@ -67,6 +67,25 @@ TEST(Text, FileNamesAreOnePathComponentAndUniqueInARun) {
 
 // The shortest text that reads back as the same double: whole numbers
 // without an exponent below 10^15, the rest with the fewest digits.
+TEST(Text, JoinPathShowsPathsAsTheyAreGiven) {
+  const struct {
+    const char* folder;
+    const char* name;
+    const char* path;
+  } rows[] = {{"", "a.bmp", "a.bmp"},
+              {".", "a.bmp", "a.bmp"},
+              {"d", "a.bmp", "d/a.bmp"},
+              {"d/", "a.bmp", "d/a.bmp"},
+              {"/", "a.bmp", "/a.bmp"},
+              {"./d", "a", "./d/a"},
+              {".", "", "."},
+              {"", "", "."},
+              {"d/e", "", "d/e"}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(JoinPath(row.folder, row.name), row.path) << row.folder << " + " << row.name;
+  }
+}
+
 TEST(Text, ShortestTextReadsBackAsTheSameNumber) {
   const std::pair<double, const char*> rows[] = {
       {10, "10"}, {-2.5, "-2.5"}, {0.1, "0.1"}, {1.0 / 3, "0.3333333333333333"}, {1e20, "1e+20"}};
