@@ -186,14 +186,13 @@
       window.maeReportStart(views);
     }
   }
-  function check(fileList) {
-    var list = Array.prototype.slice.call(fileList);
-    status.textContent = "Checking " + list.length + " files\u2026";
-    Promise.all(list.map(function (f) {
-      return f.arrayBuffer().then(function (buffer) {
-        // A picked folder's files carry its name first: left out.
-        var path = f.webkitRelativePath ? f.webkitRelativePath.replace(/^[^/]*\//, "") : f.name;
-        return {name: path, bytes: new Uint8Array(buffer)};
+  // Checks `given`, a list of {file, path}: path as the file lies in the
+  // folder checked.
+  function check(given) {
+    status.textContent = "Checking " + given.length + " files\u2026";
+    Promise.all(given.map(function (g) {
+      return g.file.arrayBuffer().then(function (buffer) {
+        return {name: g.path, bytes: new Uint8Array(buffer)};
       });
     })).then(function (files) {
       return ready.then(function (core) {
@@ -203,15 +202,57 @@
       });
     }).catch(function (e) { status.textContent = "Could not check: " + e; });
   }
+  // Picked files; a picked folder's files carry its name first, left out.
+  function picked(fileList) {
+    return Array.prototype.map.call(fileList, function (f) {
+      return {file: f, path: f.webkitRelativePath ? f.webkitRelativePath.replace(/^[^/]*\//, "") : f.name};
+    });
+  }
+  // Dropped files and folders: a folder's files to the depth the command
+  // line searches (and ANS/ below it), hidden ones left out; one folder
+  // dropped alone is the folder checked, as when it is picked. Its entries
+  // are taken now, while the drop lasts.
+  function dropped(dt) {
+    var entries = Array.prototype.map.call(dt.items || [], function (item) {
+      return item.kind === "file" && item.webkitGetAsEntry ? item.webkitGetAsEntry() : null;
+    });
+    if (entries.length === 0 || entries.some(function (e) { return !e; })) {
+      return Promise.resolve(picked(dt.files));
+    }
+    var alone = entries.length === 1 && entries[0].isDirectory, out = [];
+    function walk(entry, depth) {
+      if (entry.name.charAt(0) === ".") { return Promise.resolve(); }
+      if (entry.isFile) {
+        return new Promise(function (done, fail) {
+          entry.file(function (f) {
+            var path = entry.fullPath.replace(/^\//, "");
+            out.push({file: f, path: alone ? path.replace(/^[^/]*\//, "") : path});
+            done();
+          }, fail);
+        });
+      }
+      if (depth > 5) { return Promise.resolve(); }
+      var reader = entry.createReader(), all = [];
+      return new Promise(function (done, fail) {
+        (function more() {
+          reader.readEntries(function (list) {
+            if (list.length > 0) { all = all.concat(Array.prototype.slice.call(list)); more(); return; }
+            Promise.all(all.map(function (e) { return walk(e, depth + 1); })).then(done, fail);
+          }, fail);
+        })();
+      });
+    }
+    return Promise.all(entries.map(function (e) { return walk(e, 0); })).then(function () { return out; });
+  }
   var drop = document.getElementById("drop");
   drop.addEventListener("dragover", function (ev) { ev.preventDefault(); drop.classList.add("over"); });
   drop.addEventListener("dragleave", function () { drop.classList.remove("over"); });
   drop.addEventListener("drop", function (ev) {
     ev.preventDefault();
     drop.classList.remove("over");
-    check(ev.dataTransfer.files);
+    dropped(ev.dataTransfer).then(check, function (e) { status.textContent = "Could not read: " + e; });
   });
   document.querySelectorAll("#drop input[type=file]").forEach(function (input) {
-    input.addEventListener("change", function () { check(input.files); });
+    input.addEventListener("change", function () { check(picked(input.files)); });
   });
 })();
