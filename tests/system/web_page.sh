@@ -7,7 +7,7 @@
 # `mae-check --json` prints for a folder holding the same files. Then the
 # flipped set is dropped on the page: its table must show the command
 # line's words for the flip, and the report's views for every compared
-# case. The page must have fetched nothing and broken no rule of its
+# case, which the report's own script drives. The page must have fetched nothing and broken no rule of its
 # Content-Security-Policy. Without the core, --web-page says how to get it.
 #   web_page.sh MAE_CHECK_EXECUTABLE PROJECT_SOURCE_DIR
 # Exits 77 (skipped) without Chromium or python3, or where this build has
@@ -119,6 +119,10 @@ probe() {  # probe PAGE SET...
         return r.textContent;
       });
       out.views = doc.querySelectorAll("#results .views [value=flip]").length;
+      // The report script drives the views: its button flips the first.
+      var flip = doc.querySelector("#results .views button[id$=-flip]");
+      flip.click();
+      out.flip = flip.textContent;
       out.fetched = win.performance.getEntriesByType("resource").map(function (e) { return e.name; });
       out.violations = violations;
       out.title = doc.querySelector("h1").textContent;
@@ -154,6 +158,7 @@ for page, sets, views, title in (("cases", ["cases", "flipped"], 9, "Check your 
     if got["fetched"] or got["violations"]:
         bad.append(f"{page}: fetched {got['fetched']}, {got['violations']} policy violations")
     if got["title"] != title: bad.append(f"{page}: title {got['title']!r}")
+    if got["flip"] != "Show the output (F)": bad.append(f"{page}: the flip button says {got['flip']!r}")
     if "sends nothing" not in got["private"]: bad.append(f"{page}: no line on privacy")
 flipped = json.load(open("flipped.json"))["cases"][0]
 if not any(d["code"] == "flipped_vertically" for d in flipped["diagnosis"]):
