@@ -18,6 +18,10 @@ for entry in "${packages[@]}"; do
 done
 [[ $done_all == 1 ]] && exit 0
 
+if ! command -v dpkg-source >/dev/null; then
+  echo "web_deps.sh: apt-get source unpacks with dpkg-source: install dpkg-dev" >&2
+  exit 1
+fi
 suite=$(. /etc/os-release && echo "${VERSION_CODENAME:-bookworm}")
 printf 'deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian %s main\n' \
   "$suite" > "$dest/apt/sources.list"
