@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -65,9 +66,40 @@ std::string BaseName(const std::string& path) {
   return path.substr(path.rfind('/') + 1);
 }
 
+// The input pictures the page holds, each under a name of its own in
+// /page/inputs: the name it is given, or, where another picture has that
+// name, the same after "2-", "3-"... A picture given twice is held once.
+class PageInputs {
+ public:
+  // The page's path of the picture at `path`, named `name`; "" and a
+  // problem when it cannot be read.
+  std::string Add(const std::string& path, const std::string& name, Problem* problem) {
+    if (const auto known = keys_.find(path); known != keys_.end()) {
+      return "/page/inputs/" + known->second;
+    }
+    const std::optional<std::string> bytes = Bytes(path);
+    if (!bytes) {
+      *problem = Problem::Setup("input picture " + path + " cannot be read");
+      return {};
+    }
+    std::string key = name;
+    for (int n = 2; json_.contains(key); ++n) {
+      key = std::to_string(n) + "-" + name;
+    }
+    json_[key] = Base64(*bytes);
+    keys_[path] = key;
+    return "/page/inputs/" + key;
+  }
+  const Json& json() const { return json_; }
+
+ private:
+  Json json_ = Json::object();
+  std::map<std::string, std::string> keys_;
+};
+
 // The command line's rule options, for the ten built-in cases: the page
 // gives them to every check, so that its JSON is the command line's.
-Json BuiltInArgs(const CheckOptions& o, Json* inputs) {
+Json BuiltInArgs(const CheckOptions& o, PageInputs* inputs, Problem* problem) {
   const CaseRules& r = o.rules;
   Json args = Json::array();
   const auto add = [&args](const char* option, const std::string& value) {
@@ -92,15 +124,11 @@ Json BuiltInArgs(const CheckOptions& o, Json* inputs) {
   if (r.border_given) {
     add("--border", std::to_string(r.border));
   }
-  const auto input = [&](const std::string& path) {
-    (*inputs)[BaseName(path)] = Base64(Bytes(path).value_or(""));
-    return "/page/inputs/" + BaseName(path);
-  };
   if (!r.default_input.empty()) {
-    add("--input", input(r.default_input));
+    add("--input", inputs->Add(r.default_input, BaseName(r.default_input), problem));
   }
   for (const CaseRules::InputPattern& p : r.input_patterns) {
-    add("--input", p.glob + "=" + input(p.path));
+    add("--input", p.glob + "=" + inputs->Add(p.path, BaseName(p.path), problem));
   }
   if (r.strict) {
     args.push_back("--strict");
@@ -135,26 +163,31 @@ int WriteWebPage(const CheckOptions& o) {
   const std::string dir = o.operands.empty() ? "." : o.operands[0];
   const std::string refs = o.ans_folder.value_or(JoinPath(dir, "ANS"));
   Json data;
-  Json inputs = Json::object();
-  Json args = built_in ? BuiltInArgs(o, &inputs)
+  PageInputs inputs;
+  Json args = built_in ? BuiltInArgs(o, &inputs, &problem)
                        : Json::array({"--exercise", "/page/exercise.toml", "--ans", "ANS"});
   if (!o.diagnose) {
     args.push_back("--no-diagnosis");
   }
   Json references = Json::object();
   Json cases = Json::array();
-  for (ExerciseCase& c : exercise.cases) {
+  for (const ExerciseCase& c : exercise.cases) {
     cases.push_back(Json{{"name", c.name}, {"reference", c.reference}});
     if (built_in || c.visibility == Visibility::kVisible) {
       if (auto bytes = Bytes(JoinPath(refs, c.reference))) {
         references[c.reference] = Base64(*bytes);
       }
     }
-    if (!built_in && !c.input.empty()) {
+    if (!built_in && !c.input.empty() && !problem) {
+      // Under its own name: the exercise names it in /page/inputs.
       const std::string path =
           JoinPath(InExerciseFolder(*o.rules.exercise, o.rules.exercise->inputs), c.input);
-      inputs[c.input] = Base64(Bytes(path).value_or(""));
+      inputs.Add(path, c.input, &problem);
     }
+  }
+  if (problem) {
+    Say(problem);
+    return kExitTrouble;
   }
   exercise.references = "ANS";
   exercise.inputs = "/page/inputs";
@@ -162,7 +195,7 @@ int WriteWebPage(const CheckOptions& o) {
   data["exercise"] = built_in ? Json(nullptr) : Json(ExerciseToml(exercise, defaults));
   data["cases"] = cases;
   data["references"] = references;
-  data["inputs"] = inputs;
+  data["inputs"] = inputs.json();
   WebPageParts parts;
   parts.title = exercise.title;
   parts.version = MAE_VERSION;

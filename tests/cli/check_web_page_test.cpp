@@ -129,6 +129,33 @@ TEST_F(WebPageTest, TheTenCasesCarryTheRuleOptionsAndEveryReference) {
   EXPECT_NE(page.html.find("var createMaeCheck = function () {};"), std::string::npos);
 }
 
+// Input pictures of the same name from two folders are both held, under
+// names of their own; one that cannot be read is said.
+TEST_F(WebPageTest, InputsOfTheSameNameKeepTheirOwnPictures) {
+  fs::create_directories(dir / "a");
+  fs::create_directories(dir / "b");
+  fs::copy_file(kExamples / "landscape.bmp", dir / "a/in.bmp");
+  fs::copy_file(kExamples / "landscape_blur.bmp", dir / "b/in.bmp");
+  const fs::path path = dir / "page.html";
+  const bmptest::RunResult r = CheckWithCore(
+      core, {"--input", "Blur*=" + dir / "a/in.bmp", "--input", "Sobel*=" + dir / "b/in.bmp",
+             "--input", "Sobel5=" + dir / "a/in.bmp", "--web-page", path, kExamples / "cases"});
+  ASSERT_EQ(r.exit_status, 0) << r.err;
+  const Page page = ReadPage(path);
+  EXPECT_EQ(page.data["args"], Json::parse(R"(["--input", "Blur*=/page/inputs/in.bmp", "--input",
+      "Sobel*=/page/inputs/2-in.bmp", "--input", "Sobel5=/page/inputs/in.bmp"])"));
+  const auto inputs = page.Files("inputs");
+  ASSERT_EQ(inputs.size(), 2u);
+  EXPECT_EQ(inputs.at("in.bmp"), Text(dir / "a/in.bmp"));
+  EXPECT_EQ(inputs.at("2-in.bmp"), Text(dir / "b/in.bmp"));
+
+  const bmptest::RunResult missing =
+      CheckWithCore(core, {"--input", dir / "none.bmp", "--web-page", dir / "other.html"});
+  EXPECT_EQ(missing.exit_status, 2);
+  EXPECT_NE(missing.err.find("none.bmp cannot be read"), std::string::npos) << missing.err;
+  EXPECT_FALSE(fs::exists(dir / "other.html"));
+}
+
 TEST_F(WebPageTest, AnExerciseEmbedsOnlyItsVisibleReferencesAndItsInputs) {
   const fs::path path = dir / "filters.html";
   const bmptest::RunResult r =

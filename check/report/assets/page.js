@@ -17,6 +17,7 @@
     makeFolders(core.FS, "/page/inputs/x");
     if (page.exercise !== null) { core.FS.writeFile("/page/exercise.toml", page.exercise); }
     Object.keys(page.inputs).forEach(function (name) {
+      makeFolders(core.FS, "/page/inputs/" + name);
       core.FS.writeFile("/page/inputs/" + name, bytesOf(page.inputs[name]));
     });
     return core;
